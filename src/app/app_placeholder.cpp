@@ -1,0 +1,1 @@
+// The window's sources replace this file.

@@ -1,0 +1,14 @@
+#include "host/db/engine_factory.h"
+
+namespace q9 {
+
+std::shared_ptr<DatabaseEngine> OpenDatabaseEngine(const std::string& url) {
+    constexpr std::string_view kSqlite = "sqlite:";
+    constexpr std::string_view kOdbc = "odbc:";
+    if (url.starts_with(kSqlite)) return OpenSqliteEngine(url.substr(kSqlite.size()));
+    if (url.starts_with(kOdbc)) return OpenOdbcEngine(url.substr(kOdbc.size()));
+    throw HostError(error_number::kTypeMismatch, "Unknown database address '" + url +
+                                                     "': expected sqlite:PATH or odbc:CONNECTION");
+}
+
+}  // namespace q9

@@ -1,0 +1,56 @@
+#pragma once
+
+#include <cstdint>
+#include <exception>
+#include <string>
+
+namespace q9 {
+
+// Numbers follow the host platform's run-time error numbers where one exists, so that messages
+// built from them read as operators of the host know them.
+namespace error_number {
+inline constexpr int32_t kOverflow = 6;
+inline constexpr int32_t kTypeMismatch = 13;
+inline constexpr int32_t kFileNotFound = 53;
+inline constexpr int32_t kPermissionDenied = 70;
+inline constexpr int32_t kPathNotFound = 76;
+inline constexpr int32_t kInvalidUseOfNull = 94;
+inline constexpr int32_t kCannotCreateObject = 429;
+inline constexpr int32_t kItemNotFound = 3265;
+inline constexpr int32_t kDatabase =
+    3604;  // a statement rejected by the database, native number unknown
+inline constexpr int32_t kWorkbook = 3274;  // a workbook that cannot be read
+}  // namespace error_number
+
+struct Error {
+    int32_t number = 0;
+    std::string description;
+
+    bool IsSet() const { return number != 0 || !description.empty(); }
+    // "number (description)", the form the start-up failure box uses.
+    std::string NumberAndDescription() const;
+};
+
+// Raised by core operations; front ends show `error().description`.
+class HostError : public std::exception {
+  public:
+    explicit HostError(Error error) : error_(std::move(error)) {}
+    HostError(int32_t number, std::string description) : error_{number, std::move(description)} {}
+
+    const Error& error() const noexcept { return error_; }
+    const char* what() const noexcept override { return error_.description.c_str(); }
+
+  private:
+    Error error_;
+};
+
+// The outcome of a call that may fail without raising.
+struct Outcome {
+    Error error;
+
+    static Outcome Success() { return {}; }
+    static Outcome Failure(Error e) { return Outcome{std::move(e)}; }
+    bool ok() const { return !error.IsSet(); }
+};
+
+}  // namespace q9

@@ -1,0 +1,78 @@
+#include "host/gateway.h"
+
+namespace q9 {
+
+namespace {
+
+Error NoDatabase() {
+    return Error{error_number::kCannotCreateObject, "No account database is open"};
+}
+
+}  // namespace
+
+RecordsetPtr AppConnection::GetAnyRecordset(const std::string& sql, Error* error) {
+    if (!engine_) {
+        *error = NoDatabase();
+        return nullptr;
+    }
+    return engine_->Query(sql, error);
+}
+
+Outcome AppConnection::Execute(const std::string& sql) {
+    if (!engine_) return Outcome::Failure(NoDatabase());
+    return engine_->Execute(sql);
+}
+
+Outcome AppConnection::ExecuteAtomic(const std::vector<std::string>& batches) {
+    if (!engine_) return Outcome::Failure(NoDatabase());
+    return engine_->ExecuteAtomic(batches);
+}
+
+AppConnection Gateway::CreateConnection() const {
+    return AppConnection(engineOfSession_());
+}
+
+RecordsetPtr Gateway::TryOpenRecordset(const std::string& sql, Error* error) {
+    Error ignored;
+    Error& target = error ? *error : ignored;
+    try {
+        RecordsetPtr rows = CreateConnection().GetAnyRecordset(sql, &target);
+        if (!rows && !target.IsSet()) target = Error{error_number::kDatabase, "No recordset"};
+        return rows;
+    } catch (const HostError& e) {
+        target = e.error();
+    } catch (const std::exception& e) {
+        target = Error{error_number::kDatabase, e.what()};
+    }
+    return nullptr;
+}
+
+RecordsetPtr Gateway::OpenRecordset(const std::string& sql) {
+    return TryOpenRecordset(sql, nullptr);
+}
+
+Outcome Gateway::Execute(const std::string& sql) {
+    try {
+        return CreateConnection().Execute(sql);
+    } catch (const HostError& e) {
+        return Outcome::Failure(e.error());
+    } catch (const std::exception& e) {
+        return Outcome::Failure(Error{error_number::kDatabase, e.what()});
+    }
+}
+
+void Gateway::ExecuteSql(const std::string& sql) {
+    (void)Execute(sql);
+}
+
+Outcome Gateway::ExecuteAtomic(const std::vector<std::string>& batches) {
+    try {
+        return CreateConnection().ExecuteAtomic(batches);
+    } catch (const HostError& e) {
+        return Outcome::Failure(e.error());
+    } catch (const std::exception& e) {
+        return Outcome::Failure(Error{error_number::kDatabase, e.what()});
+    }
+}
+
+}  // namespace q9

@@ -1,0 +1,105 @@
+#include "host/recordset.h"
+
+#include "host/error.h"
+
+namespace q9 {
+
+namespace {
+
+char Lower(char c) {
+    return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
+}
+
+std::string_view Trim(std::string_view s) {
+    while (!s.empty() && s.front() == ' ') s.remove_prefix(1);
+    while (!s.empty() && s.back() == ' ') s.remove_suffix(1);
+    return s;
+}
+
+[[noreturn]] void ThrowNoCurrentRecord() {
+    throw HostError(error_number::kItemNotFound,
+                    "Either BOF or EOF is True, or the current record has been deleted.");
+}
+
+}  // namespace
+
+bool EqualsIgnoringCase(std::string_view a, std::string_view b) {
+    if (a.size() != b.size()) return false;
+    for (size_t i = 0; i < a.size(); ++i) {
+        if (Lower(a[i]) != Lower(b[i])) return false;
+    }
+    return true;
+}
+
+Recordset::Recordset(std::vector<std::string> fieldNames, std::vector<Row> rows)
+    : fieldNames_(std::move(fieldNames)), rows_(std::move(rows)) {
+    for (auto& row : rows_) row.resize(fieldNames_.size());
+    ShowAll();
+}
+
+void Recordset::ShowAll() {
+    visible_.resize(rows_.size());
+    for (size_t i = 0; i < rows_.size(); ++i) visible_[i] = i;
+    position_ = 0;
+}
+
+void Recordset::MoveNext() {
+    if (Eof()) ThrowNoCurrentRecord();
+    ++position_;
+}
+
+int Recordset::AbsolutePosition() const {
+    return Eof() ? -3 : static_cast<int>(position_) + 1;
+}
+
+int Recordset::FieldIndex(std::string_view name) const {
+    for (size_t i = 0; i < fieldNames_.size(); ++i) {
+        if (EqualsIgnoringCase(fieldNames_[i], name)) return static_cast<int>(i);
+    }
+    return -1;
+}
+
+const Value& Recordset::Field(std::string_view name) const {
+    int index = FieldIndex(name);
+    if (index < 0) {
+        throw HostError(error_number::kItemNotFound,
+                        "Item cannot be found in the collection corresponding to the requested "
+                        "name or ordinal: " +
+                            std::string(name));
+    }
+    return FieldAt(static_cast<size_t>(index));
+}
+
+const Value& Recordset::FieldAt(size_t index) const {
+    if (Eof()) ThrowNoCurrentRecord();
+    return rows_[visible_[position_]].at(index);
+}
+
+void Recordset::SetFilter(std::string_view filter) {
+    filter = Trim(filter);
+    if (filter.empty()) {
+        ShowAll();
+        return;
+    }
+    auto equals = filter.find('=');
+    if (equals == std::string_view::npos || filter.size() < equals + 3 ||
+        filter[equals + 1] != '\'' || filter.back() != '\'') {
+        throw HostError(error_number::kTypeMismatch, "Unsupported filter: " + std::string(filter));
+    }
+    int index = FieldIndex(Trim(filter.substr(0, equals)));
+    if (index < 0) {
+        throw HostError(error_number::kItemNotFound,
+                        "Unknown field in filter: " + std::string(filter));
+    }
+    std::string_view wanted = filter.substr(equals + 2, filter.size() - equals - 3);
+    visible_.clear();
+    for (size_t i = 0; i < rows_.size(); ++i) {
+        const Value& v = rows_[i][static_cast<size_t>(index)];
+        if (!v.IsNull() && !v.IsObject() && EqualsIgnoringCase(ToText(v), wanted)) {
+            visible_.push_back(i);
+        }
+    }
+    position_ = 0;
+}
+
+}  // namespace q9

@@ -1,0 +1,110 @@
+#include "host/texts.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+
+namespace q9 {
+namespace {
+
+class RecordingNotifier : public Notifier {
+  public:
+    void ShowNotice(const std::string& message) override { notices.push_back(message); }
+    std::vector<std::string> notices;
+};
+
+class TextsTest : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        dir_ = std::filesystem::temp_directory_path() /
+               ("q9-texts-" + std::to_string(::testing::UnitTest::GetInstance()->random_seed()) +
+                "-" + ::testing::UnitTest::GetInstance()->current_test_info()->name());
+        std::filesystem::create_directories(dir_);
+        std::ofstream(dir_ / "Q9INDUSTRY.en.tsv") << "# comment\n"
+                                                  << "调整完成\tAdjustment complete\n"
+                                                  << "b\tB translated\n"
+                                                  << "文件：%1不存在\tFile %1 does not exist\n";
+    }
+    void TearDown() override { std::filesystem::remove_all(dir_); }
+
+    Texts Make(std::string language) {
+        return Texts(
+            [language, this] {
+                ++languageQueries_;
+                return language;
+            },
+            notifier_, dir_.string());
+    }
+
+    std::filesystem::path dir_;
+    RecordingNotifier notifier_;
+    int languageQueries_ = 0;
+};
+
+TEST_F(TextsTest, LoadTextTrimsBlanksAndTranslatesInTheSessionLanguage) {
+    Texts texts = Make("en");
+    EXPECT_EQ(texts.LoadText("  调整完成  "), "Adjustment complete");
+    EXPECT_EQ(texts.LoadText("未翻译"), "未翻译");
+    EXPECT_EQ(texts.SessionLanguage(), "en");
+}
+
+TEST_F(TextsTest, ChineseSessionNeedsNoCatalog) {
+    Texts texts = Make("chs");
+    EXPECT_EQ(texts.LoadText("调整完成"), "调整完成");
+}
+
+TEST_F(TextsTest, BlankKeyGivesEmptyText) {
+    Texts texts = Make("en");
+    EXPECT_EQ(texts.LoadText(""), "");
+    EXPECT_EQ(texts.LoadText("   "), "");
+}
+
+TEST_F(TextsTest, EmptyLanguageIsAskedAgainUntilKnown) {
+    Texts texts = Make("");
+    texts.LoadText("a");
+    texts.LoadText("b");
+    EXPECT_EQ(languageQueries_, 2);
+    Texts known = Make("en");
+    int before = languageQueries_;
+    known.LoadText("a");
+    known.LoadText("b");
+    EXPECT_EQ(languageQueries_, before + 1);
+}
+
+TEST_F(TextsTest, ComposeTextTranslatesOnlyMarkedPiecesInOrder) {
+    Texts texts = Make("en");
+    EXPECT_EQ(texts.ComposeText("a^|^~$~b^|^c"), "aB translatedc");
+    EXPECT_EQ(texts.ComposeText("x^|^~$~^|^y"), "xy");
+    EXPECT_EQ(texts.ComposeText("^|^^|^"), "");
+    EXPECT_EQ(texts.LoadText(" a^|^~$~b "), "aB translated");
+}
+
+TEST_F(TextsTest, FormatTextFillsMarkersAndNullsAsEmpty) {
+    Texts texts = Make("chs");
+    EXPECT_EQ(texts.FormatText("%1|%2|", {Value("CG001 分录:3"), Value("原因")}),
+              "CG001 分录:3|原因|");
+    EXPECT_EQ(texts.FormatText("%1|%2|", {Value::Null(), Value(int64_t{2})}), "|2|");
+    Texts english = Make("en");
+    EXPECT_EQ(english.FormatText("文件：%1不存在", {Value("/tmp/x.xls")}),
+              "File /tmp/x.xls does not exist");
+}
+
+TEST(FillTemplate, LeavesMarkersWithoutValuesAndOtherPercentSigns) {
+    EXPECT_EQ(FillTemplate("%1-%3-%", {"a", "b"}), "a-%3-%");
+    EXPECT_EQ(FillTemplate("100%", {"a"}), "100%");
+    EXPECT_EQ(FillTemplate("%10", {"a"}), "%10");
+    EXPECT_EQ(FillTemplate("%1%1", {"%2", "b"}), "%2%2");  // filled text is not filled again
+}
+
+TEST_F(TextsTest, ShowNoticeReachesTheNotifierUnchanged) {
+    Texts texts = Make("en");
+    texts.ShowNotice("调整完成");
+    texts.Notice("调整完成");
+    ASSERT_EQ(notifier_.notices.size(), 2u);
+    EXPECT_EQ(notifier_.notices[0], "调整完成");
+    EXPECT_EQ(notifier_.notices[1], "Adjustment complete");
+}
+
+}  // namespace
+}  // namespace q9
