@@ -1,0 +1,24 @@
+#pragma once
+
+#include "convert/converters.h"
+#include "host/context.h"
+#include "host/ports.h"
+
+namespace q9 {
+
+struct BatchSummary {
+    ConversionSummary purchaseOrders, salesOrders, payableContracts, receivableContracts;
+};
+
+// Master data, the four conversions in order with one display, then the display is shown.
+// Throws HostError when the display or the master-data step fails.
+BatchSummary RunBatch(CoreContext& context, ResultDisplayFactory& displays);
+BatchSummary RunAllConversions(CoreContext& context, ResultDisplay& display);
+
+// cmdFix: confirmation, RunBatch, "调整完成"; failures shown as notices. False when the
+// operator said No or a failure was shown.
+bool FixClicked(CoreContext& context, ResultDisplayFactory& displays);
+// Command1: RunBatch without confirmation or completion notice.
+bool Command1Clicked(CoreContext& context, ResultDisplayFactory& displays);
+
+}  // namespace q9
