@@ -36,8 +36,12 @@ struct LoginOptions {
     std::string userName;     // empty: the login name of the process
     std::string language = "chs";
     LoginPrompt* prompt = nullptr;
-    std::string accountsFile;  // empty: the default place
+    std::string accountsFile;      // the accounts file offered by the prompt
+    std::string demoDatabasePath;  // the embedded demo account, used when nothing else is chosen
 };
+
+// Accounts of an accounts file: one [section] per account with db=URL.
+std::vector<Account> ReadAccountsFile(const std::string& path);
 
 // The host's login component: picks the session's account database and describes the session.
 class HostLogin : public HostObject {

@@ -31,14 +31,19 @@ class ToolSession {
     std::shared_ptr<DatabaseEngine> Engine();
 
     // Replaces the engine, e.g. by a fault-injecting wrapper in tests.
-    void SetEngine(std::shared_ptr<DatabaseEngine> engine) { engine_ = std::move(engine); }
+    void SetEngine(std::shared_ptr<DatabaseEngine> engine) {
+        engine_ = std::move(engine);
+        injected_ = true;
+    }
 
   private:
+    LoginOptions options_;
     HostSession session_;
     Gateway gateway_;
     Texts texts_;
     std::shared_ptr<DatabaseEngine> engine_;
     std::string engineUrl_;
+    bool injected_ = false;
 };
 
 // Paths of the tool's files on this platform.

@@ -1,0 +1,71 @@
+#include "host/startup.h"
+
+namespace q9 {
+
+std::string SwitchesQuery() {
+    return "SELECT FKey FROM t_SystemProfile WHERE FKey IN('DisCountIncludeTax', 'BillDisCount') "
+           "AND FCategory ='IC' AND FValue = 1";
+}
+
+std::string BackupTablesBatch() {
+    static const char* const kPieces[] = {
+        "IF NOT EXISTS(SELECT 1 FROM sysobjects WHERE name='POOrderEntryTaxRate' AND xtype='u')",
+        "CREATE TABLE POOrderEntryTaxRate(FInterID INT,FEntryID INT,FCess DECIMAL(23,10),"
+        "FTaxAmount DECIMAL(23,10),FAmount DECIMAL(23,10),FAuxPrice DECIMAL(23,10),FPrice "
+        "DECIMAL(23,10),",
+        "FAuxTaxPrice DECIMAL(23,10),FTaxPrice DECIMAL(23,10),FAuxPriceDiscount "
+        "DECIMAL(23,10),FPriceDiscount DECIMAL(23,10),FAllAmount DECIMAL(23,10),FDescount "
+        "DECIMAL(23,10))",
+        "IF NOT EXISTS(SELECT 1 FROM sysobjects WHERE name='SEOrderEntryTaxRate' AND xtype='u')",
+        "CREATE TABLE SEOrderEntryTaxRate(FInterID INT,FEntryID INT,FCess DECIMAL(23,10),FTaxAmt "
+        "DECIMAL(23,10),FAmount DECIMAL(23,10),",
+        "FAuxPrice DECIMAL(23,10),FPrice DECIMAL(23,10),FAuxTaxPrice DECIMAL(23,10),FTaxPrice "
+        "DECIMAL(23,10),FAuxPriceDiscount DECIMAL(23,10),",
+        "FPriceDiscount DECIMAL(23,10),FTaxAmount DECIMAL(23,10),FAllAmount "
+        "DECIMAL(23,10),FAllStdAmount DECIMAL(23,10))",
+        "IF NOT EXISTS(SELECT 1 FROM sysobjects WHERE name='t_rpContractEntryRate' AND "
+        "xtype='u')",
+        "CREATE TABLE t_rpContractEntryRate(FContractID INT,FEntryID INT,FTaxRate "
+        "DECIMAL(23,10),FAmount DECIMAL(23,10),",
+        "FAmountFor DECIMAL(23,10),FTaxFor DECIMAL(23,10),FTax DECIMAL(23,10),FPriceFor "
+        "DECIMAL(23,10),FPrice DECIMAL(23,10),",
+        "FTaxPriceFor DECIMAL(23,10),FTaxPrice DECIMAL(23,10),FAmountIncludeTaxFor "
+        "DECIMAL(23,10),FAmountIncludeTax DECIMAL(23,10))",
+    };
+    std::string batch;
+    for (const char* piece : kPieces) {
+        batch += piece;
+        batch += "\r\n";
+    }
+    return batch;
+}
+
+StartupResult RunStartupSequence(HostSession& session, Gateway& gateway, WindowState& state) {
+    StartupResult result;
+    try {
+        if (!session.LoginToHost()) {
+            result.refused = true;
+            return result;
+        }
+        state.cutoffDate = "2018-05-01";
+
+        Error error;
+        RecordsetPtr switches = gateway.TryOpenRecordset(SwitchesQuery(), &error);
+        if (!switches) throw HostError(error);
+        switches->SetFilter("FKey='BillDisCount'");
+        state.billDiscountOn = switches->RecordCount() >= 1;
+        switches->SetFilter("FKey='DisCountIncludeTax'");
+        state.discountIncludeTaxOn = switches->RecordCount() >= 1;
+
+        // Without the backup tables no line could be backed up: say so.
+        Outcome created = gateway.Execute(BackupTablesBatch());
+        if (!created.ok()) result.error = created.error;
+    } catch (const HostError& e) {
+        result.error = e.error();
+    } catch (const std::exception& e) {
+        result.error = Error{error_number::kCannotCreateObject, e.what()};
+    }
+    return result;
+}
+
+}  // namespace q9
