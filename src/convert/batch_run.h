@@ -16,9 +16,11 @@ BatchSummary RunBatch(CoreContext& context, ResultDisplayFactory& displays);
 BatchSummary RunAllConversions(CoreContext& context, ResultDisplay& display);
 
 // cmdFix: confirmation, RunBatch, "调整完成"; failures shown as notices. False when the
-// operator said No or a failure was shown.
-bool FixClicked(CoreContext& context, ResultDisplayFactory& displays);
+// operator said No or a failure was shown. `summary`, when given, receives what the run did.
+bool FixClicked(CoreContext& context, ResultDisplayFactory& displays,
+                BatchSummary* summary = nullptr);
 // Command1: RunBatch without confirmation or completion notice.
-bool Command1Clicked(CoreContext& context, ResultDisplayFactory& displays);
+bool Command1Clicked(CoreContext& context, ResultDisplayFactory& displays,
+                     BatchSummary* summary = nullptr);
 
 }  // namespace q9

@@ -1,0 +1,87 @@
+#include "convert/batch_run.h"
+
+#include <exception>
+#include <memory>
+
+#include "masterdata/master_data.h"
+
+namespace q9 {
+
+namespace {
+
+constexpr int16_t kDisplayWidth = 15000;
+constexpr int16_t kDisplayColumns = 2;
+constexpr int16_t kBillColumnWidth = 3000;
+constexpr int16_t kReasonColumnWidth = 11000;
+constexpr int16_t kShowModal = 1;
+
+std::unique_ptr<ResultDisplay> PrepareDisplay(CoreContext& context,
+                                              ResultDisplayFactory& displays) {
+    std::unique_ptr<ResultDisplay> display = displays.CreateDisplay();
+    if (!display) throw HostError(error_number::kCannotCreateObject, "No result display");
+    display->SetWidth(kDisplayWidth);
+    display->SetCols(kDisplayColumns);
+    display->SetTitles(context.texts.LoadText("单据|备注|"));
+    display->SetColWidth(1, kBillColumnWidth);
+    display->SetColWidth(2, kReasonColumnWidth);
+    return display;
+}
+
+// Runs a handler's work and shows any failure by its description. True when nothing failed.
+template <typename Work>
+bool ShowingFailures(CoreContext& context, Work&& work) {
+    try {
+        work();
+        return true;
+    } catch (const HostError& e) {
+        context.texts.ShowNotice(e.error().description);
+    } catch (const std::exception& e) {
+        context.texts.ShowNotice(e.what());
+    }
+    return false;
+}
+
+}  // namespace
+
+BatchSummary RunAllConversions(CoreContext& context, ResultDisplay& display) {
+    BatchSummary summary;
+    summary.purchaseOrders = ConvertPurchaseOrders(context, display);
+    summary.salesOrders = ConvertSalesOrders(context, display);
+    summary.payableContracts = ConvertPayableContracts(context, display);
+    summary.receivableContracts = ConvertReceivableContracts(context, display);
+    return summary;
+}
+
+BatchSummary RunBatch(CoreContext& context, ResultDisplayFactory& displays) {
+    // The display lives until the run ends, shown or not.
+    std::unique_ptr<ResultDisplay> display = PrepareDisplay(context, displays);
+    AdjustMasterData(context);
+    BatchSummary summary = RunAllConversions(context, *display);
+    display->Show(kShowModal);
+    return summary;
+}
+
+bool FixClicked(CoreContext& context, ResultDisplayFactory& displays, BatchSummary* summary) {
+    MessageBoxRequest question;
+    question.text = context.texts.LoadText("是否确定修改，修改后不可恢复，是否确认？");
+    question.title = context.texts.LoadText("系统提示");
+    question.buttons = MessageButtons::YesNo;
+    question.icon = MessageIcon::Information;
+    question.defaultAnswer = MessageAnswer::Yes;
+    if (context.prompter.Ask(question) != MessageAnswer::Yes) return false;
+
+    return ShowingFailures(context, [&] {
+        BatchSummary done = RunBatch(context, displays);
+        if (summary) *summary = done;
+        context.texts.Notice("调整完成");
+    });
+}
+
+bool Command1Clicked(CoreContext& context, ResultDisplayFactory& displays, BatchSummary* summary) {
+    return ShowingFailures(context, [&] {
+        BatchSummary done = RunBatch(context, displays);
+        if (summary) *summary = done;
+    });
+}
+
+}  // namespace q9
