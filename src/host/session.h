@@ -49,7 +49,7 @@ class HostLogin : public HostObject {
     explicit HostLogin(LoginOptions options);
 
     // -1 when a session is open, 0 when the operator cancelled.
-    Value Login(std::string& identifier, std::string& secondText, bool& flag);
+    virtual Value Login(std::string& identifier, std::string& secondText, bool& flag);
 
     Value UserName() const;
     Value PropsString() const;  // USERNAME, ACCTNAME, LANGUAGE, DB at least

@@ -1,1 +1,0 @@
-// The window's sources replace this file.
