@@ -1,0 +1,51 @@
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <variant>
+#include <vector>
+
+#include "host/recordset.h"
+
+namespace q9 {
+
+// Bounds on what a workbook from outside may make us hold.
+inline constexpr uint32_t kMaxSheetRows = 1'048'576;
+inline constexpr uint32_t kMaxSheetColumns = 16'384;
+inline constexpr size_t kMaxSheetCells = 8'388'608;  // of the rectangle A1 to the last used cell
+
+// Throws HostError (workbook) with this description.
+[[noreturn]] void ThrowWorkbookError(const std::string& description);
+// The sheet asked for is not in the workbook; the description names the sheets there are.
+[[noreturn]] void ThrowSheetNotFound(const std::string& sheetName,
+                                     const std::vector<std::string>& sheetsPresent);
+// Exact name first, then without regard to ASCII letter case; -1 when there is none.
+int FindSheetIndex(const std::vector<std::string>& sheetNames, const std::string& sheetName);
+
+// Collects the cells of one sheet and turns them into the recordset the converters walk:
+// rows 1 to the last used row, fields F1 to the last used column, a column that holds both
+// text and numbers as text throughout.
+class SheetTableBuilder {
+  public:
+    // Rows and columns count from 0. A later value for the same cell replaces an earlier one.
+    void AddNumber(uint32_t row, uint32_t column, double value);
+    // Empty text is an empty cell.
+    void AddText(uint32_t row, uint32_t column, std::string text);
+
+    size_t CellCount() const { return cells_.size(); }
+
+    RecordsetPtr Build();
+
+  private:
+    struct Cell {
+        uint32_t row;
+        uint32_t column;
+        std::variant<double, std::string> value;
+    };
+    void Add(uint32_t row, uint32_t column, std::variant<double, std::string> value);
+
+    std::vector<Cell> cells_;
+};
+
+}  // namespace q9
