@@ -1,0 +1,46 @@
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "export/cp936_encoder.h"
+
+namespace q9 {
+
+// Builds the `Book` stream of an Excel 5.0/95 workbook with one worksheet: BIFF5 records, text
+// in code page 936. Cells are appended as they come; nothing is kept per cell, so a sheet of
+// the largest size costs one buffer of its final length.
+class Biff5WorkbookBuilder {
+  public:
+    static constexpr uint16_t kMaxRows = 16384;
+    static constexpr uint16_t kMaxColumns = 256;
+    static constexpr size_t kMaxLabelBytes = 255;
+    static constexpr size_t kMaxSheetNameBytes = 31;
+
+    // `sheetName` in UTF-8; `expectedCells` only sizes the buffer.
+    explicit Biff5WorkbookBuilder(std::string_view sheetName, size_t expectedCells = 0);
+
+    // Text, cut to 255 bytes of code page 936 on a character boundary.
+    void AddLabel(uint16_t row, uint16_t column, std::string_view utf8);
+    void AddNumber(uint16_t row, uint16_t column, double value);
+
+    // The complete stream. The builder is spent afterwards.
+    std::vector<uint8_t> Finish();
+
+  private:
+    void BeginCell(uint16_t recordId, uint16_t bodySize, uint16_t row, uint16_t column);
+
+    Cp936Encoder encoder_;
+    std::vector<uint8_t> stream_;
+    std::string scratch_;
+    size_t boundSheetOffsetAt_ = 0;  // where the BOUNDSHEET's sheet position goes
+    size_t sheetBofAt_ = 0;
+    size_t dimensionsAt_ = 0;
+    bool anyCell_ = false;
+    uint16_t firstRow_ = 0xFFFF, lastRow_ = 0, firstColumn_ = 0xFFFF, lastColumn_ = 0;
+};
+
+}  // namespace q9

@@ -1,0 +1,81 @@
+#include "export/ole2_container.h"
+
+#include <gsf/gsf-outfile-msole.h>
+#include <gsf/gsf-outfile.h>
+#include <gsf/gsf-output-memory.h>
+#include <gsf/gsf-utils.h>
+
+#include <memory>
+#include <mutex>
+
+#include "host/error.h"
+
+namespace q9 {
+
+namespace {
+
+struct GObjectUnref {
+    void operator()(gpointer object) const { g_object_unref(object); }
+};
+template <typename T>
+using GObjectPtr = std::unique_ptr<T, GObjectUnref>;
+
+void EnsureGsf() {
+    static std::once_flag once;
+    std::call_once(once, [] { gsf_init(); });
+}
+
+[[noreturn]] void Fail(const char* what) {
+    throw HostError(error_number::kCannotCreateObject,
+                    std::string("Cannot build the workbook container: ") + what);
+}
+
+// Closes an output on every path; an explicit Close reports whether it succeeded.
+class OpenOutput {
+  public:
+    explicit OpenOutput(GsfOutput* output) : output_(output) {}
+    ~OpenOutput() {
+        if (!closed_) gsf_output_close(output_);
+    }
+    OpenOutput(const OpenOutput&) = delete;
+    OpenOutput& operator=(const OpenOutput&) = delete;
+    bool Close() {
+        closed_ = true;
+        return gsf_output_close(output_);
+    }
+
+  private:
+    GsfOutput* output_;
+    bool closed_ = false;
+};
+
+}  // namespace
+
+std::vector<uint8_t> BuildCompoundFile(const std::string& streamName,
+                                       std::span<const uint8_t> stream) {
+    EnsureGsf();
+    GObjectPtr<GsfOutput> memory(gsf_output_memory_new());
+    if (!memory) Fail("no memory output");
+    GObjectPtr<GsfOutfile> ole(gsf_outfile_msole_new(memory.get()));
+    if (!ole) Fail("no compound file");
+    {
+        OpenOutput oleOpen(GSF_OUTPUT(ole.get()));
+        GObjectPtr<GsfOutput> child(gsf_outfile_new_child(ole.get(), streamName.c_str(), FALSE));
+        if (!child) Fail("no stream");
+        {
+            OpenOutput childOpen(child.get());
+            if (!stream.empty() && !gsf_output_write(child.get(), stream.size(), stream.data())) {
+                Fail("stream not written");
+            }
+            if (!childOpen.Close()) Fail("stream not closed");
+        }
+        child.reset();
+        if (!oleOpen.Close()) Fail("directory not written");
+    }
+    const auto size = static_cast<size_t>(gsf_output_size(memory.get()));
+    const guint8* bytes = gsf_output_memory_get_bytes(GSF_OUTPUT_MEMORY(memory.get()));
+    if (size > 0 && !bytes) Fail("no bytes");
+    return std::vector<uint8_t>(bytes, bytes + size);
+}
+
+}  // namespace q9

@@ -1,0 +1,219 @@
+#include "export/workbook_export.h"
+
+#include <array>
+#include <cmath>
+
+#include "export/biff5_writer.h"
+#include "export/export_handlers.h"
+#include "export/ole2_container.h"
+#include "export/workbook_file.h"
+#include "host/error.h"
+
+namespace q9 {
+
+namespace {
+
+// "value" cells take the database value as it is; "text" cells take its text form, which the
+// spreadsheet reads as a number when it is one, as if typed.
+enum class CellContent { Value, Text };
+
+struct CandidateColumn {
+    const char* header;  // empty: by kind
+    const char* field;
+    CellContent content;
+};
+
+constexpr std::array<CandidateColumn, 14> kColumns = {{
+    {"单据编号", "FBillNo", CellContent::Value},
+    {"客户名称", "FSupplyName", CellContent::Value},
+    {"物料代码", "FItemNumber", CellContent::Value},
+    {"物料名称", "FItemName", CellContent::Value},
+    {"数量", "FAuxQty", CellContent::Text},
+    {"单价", "FAuxPrice", CellContent::Text},
+    {"含税单价", "FAuxTaxPrice", CellContent::Text},
+    {"税率", "FTaxRate", CellContent::Text},
+    {"税额", "FTaxAmount", CellContent::Text},
+    {"金额", "FAmount", CellContent::Text},
+    {"价税合计", "FAllAmount", CellContent::Text},
+    {"", "FCommitAmt", CellContent::Text},
+    {"单据内码", "FInterID", CellContent::Value},
+    {"单据分录", "FEntryID", CellContent::Value},
+}};
+
+constexpr const char* kBookStreamName = "Book";
+
+std::array<size_t, kColumns.size()> FieldIndexes(const Recordset& rows) {
+    std::array<size_t, kColumns.size()> indexes{};
+    for (size_t c = 0; c < kColumns.size(); ++c) {
+        const int index = rows.FieldIndex(kColumns[c].field);
+        if (index < 0) {
+            throw HostError(error_number::kItemNotFound,
+                            std::string("Item cannot be found in the collection corresponding to "
+                                        "the requested name or ordinal: ") +
+                                kColumns[c].field);
+        }
+        indexes[c] = static_cast<size_t>(index);
+    }
+    return indexes;
+}
+
+void WriteTextCell(Biff5WorkbookBuilder& book, uint16_t row, uint16_t column,
+                   const std::string& text) {
+    if (text.empty()) return;  // typing nothing leaves the cell empty
+    double number = 0;
+    if (ParseNumericText(text, &number) && std::isfinite(number)) {
+        book.AddNumber(row, column, number);
+    } else {
+        book.AddLabel(row, column, text);
+    }
+}
+
+void WriteValueCell(Biff5WorkbookBuilder& book, uint16_t row, uint16_t column, const Value& value) {
+    switch (value.kind()) {
+        case Value::Kind::Null:
+            return;
+        case Value::Kind::Integer:
+        case Value::Kind::Floating:
+            book.AddNumber(row, column, value.NumberAsDouble());
+            return;
+        case Value::Kind::Text:
+            if (!value.AsText().empty()) book.AddLabel(row, column, value.AsText());
+            return;
+        case Value::Kind::Object:
+            throw HostError(error_number::kTypeMismatch, "Type mismatch");
+    }
+}
+
+size_t CodePointCount(const std::string& utf8) {
+    size_t count = 0;
+    for (char c : utf8) {
+        if ((static_cast<unsigned char>(c) & 0xC0) != 0x80) ++count;
+    }
+    return count;
+}
+
+}  // namespace
+
+std::string CommitAmountHeader(const std::string& kindText) {
+    if (kindText == "应付合同") return "付款关联金额";
+    if (kindText == "应收合同") return "收款关联金额";
+    return "关联金额";
+}
+
+std::string FurtherWorkbookName(const std::string& fileName, int k) {
+    // Four characters, not bytes: a name may be Chinese.
+    std::string stem = fileName;
+    if (CodePointCount(stem) >= 4) {
+        for (int removed = 0; removed < 4; ++removed) {
+            while (!stem.empty() && (static_cast<unsigned char>(stem.back()) & 0xC0) == 0x80) {
+                stem.pop_back();
+            }
+            stem.pop_back();
+        }
+    }
+    return stem + std::to_string(k) + ".xls";
+}
+
+int WorkbookCount(int recordCount) {
+    if (recordCount <= 0) return 0;
+    return recordCount / kRowsPerWorkbook + (recordCount % kRowsPerWorkbook != 0 ? 1 : 0);
+}
+
+std::vector<uint8_t> BuildCandidateBookStream(Recordset& rows, const std::string& kindText,
+                                              int index, int count) {
+    const auto fields = FieldIndexes(rows);
+    const size_t expectedRows = static_cast<size_t>(std::min(
+        kRowsPerWorkbook, std::max(0, rows.RecordCount() - (index - 1) * kRowsPerWorkbook)));
+    Biff5WorkbookBuilder book(kindText, (expectedRows + 1) * kColumns.size());
+
+    for (uint16_t c = 0; c < kColumns.size(); ++c) {
+        const std::string header =
+            *kColumns[c].header ? kColumns[c].header : CommitAmountHeader(kindText);
+        book.AddLabel(0, c, header);
+    }
+
+    const int stopAt = index * kRowsPerWorkbook + 1;
+    uint16_t row = 1;
+    while (!rows.Eof()) {
+        if (row >= Biff5WorkbookBuilder::kMaxRows) {
+            throw HostError(error_number::kOverflow, "Too many rows for one worksheet");
+        }
+        for (uint16_t c = 0; c < kColumns.size(); ++c) {
+            const Value& value = rows.FieldAt(fields[c]);
+            if (kColumns[c].content == CellContent::Value) {
+                WriteValueCell(book, row, c, value);
+            } else {
+                WriteTextCell(book, row, c, ToText(value));
+            }
+        }
+        ++row;
+        rows.MoveNext();
+        if (count > 1 && rows.AbsolutePosition() == stopAt) break;
+    }
+    return book.Finish();
+}
+
+namespace {
+
+constexpr int32_t kObjectNotSet = 91;
+
+void ShowFailure(CoreContext& context, const std::string& path, const Error& error) {
+    MessageBoxRequest box;
+    box.text = error.number == error_number::kPermissionDenied
+                   ? "[" + path + "]" + context.texts.LoadText("文件被占用")
+                   : error.description;
+    box.buttons = MessageButtons::Ok;
+    context.prompter.Ask(box);
+}
+
+bool MayOverwrite(CoreContext& context) {
+    MessageBoxRequest question;
+    question.text = context.texts.LoadText("文件已存在，是否覆盖？");
+    question.title = context.texts.LoadText("系统提示");
+    question.buttons = MessageButtons::YesNo;
+    question.icon = MessageIcon::None;
+    question.defaultAnswer = MessageAnswer::Yes;
+    return context.prompter.Ask(question) == MessageAnswer::Yes;
+}
+
+}  // namespace
+
+bool WriteToExcel(CoreContext& context, const std::string& folder, const std::string& fileName,
+                  const std::string& kindText) {
+    std::string currentPath = folder + fileName;
+    try {
+        // The old file stays until its replacement is complete: renaming over it replaces it.
+        if (WorkbookFileExists(currentPath) && !MayOverwrite(context)) return false;
+
+        const RecordsetPtr rows = context.state.currentRecordset;
+        if (!rows) {
+            throw HostError(kObjectNotSet, "Object variable or With block variable not set");
+        }
+        // No rows still gives a workbook with its headers rather than a notice about nothing.
+        const int count = std::max(1, WorkbookCount(rows->RecordCount()));
+        std::string fileList = fileName;
+        for (int i = 1; i <= count; ++i) {
+            const std::vector<uint8_t> stream = BuildCandidateBookStream(*rows, kindText, i, count);
+            ReplaceFileWith(currentPath, BuildCompoundFile(kBookStreamName, stream));
+            if (i < count) {
+                const std::string next = FurtherWorkbookName(fileName, i);
+                fileList += "," + next;
+                currentPath = folder + next;
+            }
+        }
+        if (count == 1) {
+            context.texts.Notice("引出成功");
+        } else {
+            context.texts.ShowNotice(context.texts.LoadText("引出文件：") + folder + " " +
+                                     fileList);
+        }
+        return true;
+    } catch (const HostError& e) {
+        ShowFailure(context, currentPath, e.error());
+    } catch (const std::exception& e) {
+        ShowFailure(context, currentPath, Error{0, e.what()});
+    }
+    return false;
+}
+
+}  // namespace q9

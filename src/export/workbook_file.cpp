@@ -1,0 +1,107 @@
+#include "export/workbook_file.h"
+
+#include <cerrno>
+#include <cstdio>
+#include <filesystem>
+#include <random>
+#include <system_error>
+
+#include "host/error.h"
+
+namespace q9 {
+
+namespace {
+
+namespace fs = std::filesystem;
+
+constexpr int32_t kDiskFull = 61;
+constexpr int32_t kDeviceError = 57;
+
+[[noreturn]] void ThrowFileError(const std::error_code& code) {
+    const std::error_condition condition = code.default_error_condition();
+    if (condition == std::errc::permission_denied ||
+        condition == std::errc::operation_not_permitted ||
+        condition == std::errc::read_only_file_system ||
+        condition == std::errc::device_or_resource_busy || condition == std::errc::text_file_busy ||
+        condition == std::errc::is_a_directory || condition == std::errc::directory_not_empty) {
+        throw HostError(error_number::kPermissionDenied, "Permission denied");
+    }
+    if (condition == std::errc::no_such_file_or_directory ||
+        condition == std::errc::not_a_directory) {
+        throw HostError(error_number::kPathNotFound, "Path not found");
+    }
+    if (condition == std::errc::no_space_on_device) throw HostError(kDiskFull, "Disk full");
+    throw HostError(kDeviceError, code.message());
+}
+
+[[noreturn]] void ThrowErrno() {
+    ThrowFileError(std::error_code(errno, std::generic_category()));
+}
+
+struct FileCloser {
+    void operator()(std::FILE* file) const { std::fclose(file); }
+};
+using FilePtr = std::unique_ptr<std::FILE, FileCloser>;
+
+// Removes the temporary file unless it was renamed into place.
+class TemporaryFile {
+  public:
+    explicit TemporaryFile(const std::string& target) {
+        std::random_device random;
+        for (int attempt = 0; attempt < 100; ++attempt) {
+            char suffix[16];
+            std::snprintf(suffix, sizeof suffix, ".%08x.tmp", random());
+            path_ = target + suffix;
+            file_.reset(std::fopen(path_.c_str(), "wbx"));
+            if (file_) return;
+            if (errno != EEXIST) ThrowErrno();
+        }
+        ThrowErrno();
+    }
+    ~TemporaryFile() {
+        file_.reset();
+        if (!path_.empty()) {
+            std::error_code ignored;
+            fs::remove(path_, ignored);
+        }
+    }
+    TemporaryFile(const TemporaryFile&) = delete;
+    TemporaryFile& operator=(const TemporaryFile&) = delete;
+
+    void Write(std::span<const uint8_t> bytes) {
+        if (!bytes.empty() &&
+            std::fwrite(bytes.data(), 1, bytes.size(), file_.get()) != bytes.size()) {
+            ThrowErrno();
+        }
+        if (std::fflush(file_.get()) != 0) ThrowErrno();
+        std::FILE* file = file_.release();
+        if (std::fclose(file) != 0) ThrowErrno();
+    }
+
+    void RenameTo(const std::string& target) {
+        std::error_code code;
+        fs::rename(path_, target, code);
+        if (code) ThrowFileError(code);
+        path_.clear();
+    }
+
+  private:
+    std::string path_;
+    FilePtr file_;
+};
+
+}  // namespace
+
+bool WorkbookFileExists(const std::string& path) {
+    std::error_code code;
+    const fs::file_status status = fs::status(path, code);
+    return !code && fs::exists(status) && !fs::is_directory(status);
+}
+
+void ReplaceFileWith(const std::string& path, std::span<const uint8_t> bytes) {
+    TemporaryFile temporary(path);
+    temporary.Write(bytes);
+    temporary.RenameTo(path);
+}
+
+}  // namespace q9

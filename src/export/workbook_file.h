@@ -1,0 +1,18 @@
+#pragma once
+
+#include <cstdint>
+#include <span>
+#include <string>
+
+namespace q9 {
+
+// Whether a file (not a folder) exists at the path.
+bool WorkbookFileExists(const std::string& path);
+
+// Puts `bytes` at `path`: written to a new temporary file beside it, then renamed over it, so
+// the path holds either its old content or the whole new one. Throws HostError: permission
+// denied (70) when the folder or the path refuses the file, path not found (76), disk full
+// (61), or the system's description otherwise.
+void ReplaceFileWith(const std::string& path, std::span<const uint8_t> bytes);
+
+}  // namespace q9
