@@ -28,6 +28,11 @@ Outcome AppConnection::ExecuteAtomic(const std::vector<std::string>& batches) {
     return engine_->ExecuteAtomic(batches);
 }
 
+AtomicOutcome AppConnection::ExecuteAtomicGuarded(const std::vector<AtomicBatch>& batches) {
+    if (!engine_) return {NoDatabase()};
+    return engine_->ExecuteAtomicGuarded(batches);
+}
+
 AppConnection Gateway::CreateConnection() const {
     return AppConnection(engineOfSession_());
 }
@@ -72,6 +77,16 @@ Outcome Gateway::ExecuteAtomic(const std::vector<std::string>& batches) {
         return Outcome::Failure(e.error());
     } catch (const std::exception& e) {
         return Outcome::Failure(Error{error_number::kDatabase, e.what()});
+    }
+}
+
+AtomicOutcome Gateway::ExecuteAtomicGuarded(const std::vector<AtomicBatch>& batches) {
+    try {
+        return CreateConnection().ExecuteAtomicGuarded(batches);
+    } catch (const HostError& e) {
+        return {e.error()};
+    } catch (const std::exception& e) {
+        return {Error{error_number::kDatabase, e.what()}};
     }
 }
 

@@ -17,6 +17,7 @@ class AppConnection {
     RecordsetPtr GetAnyRecordset(const std::string& sql, Error* error);
     Outcome Execute(const std::string& sql);
     Outcome ExecuteAtomic(const std::vector<std::string>& batches);
+    AtomicOutcome ExecuteAtomicGuarded(const std::vector<AtomicBatch>& batches);
 
   private:
     std::shared_ptr<DatabaseEngine> engine_;
@@ -41,6 +42,8 @@ class Gateway {
     Outcome Execute(const std::string& sql);
     // All batches in one transaction: every statement or none.
     Outcome ExecuteAtomic(const std::vector<std::string>& batches);
+    // The same, rolled back without failing when a batch marked `mustChangeRows` changes no row.
+    AtomicOutcome ExecuteAtomicGuarded(const std::vector<AtomicBatch>& batches);
 
     std::shared_ptr<DatabaseEngine> engine() const { return engineOfSession_(); }
 

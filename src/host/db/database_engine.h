@@ -8,6 +8,20 @@
 
 namespace q9 {
 
+// One batch of a guarded atomic run.
+struct AtomicBatch {
+    std::string sql;
+    // When the batch's own statements change no row, the whole run is rolled back.
+    bool mustChangeRows = false;
+};
+
+// How a guarded atomic run ended; only a committed run left anything behind.
+struct AtomicOutcome {
+    Error error;             // a statement failed
+    bool unchanged = false;  // a batch that must change rows changed none
+    bool committed() const { return !error.IsSet() && !unchanged; }
+};
+
 // One account database. Receives the tool's T-SQL text exactly as built.
 class DatabaseEngine {
   public:
@@ -22,6 +36,23 @@ class DatabaseEngine {
 
     // Runs the batches in order inside one transaction: all of their statements or none.
     virtual Outcome ExecuteAtomic(const std::vector<std::string>& batches) = 0;
+
+    // As ExecuteAtomic, and rolled back when a batch marked `mustChangeRows` changes no row. A
+    // batch's count is the rows that its own INSERT, UPDATE and DELETE statements changed (as
+    // sqlite3_changes or @@ROWCOUNT report each statement; work done by triggers not counted).
+    // Engines that can count override this; the fallback refuses guarded runs rather than commit
+    // them unchecked.
+    virtual AtomicOutcome ExecuteAtomicGuarded(const std::vector<AtomicBatch>& batches) {
+        std::vector<std::string> plain;
+        for (const AtomicBatch& batch : batches) {
+            if (batch.mustChangeRows) {
+                return {Error{error_number::kDatabase,
+                              "This database engine cannot check the rows a statement changed"}};
+            }
+            plain.push_back(batch.sql);
+        }
+        return {ExecuteAtomic(plain).error};
+    }
 };
 
 }  // namespace q9

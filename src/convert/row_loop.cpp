@@ -1,0 +1,236 @@
+#include "convert/row_loop.h"
+
+#include <cmath>
+#include <vector>
+
+#include "convert/contract_sql.h"
+#include "convert/order_sql.h"
+#include "convert/workbook_reader.h"
+
+namespace q9 {
+
+namespace {
+
+std::string PurchaseCheck(int32_t id, int32_t entryId, const std::string& n,
+                          const WindowState& state) {
+    return GetPOCheckSql(OrderRowCondition(id, entryId), n, state.optAmount);
+}
+std::string SalesCheck(int32_t id, int32_t entryId, const std::string& n,
+                       const WindowState& state) {
+    return GetSOCheckSql(OrderRowCondition(id, entryId), n, state.optAmount);
+}
+std::string ContractCheck(int32_t id, int32_t entryId, const std::string& n,
+                          const WindowState& state) {
+    return GetContractCheckSql(id, entryId, n, state.optAmount);
+}
+LineStatements PurchaseLine(int32_t id, int32_t entryId, const std::string& n,
+                            const WindowState& state) {
+    return PurchaseOrderLineStatements(id, entryId, n, state.optAmount, state.discountIncludeTaxOn);
+}
+LineStatements SalesLine(int32_t id, int32_t entryId, const std::string& n,
+                         const WindowState& state) {
+    return SalesOrderLineStatements(id, entryId, n, state.optAmount, state.discountIncludeTaxOn);
+}
+LineStatements ContractLine(int32_t id, int32_t entryId, const std::string& n,
+                            const WindowState& state) {
+    return ContractLineStatements(id, entryId, n, state.optAmount);
+}
+
+const ConversionKind kPurchaseOrders{DocumentKind::PurchaseOrder,
+                                     &WindowState::txtPOFile,
+                                     PurchaseCheck,
+                                     PurchaseLine,
+                                     kOrderConflictReason,
+                                     true};
+const ConversionKind kSalesOrders{DocumentKind::SalesOrder,
+                                  &WindowState::txtSOFile,
+                                  SalesCheck,
+                                  SalesLine,
+                                  kOrderConflictReason,
+                                  false};
+const ConversionKind kPayableContracts{DocumentKind::PayableContract,
+                                       &WindowState::txtHTYFFile,
+                                       ContractCheck,
+                                       ContractLine,
+                                       kContractConflictReason,
+                                       false};
+const ConversionKind kReceivableContracts{DocumentKind::ReceivableContract,
+                                          &WindowState::txtHYSFFile,
+                                          ContractCheck,
+                                          ContractLine,
+                                          kContractConflictReason,
+                                          false};
+
+bool IsEmptyCell(const Value& value) {
+    return value.IsNull() || (value.IsText() && value.AsText().empty());
+}
+
+// A row the operator cleared instead of deleting.
+bool IsClearedRow(const Recordset& rows) {
+    for (size_t i = 0; i < rows.FieldCount(); ++i) {
+        if (!IsEmptyCell(rows.FieldAt(i))) return false;
+    }
+    return true;
+}
+
+// The grid splits its rows at "|" and shows one line per row.
+std::string OneCell(std::string text) {
+    for (char& c : text) {
+        if (c == '|') c = '/';
+        if (c == '\r' || c == '\n') c = ' ';
+    }
+    return text;
+}
+
+class RowLoop {
+  public:
+    RowLoop(CoreContext& context, ResultDisplay& display, const ConversionKind& kind)
+        : context_(context), display_(display), kind_(kind), kindText_(KindText(kind.kind)) {}
+
+    ConversionSummary Run(Recordset& rows) {
+        if (rows.RecordCount() > 0) rows.MoveNext();
+        const int count = rows.RecordCount() > 0 ? rows.RecordCount() - 1 : 0;
+        int index = 0;
+        while (!rows.Eof()) {
+            ++index;
+            context_.pump.ProcessEvents();
+            context_.pump.ReportProgress(kindText_, index, count);
+            if (!IsClearedRow(rows)) {
+                try {
+                    HandleRow(rows);
+                } catch (const HostError& e) {
+                    StopAt(rows, e.error().description);
+                    break;
+                } catch (const std::exception& e) {
+                    StopAt(rows, e.what());
+                    break;
+                }
+            }
+            rows.MoveNext();
+        }
+        return summary_;
+    }
+
+  private:
+    void HandleRow(const Recordset& rows) {
+        ++summary_.rows;
+        const WindowState& state = context_.state;
+        const std::string n = NewRateText(rows.Field("F8"), state);
+        if (n.empty()) {
+            List(rows, context_.texts.LoadText(kRateReason));
+            return;
+        }
+        const int32_t id = WholeId(rows.Field("F13"), context_.texts);
+        const int32_t entryId = WholeId(rows.Field("F14"), context_.texts);
+
+        Error checkError;
+        RecordsetPtr conflicts =
+            context_.gateway.TryOpenRecordset(kind_.checkSql(id, entryId, n, state), &checkError);
+        if (!conflicts) throw HostError(checkError);
+        if (conflicts->RecordCount() > 0) {
+            List(rows, context_.texts.LoadText(kind_.conflictReason));
+            return;
+        }
+
+        const LineStatements line = kind_.lineStatements(id, entryId, n, state);
+        std::vector<AtomicBatch> batches{{line.backupInsert, false}, {line.update, true}};
+        if (!line.totals.empty()) batches.push_back({line.totals, false});
+        const AtomicOutcome outcome = context_.gateway.ExecuteAtomicGuarded(batches);
+        if (outcome.error.IsSet()) {
+            List(rows,
+                 context_.texts.LoadText(kUpdateFailedReason) + OneCell(outcome.error.description));
+        } else if (outcome.committed()) {
+            ++summary_.converted;
+        }
+        // Unchanged: the entry is no longer at the old rate or lacks its header or material;
+        // nothing was kept, and there is nothing to report.
+    }
+
+    void List(const Recordset& rows, const std::string& reason) {
+        const std::string first =
+            TextOrEmpty(rows.Field("F1")) + " " + "分录:" + TextOrEmpty(rows.Field("F14"));
+        display_.Add(context_.texts.FormatText("%1|%2|", {first, reason}));
+        ++summary_.listed;
+    }
+
+    void StopAt(const Recordset& rows, const std::string& description) {
+        summary_.stopped = true;
+        try {
+            List(rows, context_.texts.LoadText(kRowFailedReason) + OneCell(description));
+        } catch (const std::exception&) {
+            // The display itself failed; the notice below still tells the operator.
+        }
+        context_.texts.ShowNotice(description);
+    }
+
+    CoreContext& context_;
+    ResultDisplay& display_;
+    const ConversionKind& kind_;
+    std::string kindText_;
+    ConversionSummary summary_;
+};
+
+}  // namespace
+
+const ConversionKind& ConversionKindOf(DocumentKind kind) {
+    switch (kind) {
+        case DocumentKind::PurchaseOrder:
+            return kPurchaseOrders;
+        case DocumentKind::SalesOrder:
+            return kSalesOrders;
+        case DocumentKind::PayableContract:
+            return kPayableContracts;
+        case DocumentKind::ReceivableContract:
+            return kReceivableContracts;
+    }
+    return kPurchaseOrders;
+}
+
+std::string NewRateText(const Value& rateCell, const WindowState& state) {
+    const double rate = Val(ToText(rateCell));
+    if (rate == 17) return IsTicked(state.chk17) ? "16.0" : "";
+    if (rate == 11) return IsTicked(state.chk11) ? "10.0" : "";
+    return "";
+}
+
+int32_t WholeId(const Value& cell, Texts& texts) {
+    double number = 0;
+    if (cell.kind() == Value::Kind::Floating) {
+        number = cell.AsFloating();
+    } else if (cell.IsText() && ParseNumericText(cell.AsText(), &number)) {
+        // checked below
+    } else {
+        return ToInt32(cell);  // integers, and the failures of null and non-numeric text
+    }
+    if (std::isfinite(number) && number != std::trunc(number)) {
+        throw HostError(error_number::kTypeMismatch,
+                        texts.FormatText("单据内码或分录号不是整数：%1", {ToText(cell)}));
+    }
+    return ToInt32(cell);
+}
+
+ConversionSummary ConvertRows(CoreContext& context, ResultDisplay& display,
+                              const ConversionKind& kind, const RecordsetPtr& rows) {
+    if (!rows) return {};
+    RowLoop loop(context, display, kind);
+    return loop.Run(*rows);
+}
+
+ConversionSummary RunConversion(CoreContext& context, ResultDisplay& display,
+                                const ConversionKind& kind) {
+    const std::string path = context.state.*kind.pathBox;
+    if (path.empty()) return {};
+    try {
+        if (kind.readerMarks) context.log.Write("1");
+        context.state.currentRecordset = ReadWorkbook(context, path, KindText(kind.kind));
+        if (kind.readerMarks) context.log.Write("2");
+    } catch (const HostError& e) {
+        context.texts.ShowNotice(e.error().description);
+        return ConversionSummary{.stopped = true};
+    }
+    // Our own reference: a second run started from the event pump may replace the window's.
+    RecordsetPtr rows = context.state.currentRecordset;
+    return ConvertRows(context, display, kind, rows);
+}
+
+}  // namespace q9
