@@ -1,0 +1,188 @@
+#include "convert/batch_run.h"
+
+#include <gtest/gtest.h>
+
+#include "masterdata/core_doubles.h"
+
+namespace q9 {
+namespace {
+
+using testing::CoreHarness;
+using testing::Events;
+
+const Events kDisplaySettings = {"display created",   "Width 15000",        "Cols 2",
+                                 "Titles 单据|备注|", "SetColWidth 1 3000", "SetColWidth 2 11000"};
+const std::string kQuestion = "box 系统提示 是否确定修改，修改后不可恢复，是否确认？";
+
+Events Concat(std::initializer_list<Events> parts) {
+    Events all;
+    for (const auto& part : parts) all.insert(all.end(), part.begin(), part.end());
+    return all;
+}
+
+// Workbooks that are not there: each converter says so by a notice naming its path, which
+// shows when and in which order the converters ran.
+void NameMissingWorkbooks(WindowState& state) {
+    state.txtPOFile = "/nonexistent/po.xls";
+    state.txtSOFile = "/nonexistent/so.xls";
+    state.txtHTYFFile = "/nonexistent/payable.xls";
+    state.txtHYSFFile = "/nonexistent/receivable.xlsx";
+}
+
+const Events kFourConverters = {"notice 文件：/nonexistent/po.xls不存在",
+                                "notice 文件：/nonexistent/so.xls不存在",
+                                "notice 文件：/nonexistent/payable.xls不存在",
+                                "notice 文件：/nonexistent/receivable.xlsx不存在"};
+
+TEST(FixClicked, AsksThenAdjustsMasterDataThenConvertsInOrderThenShowsTheGrid) {
+    CoreHarness h;
+    h.state.chk17 = CheckValue::Checked;
+    h.state.chkItem = CheckValue::Checked;
+    NameMissingWorkbooks(h.state);
+
+    EXPECT_TRUE(FixClicked(h.context, h.displays));
+
+    EXPECT_EQ(h.events, Concat({{kQuestion},
+                                kDisplaySettings,
+                                {"atomic"},
+                                kFourConverters,
+                                {"Show 1", "display released", "notice 调整完成"}}));
+    ASSERT_EQ(h.prompter.asked.size(), 1u);
+    EXPECT_EQ(h.prompter.asked[0].buttons, MessageButtons::YesNo);
+    EXPECT_EQ(h.prompter.asked[0].icon, MessageIcon::Information);
+}
+
+TEST(FixClicked, EmptyRunShowsAnEmptyGridThenTheCompletionNotice) {
+    CoreHarness h;
+    h.state.chk11 = CheckValue::Checked;
+    BatchSummary summary;
+    summary.salesOrders.converted = 99;
+
+    EXPECT_TRUE(FixClicked(h.context, h.displays, &summary));
+
+    EXPECT_EQ(
+        h.events,
+        Concat({{kQuestion}, kDisplaySettings, {"Show 1", "display released", "notice 调整完成"}}));
+    EXPECT_EQ(summary.salesOrders.converted, 0);
+}
+
+TEST(FixClicked, AnswerNoChangesNothingAndShowsNothingMore) {
+    for (MessageAnswer answer : {MessageAnswer::No, MessageAnswer::Ok}) {
+        CoreHarness h;
+        h.prompter.answer = answer;
+        h.state.chk17 = CheckValue::Checked;
+        h.state.chkCust = CheckValue::Checked;
+        NameMissingWorkbooks(h.state);
+
+        EXPECT_FALSE(FixClicked(h.context, h.displays));
+
+        EXPECT_EQ(h.events, (Events{kQuestion}));
+        EXPECT_EQ(h.displays.created, 0);
+    }
+}
+
+TEST(FixClicked, DisplayThatCannotBeCreatedStopsBeforeAnyChange) {
+    CoreHarness h;
+    h.displays.unavailable = true;
+    h.state.chk17 = CheckValue::Checked;
+    h.state.chkItem = CheckValue::Checked;
+    NameMissingWorkbooks(h.state);
+
+    EXPECT_FALSE(FixClicked(h.context, h.displays));
+
+    EXPECT_EQ(h.events, (Events{kQuestion, "notice ActiveX component can't create object"}));
+}
+
+TEST(FixClicked, DisplayRefusingASettingStopsBeforeAnyChangeAndIsNotShown) {
+    CoreHarness h;
+    h.displays.failAt = "SetColWidth 2";
+    h.state.chk17 = CheckValue::Checked;
+    h.state.chkSupply = CheckValue::Checked;
+    NameMissingWorkbooks(h.state);
+
+    EXPECT_FALSE(FixClicked(h.context, h.displays));
+
+    EXPECT_EQ(h.events, Concat({{kQuestion},
+                                kDisplaySettings,
+                                {"display released", "notice display refused SetColWidth 2"}}));
+}
+
+TEST(FixClicked, FailingShowKeepsTheWorkDoneAndSkipsTheCompletionNotice) {
+    CoreHarness h;
+    h.displays.failAt = "Show";
+    h.state.chk11 = CheckValue::Checked;
+    h.state.chkCust = CheckValue::Checked;
+    NameMissingWorkbooks(h.state);
+
+    EXPECT_FALSE(FixClicked(h.context, h.displays));
+
+    EXPECT_EQ(h.events, Concat({{kQuestion},
+                                kDisplaySettings,
+                                {"atomic"},
+                                kFourConverters,
+                                {"Show 1", "display released", "notice display refused Show"}}));
+}
+
+TEST(FixClicked, FailedMasterDataBatchIsReportedAndTheDocumentsStillRun) {
+    CoreHarness h;
+    h.engine->failOn = "t_Organization";
+    h.engine->failure = "deadlock victim";
+    h.state.chk17 = CheckValue::Checked;
+    h.state.chkCust = CheckValue::Checked;
+    NameMissingWorkbooks(h.state);
+
+    EXPECT_TRUE(FixClicked(h.context, h.displays));
+
+    EXPECT_EQ(h.events, Concat({{kQuestion},
+                                kDisplaySettings,
+                                {"atomic", "notice 基础资料税率调整失败：deadlock victim"},
+                                kFourConverters,
+                                {"Show 1", "display released", "notice 调整完成"}}));
+}
+
+TEST(FixClicked, FailureRaisedInTheMasterDataStepSkipsTheConversionsAndTheGrid) {
+    CoreHarness h;
+    h.engine->failOn = "t_ICItemMaterial";
+    h.notifier.throwOn = "基础资料税率调整失败";  // the step's own notice fails
+    h.state.chk17 = CheckValue::Checked;
+    h.state.chkItem = CheckValue::Checked;
+    NameMissingWorkbooks(h.state);
+
+    EXPECT_FALSE(FixClicked(h.context, h.displays));
+
+    EXPECT_EQ(h.events, Concat({{kQuestion},
+                                kDisplaySettings,
+                                {"atomic", "notice 基础资料税率调整失败：table is locked",
+                                 "display released", "notice notice refused"}}));
+}
+
+TEST(Command1Clicked, RunsWithoutQuestionOrCompletionNotice) {
+    CoreHarness h;
+    h.state.chk17 = CheckValue::Checked;
+    h.state.chkItem = CheckValue::Checked;
+    NameMissingWorkbooks(h.state);
+
+    EXPECT_TRUE(Command1Clicked(h.context, h.displays));
+
+    EXPECT_EQ(
+        h.events,
+        Concat({kDisplaySettings, {"atomic"}, kFourConverters, {"Show 1", "display released"}}));
+}
+
+TEST(Command1Clicked, ShowsAFailureByItsDescription) {
+    CoreHarness h;
+    h.displays.unavailable = true;
+    EXPECT_FALSE(Command1Clicked(h.context, h.displays));
+    EXPECT_EQ(h.events, (Events{"notice ActiveX component can't create object"}));
+}
+
+TEST(RunBatch, EachRunGetsAFreshDisplay) {
+    CoreHarness h;
+    h.state.chk17 = CheckValue::Checked;
+    RunBatch(h.context, h.displays);
+    RunBatch(h.context, h.displays);
+    EXPECT_EQ(h.displays.created, 2);
+}
+
+}  // namespace
+}  // namespace q9
