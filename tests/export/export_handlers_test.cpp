@@ -1,0 +1,85 @@
+#include "export/export_handlers.h"
+
+#include <gtest/gtest.h>
+
+#include "export/export_test_support.h"
+
+namespace q9 {
+namespace {
+
+class ExportCandidatesTest : public ::testing::Test {
+  protected:
+    bool Click(DocumentKind kind) {
+        CoreContext context = harness_.Context();
+        return ExportCandidates(context, kind);
+    }
+    std::vector<std::string>& Notices() { return harness_.notifier.notices; }
+
+    test::ScratchFolder folder_;
+    test::ExportHarness harness_;
+};
+
+TEST_F(ExportCandidatesTest, WholeBillDiscountRefusesOrdersOnlyBeforeAnyQuery) {
+    harness_.state.billDiscountOn = true;
+    harness_.engine->rows = test::MakeCandidateRows(2);
+    harness_.files.savePath = folder_.FolderText() + "c.xls";
+
+    EXPECT_FALSE(Click(DocumentKind::PurchaseOrder));
+    EXPECT_FALSE(Click(DocumentKind::SalesOrder));
+    EXPECT_EQ(Notices(),
+              (std::vector<std::string>{"系统启用整单折扣，本工具不支持修改采购订单业务。",
+                                        "系统启用整单折扣，本工具不支持修改销售订单业务。"}));
+    EXPECT_TRUE(harness_.engine->queries.empty());
+    EXPECT_EQ(harness_.files.saveDialogs, 0);
+
+    EXPECT_TRUE(Click(DocumentKind::PayableContract));
+    EXPECT_TRUE(Click(DocumentKind::ReceivableContract));
+    EXPECT_EQ(harness_.files.saveDialogs, 2);
+}
+
+TEST_F(ExportCandidatesTest, FailedQueryIsReportedWithTheDatabaseMessageAndNoDialog) {
+    harness_.state.currentRecordset = test::MakeCandidateRows(1);  // from an earlier export
+    harness_.engine->failure = Error{error_number::kDatabase, "no such table: POOrder"};
+    EXPECT_FALSE(Click(DocumentKind::PurchaseOrder));
+    EXPECT_EQ(Notices(), std::vector<std::string>{"查询候选数据失败：no such table: POOrder"});
+    EXPECT_EQ(harness_.files.saveDialogs, 0);
+    EXPECT_EQ(harness_.state.currentRecordset, nullptr);
+}
+
+TEST_F(ExportCandidatesTest, NoCandidatesNeverOpensTheSaveDialog) {
+    harness_.engine->rows = test::MakeCandidateRows(0);
+    EXPECT_FALSE(Click(DocumentKind::SalesOrder));
+    EXPECT_EQ(Notices(), std::vector<std::string>{"没有符合条件的数据，不需要引出"});
+    EXPECT_EQ(harness_.files.saveDialogs, 0);
+}
+
+TEST_F(ExportCandidatesTest, CancelledOrFolderlessSaveEndsSilently) {
+    harness_.engine->rows = test::MakeCandidateRows(3);
+    harness_.files.savePath = "";
+    EXPECT_FALSE(Click(DocumentKind::PurchaseOrder));
+    harness_.files.savePath = "po.xls";
+    EXPECT_FALSE(Click(DocumentKind::PurchaseOrder));
+    EXPECT_EQ(harness_.files.saveDialogs, 2);
+    EXPECT_TRUE(Notices().empty());
+    EXPECT_TRUE(harness_.prompter.shown.empty());
+}
+
+TEST_F(ExportCandidatesTest, RunsTheKindsQueryAndWritesTheSheetNamedAfterTheKind) {
+    harness_.state.discountIncludeTaxOn = true;
+    harness_.engine->rows = test::MakeCandidateRows(3);
+    harness_.files.savePath = folder_.FolderText() + "应收.xls";
+    ASSERT_TRUE(Click(DocumentKind::ReceivableContract));
+
+    EXPECT_EQ(harness_.engine->queries, std::vector<std::string>{CandidateQuery(
+                                            DocumentKind::ReceivableContract, "2018-05-01", true)});
+    EXPECT_EQ(harness_.state.currentRecordset, harness_.engine->rows);
+    EXPECT_EQ(Notices(), std::vector<std::string>{"引出成功"});
+    const test::ReadBook book = test::ReadWithXlrd(folder_.path() / "应收.xls");
+    ASSERT_EQ(book.sheets.size(), 1u);
+    EXPECT_EQ(book.sheets[0].name, "应收合同");
+    EXPECT_EQ(book.sheets[0].rows, 4);
+    EXPECT_EQ(book.sheets[0].cells.at({0, 11}).text, "收款关联金额");
+}
+
+}  // namespace
+}  // namespace q9

@@ -1,0 +1,305 @@
+#include "export/workbook_export.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <fstream>
+#include <iterator>
+
+#include "export/export_handlers.h"
+#include "export/export_test_support.h"
+
+namespace q9 {
+namespace {
+
+namespace fs = std::filesystem;
+using test::ReadBook;
+using test::ReadSheet;
+using test::ReadWithXlrd;
+
+const std::vector<std::string> kHeadersAToK = {"单据编号", "客户名称", "物料代码", "物料名称",
+                                               "数量",     "单价",     "含税单价", "税率",
+                                               "税额",     "金额",     "价税合计"};
+const std::vector<std::string> kFieldsByColumn = {
+    "FBillNo",    "FSupplyName",  "FItemNumber", "FItemName",  "FAuxQty",
+    "FAuxPrice",  "FAuxTaxPrice", "FTaxRate",    "FTaxAmount", "FAmount",
+    "FAllAmount", "FCommitAmt",   "FInterID",    "FEntryID"};
+
+// What a spreadsheet makes of a number typed at 15 significant digits.
+double AsTyped(double value) {
+    char text[40];
+    std::snprintf(text, sizeof text, "%.15g", value);
+    return std::strtod(text, nullptr);
+}
+
+std::string ReadFile(const fs::path& path) {
+    std::ifstream in(path, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), {});
+}
+
+std::vector<std::string> FileNames(const fs::path& folder) {
+    std::vector<std::string> names;
+    for (const auto& entry : fs::directory_iterator(folder)) {
+        names.push_back(entry.path().filename().string());
+    }
+    std::sort(names.begin(), names.end());
+    return names;
+}
+
+// Every cell of the sheet against rows [first, first + count) of the source.
+void ExpectCandidateSheet(const ReadSheet& sheet, const Recordset& source, int first, int count,
+                          const std::string& kindText, const std::string& commitHeader) {
+    ASSERT_EQ(sheet.name, kindText);
+    ASSERT_EQ(sheet.rows, count + 1);
+    ASSERT_EQ(sheet.columns, 14);
+    for (size_t c = 0; c < kHeadersAToK.size(); ++c) {
+        EXPECT_EQ(sheet.cells.at({0, static_cast<int>(c)}).text, kHeadersAToK[c]);
+    }
+    EXPECT_EQ(sheet.cells.at({0, 11}).text, commitHeader);
+    EXPECT_EQ(sheet.cells.at({0, 12}).text, "单据内码");
+    EXPECT_EQ(sheet.cells.at({0, 13}).text, "单据分录");
+
+    size_t expectedCells = 14;
+    for (int r = 0; r < count; ++r) {
+        const Recordset::Row& row = source.Rows()[static_cast<size_t>(first + r)];
+        for (int c = 0; c < 14; ++c) {
+            const Value& value = row[static_cast<size_t>(source.FieldIndex(kFieldsByColumn[c]))];
+            const auto found = sheet.cells.find({r + 1, c});
+            if (value.IsNull()) {
+                EXPECT_EQ(found, sheet.cells.end()) << "row " << r + 1 << " column " << c;
+                continue;
+            }
+            ++expectedCells;
+            ASSERT_NE(found, sheet.cells.end()) << "row " << r + 1 << " column " << c;
+            if (value.IsText()) {
+                ASSERT_EQ(found->second.type, 's') << "row " << r + 1 << " column " << c;
+                ASSERT_EQ(found->second.text, value.AsText());
+            } else {
+                const bool textColumn = c >= 4 && c <= 11;
+                ASSERT_EQ(found->second.type, 'n') << "row " << r + 1 << " column " << c;
+                ASSERT_EQ(found->second.number,
+                          textColumn ? AsTyped(value.NumberAsDouble()) : value.NumberAsDouble())
+                    << "row " << r + 1 << " column " << c;
+            }
+        }
+    }
+    EXPECT_EQ(sheet.cells.size(), expectedCells);
+}
+
+class WorkbookExportTest : public ::testing::Test {
+  protected:
+    bool Export(int rowCount, const std::string& kindText = "采购订单") {
+        harness_.state.currentRecordset = test::MakeCandidateRows(rowCount);
+        CoreContext context = harness_.Context();
+        return WriteToExcel(context, folder_.FolderText(), "po.xls", kindText);
+    }
+    void ExpectWorkbook(const std::string& name, int first, int count) {
+        SCOPED_TRACE(name);
+        const ReadBook book = ReadWithXlrd(folder_.path() / name);
+        ASSERT_EQ(book.sheets.size(), 1u);
+        ExpectCandidateSheet(book.sheets[0], *harness_.state.currentRecordset, first, count,
+                             "采购订单", "关联金额");
+    }
+    std::vector<std::string>& Notices() { return harness_.notifier.notices; }
+    std::vector<MessageBoxRequest>& Boxes() { return harness_.prompter.shown; }
+
+    test::ScratchFolder folder_;
+    test::ExportHarness harness_;
+};
+
+TEST_F(WorkbookExportTest, OneRowGivesOneWorkbookEveryCellAsWritten) {
+    ASSERT_TRUE(Export(1));
+    EXPECT_EQ(FileNames(folder_.path()), std::vector<std::string>{"po.xls"});
+    ExpectWorkbook("po.xls", 0, 1);
+    EXPECT_EQ(Notices(), std::vector<std::string>{"引出成功"});
+    EXPECT_TRUE(Boxes().empty());
+    EXPECT_TRUE(harness_.state.currentRecordset->Eof());
+}
+
+TEST_F(WorkbookExportTest, FullWorkbookOf16300RowsStaysOne) {
+    ASSERT_TRUE(Export(16300));
+    EXPECT_EQ(FileNames(folder_.path()), std::vector<std::string>{"po.xls"});
+    ExpectWorkbook("po.xls", 0, 16300);
+    EXPECT_EQ(Notices(), std::vector<std::string>{"引出成功"});
+}
+
+TEST_F(WorkbookExportTest, RowsBeyond16300GoToNumberedWorkbooksEachWithHeaders) {
+    ASSERT_TRUE(Export(16301));
+    EXPECT_EQ(FileNames(folder_.path()), (std::vector<std::string>{"po.xls", "po1.xls"}));
+    ExpectWorkbook("po.xls", 0, 16300);
+    ExpectWorkbook("po1.xls", 16300, 1);
+    EXPECT_EQ(Notices(),
+              std::vector<std::string>{"引出文件：" + folder_.FolderText() + " po.xls,po1.xls"});
+}
+
+TEST_F(WorkbookExportTest, ThreeWorkbooksFor32601Rows) {
+    ASSERT_TRUE(Export(32601));
+    EXPECT_EQ(FileNames(folder_.path()),
+              (std::vector<std::string>{"po.xls", "po1.xls", "po2.xls"}));
+    ExpectWorkbook("po1.xls", 16300, 16300);
+    ExpectWorkbook("po2.xls", 32600, 1);
+    EXPECT_EQ(Notices(), std::vector<std::string>{"引出文件：" + folder_.FolderText() +
+                                                  " po.xls,po1.xls,po2.xls"});
+}
+
+TEST_F(WorkbookExportTest, ColumnLIsNamedAfterTheKind) {
+    const std::vector<std::pair<std::string, std::string>> kinds = {
+        {"销售订单", "关联金额"}, {"应付合同", "付款关联金额"}, {"应收合同", "收款关联金额"}};
+    for (const auto& [kind, header] : kinds) {
+        SCOPED_TRACE(kind);
+        ASSERT_TRUE(Export(2, kind));
+        const ReadBook book = ReadWithXlrd(folder_.path() / "po.xls");
+        ASSERT_EQ(book.sheets.size(), 1u);
+        ExpectCandidateSheet(book.sheets[0], *harness_.state.currentRecordset, 0, 2, kind, header);
+    }
+}
+
+TEST_F(WorkbookExportTest, TextColumnsHoldNumbersAsTypedValueColumnsKeepTheirType) {
+    RecordsetPtr rows = test::MakeCandidateRows(1);
+    Recordset::Row row = rows->Rows()[0];
+    auto set = [&](const char* field, Value value) {
+        row[static_cast<size_t>(rows->FieldIndex(field))] = std::move(value);
+    };
+    set("FBillNo", "000123");    // value column: text stays text, zeros and all
+    set("FItemNumber", "");      // empty text: empty cell
+    set("FInterID", 0.1 + 0.2);  // value column: the double itself
+    set("FAuxQty", "  12.50 ");  // text column: numeric text becomes a number
+    set("FAuxPrice", "约12元");  // text column: other text stays text
+    set("FTaxRate", "17");
+    set("FTaxAmount", 0.1 + 0.2);  // text column: the 15-digit text form, 0.3
+    set("FAmount", "");            // text column: empty text, empty cell
+    harness_.state.currentRecordset =
+        std::make_shared<Recordset>(rows->FieldNames(), std::vector<Recordset::Row>{row});
+    CoreContext context = harness_.Context();
+    ASSERT_TRUE(WriteToExcel(context, folder_.FolderText(), "po.xls", "采购订单"));
+
+    const ReadBook book = ReadWithXlrd(folder_.path() / "po.xls");
+    const auto& cells = book.sheets.at(0).cells;
+    EXPECT_EQ(cells.at({1, 0}).text, "000123");
+    EXPECT_EQ(cells.count({1, 2}), 0u);
+    EXPECT_EQ(cells.at({1, 12}).number, 0.1 + 0.2);
+    EXPECT_EQ(cells.at({1, 4}).type, 'n');
+    EXPECT_EQ(cells.at({1, 4}).number, 12.5);
+    EXPECT_EQ(cells.at({1, 5}).text, "约12元");
+    EXPECT_EQ(cells.at({1, 7}).number, 17);
+    EXPECT_EQ(cells.at({1, 8}).number, 0.3);
+    EXPECT_EQ(cells.count({1, 9}), 0u);
+}
+
+TEST_F(WorkbookExportTest, ExistingFileAnsweredNoStaysUntouched) {
+    std::ofstream(folder_.path() / "po.xls") << "the operator's own workbook";
+    harness_.prompter.answers = {MessageAnswer::No};
+    EXPECT_FALSE(Export(3));
+    EXPECT_EQ(ReadFile(folder_.path() / "po.xls"), "the operator's own workbook");
+    EXPECT_EQ(FileNames(folder_.path()), std::vector<std::string>{"po.xls"});
+    ASSERT_EQ(Boxes().size(), 1u);
+    EXPECT_EQ(Boxes()[0].text, "文件已存在，是否覆盖？");
+    EXPECT_EQ(Boxes()[0].title, "系统提示");
+    EXPECT_EQ(Boxes()[0].buttons, MessageButtons::YesNo);
+    EXPECT_EQ(Boxes()[0].icon, MessageIcon::None);
+    EXPECT_EQ(Boxes()[0].defaultAnswer, MessageAnswer::Yes);
+    EXPECT_TRUE(Notices().empty());
+}
+
+TEST_F(WorkbookExportTest, ExistingFileAnsweredYesIsReplacedAndFurtherOnesWithoutAsking) {
+    std::ofstream(folder_.path() / "po.xls") << "old";
+    std::ofstream(folder_.path() / "po1.xls") << "old";
+    harness_.prompter.answers = {MessageAnswer::Yes};
+    ASSERT_TRUE(Export(16301));
+    EXPECT_EQ(Boxes().size(), 1u);
+    ExpectWorkbook("po1.xls", 16300, 1);
+    EXPECT_EQ(ReadWithXlrd(folder_.path() / "po.xls").sheets.at(0).rows, 16301);
+    EXPECT_EQ(FileNames(folder_.path()), (std::vector<std::string>{"po.xls", "po1.xls"}));
+}
+
+TEST_F(WorkbookExportTest, TargetThatCannotBeReplacedIsReportedAsOccupied) {
+    // A folder in the workbook's place cannot be replaced by a file, not even by root.
+    fs::create_directory(folder_.path() / "po.xls");
+    EXPECT_FALSE(Export(2));
+    ASSERT_EQ(Boxes().size(), 1u);
+    EXPECT_EQ(Boxes()[0].text, "[" + folder_.FolderText() + "po.xls]文件被占用");
+    EXPECT_EQ(Boxes()[0].buttons, MessageButtons::Ok);
+    EXPECT_EQ(Boxes()[0].title, "");
+    EXPECT_TRUE(Notices().empty());
+    EXPECT_TRUE(fs::is_directory(folder_.path() / "po.xls"));
+    EXPECT_EQ(FileNames(folder_.path()), std::vector<std::string>{"po.xls"});
+}
+
+TEST_F(WorkbookExportTest, FolderThatRefusesNewFilesNamesTheWorkbookBeingWritten) {
+    // The second workbook's name is taken by an immutable file: the first stays written.
+    std::ofstream(folder_.path() / "po1.xls") << "locked";
+    if (std::system(
+            ("chattr +i '" + (folder_.path() / "po1.xls").string() + "' 2>/dev/null").c_str()) !=
+        0) {
+        GTEST_SKIP() << "chattr +i is not available here";
+    }
+    const bool written = Export(16301);
+    std::system(("chattr -i '" + (folder_.path() / "po1.xls").string() + "'").c_str());
+    EXPECT_FALSE(written);
+    ASSERT_EQ(Boxes().size(), 1u);
+    EXPECT_EQ(Boxes()[0].text, "[" + folder_.FolderText() + "po1.xls]文件被占用");
+    EXPECT_EQ(ReadFile(folder_.path() / "po1.xls"), "locked");
+    EXPECT_EQ(ReadWithXlrd(folder_.path() / "po.xls").sheets.at(0).rows, 16301);
+    EXPECT_EQ(FileNames(folder_.path()), (std::vector<std::string>{"po.xls", "po1.xls"}));
+    EXPECT_TRUE(Notices().empty());
+}
+
+TEST_F(WorkbookExportTest, SystemFolderRefusesEvenRoot) {
+    harness_.state.currentRecordset = test::MakeCandidateRows(1);
+    CoreContext context = harness_.Context();
+    EXPECT_FALSE(WriteToExcel(context, "/sys/", "po.xls", "采购订单"));
+    ASSERT_EQ(Boxes().size(), 1u);
+    EXPECT_EQ(Boxes()[0].text, "[/sys/po.xls]文件被占用");
+}
+
+TEST_F(WorkbookExportTest, MissingFolderIsReportedByItsDescription) {
+    harness_.state.currentRecordset = test::MakeCandidateRows(1);
+    CoreContext context = harness_.Context();
+    EXPECT_FALSE(WriteToExcel(context, folder_.FolderText() + "nope/", "po.xls", "采购订单"));
+    ASSERT_EQ(Boxes().size(), 1u);
+    EXPECT_EQ(Boxes()[0].text, "Path not found");
+}
+
+TEST_F(WorkbookExportTest, NullAmountFailsTheWorkbookItIsInAndLeavesNoPartialFile) {
+    RecordsetPtr source = test::MakeCandidateRows(16305);
+    std::vector<Recordset::Row> rows = source->Rows();
+    rows[16302][static_cast<size_t>(source->FieldIndex("FAmount"))] = Value::Null();
+    harness_.state.currentRecordset = std::make_shared<Recordset>(source->FieldNames(), rows);
+    CoreContext context = harness_.Context();
+    EXPECT_FALSE(WriteToExcel(context, folder_.FolderText(), "po.xls", "采购订单"));
+
+    ASSERT_EQ(Boxes().size(), 1u);
+    EXPECT_EQ(Boxes()[0].text, "Invalid use of Null");
+    EXPECT_TRUE(Notices().empty());
+    // The first workbook was complete and stays; of the second nothing is left, not even a
+    // temporary file.
+    EXPECT_EQ(FileNames(folder_.path()), std::vector<std::string>{"po.xls"});
+    EXPECT_EQ(harness_.state.currentRecordset->AbsolutePosition(), 16303);
+}
+
+TEST_F(WorkbookExportTest, NullInTheOnlyWorkbookLeavesTheOldFileInPlace) {
+    std::ofstream(folder_.path() / "po.xls") << "old";
+    RecordsetPtr source = test::MakeCandidateRows(2);
+    std::vector<Recordset::Row> rows = source->Rows();
+    rows[1][static_cast<size_t>(source->FieldIndex("FTaxRate"))] = Value::Null();
+    harness_.state.currentRecordset = std::make_shared<Recordset>(source->FieldNames(), rows);
+    CoreContext context = harness_.Context();
+    EXPECT_FALSE(WriteToExcel(context, folder_.FolderText(), "po.xls", "采购订单"));
+    EXPECT_EQ(Boxes().back().text, "Invalid use of Null");
+    EXPECT_EQ(ReadFile(folder_.path() / "po.xls"), "old");
+    EXPECT_EQ(FileNames(folder_.path()), std::vector<std::string>{"po.xls"});
+}
+
+TEST(FurtherWorkbookName, DropsTheLastFourCharactersOfTheChosenName) {
+    EXPECT_EQ(FurtherWorkbookName("po.xls", 1), "po1.xls");
+    EXPECT_EQ(FurtherWorkbookName("po.xls", 12), "po12.xls");
+    EXPECT_EQ(FurtherWorkbookName("采购订单.xls", 2), "采购订单2.xls");
+    EXPECT_EQ(FurtherWorkbookName("引出采购订单", 1), "引出1.xls");  // characters, not bytes
+    EXPECT_EQ(WorkbookCount(16300), 1);
+    EXPECT_EQ(WorkbookCount(16301), 2);
+    EXPECT_EQ(WorkbookCount(32601), 3);
+}
+
+}  // namespace
+}  // namespace q9
