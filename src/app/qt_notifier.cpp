@@ -1,0 +1,15 @@
+#include "qt_notifier.h"
+
+#include <QMessageBox>
+
+#include "window_services.h"
+
+namespace q9::app {
+
+void QtNotifier::ShowNotice(const std::string& message) {
+    QMessageBox box(QMessageBox::NoIcon, QString::fromUtf8(kWindowTitle),
+                    QString::fromStdString(message), QMessageBox::Ok, parent_);
+    box.exec();
+}
+
+}  // namespace q9::app

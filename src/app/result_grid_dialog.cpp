@@ -1,0 +1,138 @@
+#include "result_grid_dialog.h"
+
+#include <QAction>
+#include <QClipboard>
+#include <QFileDialog>
+#include <QGuiApplication>
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QSaveFile>
+#include <QScreen>
+#include <QVBoxLayout>
+#include <algorithm>
+#include <map>
+
+namespace q9::app {
+
+namespace {
+
+constexpr int kTwipsPerPixel = 15;
+constexpr int kDefaultHeight = 480;
+
+int ToPixels(int twips) {
+    return twips / kTwipsPerPixel;
+}
+
+QString CellText(const QString& text) {
+    QString flat = text;
+    flat.replace(QLatin1Char('\t'), QLatin1Char(' ')).replace(QLatin1Char('\n'), QLatin1Char(' '));
+    return flat.remove(QLatin1Char('\r'));
+}
+
+}  // namespace
+
+ResultGridDialog::ResultGridDialog(ResultTable table, Translate translate, QWidget* parent)
+    : QDialog(parent), table_(std::move(table)), translate_(std::move(translate)) {
+    setObjectName(QStringLiteral("dlgResult"));
+    setWindowTitle(parent ? parent->windowTitle() : QString());
+    askCsvPath_ = [this](QWidget* owner) {
+        return QFileDialog::getSaveFileName(owner, QString(), QString(), translate_("CSV (*.csv)"));
+    };
+
+    grid_ = new QTableWidget(static_cast<int>(table_.rows.size()), table_.ColumnCount(), this);
+    grid_->setObjectName(QStringLiteral("grdResult"));
+    QStringList titles;
+    for (const std::string& title : table_.titles) titles << QString::fromStdString(title);
+    grid_->setHorizontalHeaderLabels(titles);
+    for (int r = 0; r < static_cast<int>(table_.rows.size()); ++r) {
+        const auto& cells = table_.rows[static_cast<size_t>(r)];
+        for (int c = 0; c < table_.ColumnCount(); ++c) {
+            auto* item =
+                new QTableWidgetItem(QString::fromStdString(cells[static_cast<size_t>(c)]));
+            item->setFlags(Qt::ItemIsSelectable | Qt::ItemIsEnabled);
+            grid_->setItem(r, c, item);
+        }
+    }
+    grid_->setSelectionMode(QAbstractItemView::ExtendedSelection);
+    grid_->setSelectionBehavior(QAbstractItemView::SelectItems);
+    grid_->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    grid_->horizontalHeader()->setStretchLastSection(true);
+    for (int c = 0; c < table_.ColumnCount() && c < static_cast<int>(table_.columnTwips.size());
+         ++c) {
+        if (table_.columnTwips[static_cast<size_t>(c)] > 0)
+            grid_->setColumnWidth(c, ToPixels(table_.columnTwips[static_cast<size_t>(c)]));
+    }
+
+    auto* copy = new QAction(this);
+    copy->setShortcut(QKeySequence::Copy);
+    copy->setShortcutContext(Qt::WidgetWithChildrenShortcut);
+    connect(copy, &QAction::triggered, this, &ResultGridDialog::CopySelection);
+    grid_->addAction(copy);
+
+    auto* copyButton = new QPushButton(translate_("复制(&C)"), this);
+    copyButton->setObjectName(QStringLiteral("cmdCopy"));
+    copyButton->setAutoDefault(false);
+    connect(copyButton, &QPushButton::clicked, this, &ResultGridDialog::CopySelection);
+    auto* saveButton = new QPushButton(translate_("保存为CSV(&S)..."), this);
+    saveButton->setObjectName(QStringLiteral("cmdSaveCsv"));
+    saveButton->setAutoDefault(false);
+    connect(saveButton, &QPushButton::clicked, this, &ResultGridDialog::SaveAsCsv);
+    auto* closeButton = new QPushButton(translate_("关闭"), this);
+    closeButton->setObjectName(QStringLiteral("cmdClose"));
+    closeButton->setDefault(true);
+    connect(closeButton, &QPushButton::clicked, this, &QDialog::accept);
+
+    auto* buttons = new QHBoxLayout;
+    buttons->addWidget(copyButton);
+    buttons->addWidget(saveButton);
+    buttons->addStretch(1);
+    buttons->addWidget(closeButton);
+    auto* layout = new QVBoxLayout(this);
+    layout->addWidget(grid_, 1);
+    layout->addLayout(buttons);
+
+    int width = table_.widthTwips > 0 ? ToPixels(table_.widthTwips) : 800;
+    if (const QScreen* screen = QGuiApplication::primaryScreen()) {
+        width = std::min(width, screen->availableGeometry().width() - 40);
+    }
+    resize(width, kDefaultHeight);
+}
+
+QString ResultGridDialog::SelectedCellsAsText() const {
+    std::map<int, std::map<int, QString>> cells;  // row → column → text, both in order
+    for (const QModelIndex& index : grid_->selectionModel()->selectedIndexes()) {
+        cells[index.row()][index.column()] = CellText(index.data().toString());
+    }
+    QString text;
+    for (const auto& [row, columns] : cells) {
+        QStringList line;
+        for (const auto& [column, cell] : columns) line << cell;
+        text += line.join(QLatin1Char('\t'));
+        text += QLatin1Char('\n');
+    }
+    return text;
+}
+
+void ResultGridDialog::CopySelection() const {
+    const QString text = SelectedCellsAsText();
+    if (!text.isEmpty()) QGuiApplication::clipboard()->setText(text);
+}
+
+bool ResultGridDialog::SaveAsCsv() {
+    const QString path = askCsvPath_(this);
+    if (path.isEmpty()) return false;
+    const std::string csv = ResultTableToCsv(table_);
+    QSaveFile file(path);
+    if (file.open(QIODevice::WriteOnly) &&
+        file.write(csv.data(), static_cast<qint64>(csv.size())) ==
+            static_cast<qint64>(csv.size()) &&
+        file.commit()) {
+        return true;
+    }
+    QMessageBox::warning(this, windowTitle(), file.errorString());
+    return false;
+}
+
+}  // namespace q9::app
