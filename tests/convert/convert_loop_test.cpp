@@ -1,0 +1,264 @@
+// The row loop against a scripted database: what is listed, sent, stopped and reported.
+#include <gtest/gtest.h>
+
+#include "convert/converters.h"
+#include "convert/order_sql.h"
+#include "convert/row_loop.h"
+#include "convert_doubles.h"
+
+namespace q9 {
+namespace {
+
+using namespace testing_doubles;
+
+const std::string kRateReason = "xls上该行数据的税率不是17或11，该行数据不处理";
+const std::string kOrderReason = "xls上该行数据的关联金额大于金额，该行数据不处理";
+const std::string kContractReason =
+    "xls上该行数据的关联金额大于金额或者收付款计划数据有多条分录，该行数据不处理";
+
+RecordsetPtr OneRow() {
+    return std::make_shared<Recordset>(std::vector<std::string>{"c"},
+                                       std::vector<Recordset::Row>{{Value(1)}});
+}
+
+class RowLoopTest : public ::testing::Test {
+  protected:
+    RowLoopTest() : engine(std::make_shared<ScriptedEngine>()), desk(engine) {
+        desk.state.chk17 = CheckValue::Checked;
+        desk.state.chk11 = CheckValue::Checked;
+    }
+    ConversionSummary Run(DocumentKind kind, const RecordsetPtr& rows) {
+        return ConvertRows(desk.context, desk.display, ConversionKindOf(kind), rows);
+    }
+
+    std::shared_ptr<ScriptedEngine> engine;
+    Desk desk;
+};
+
+TEST_F(RowLoopTest, TitleRowIsSteppedOverOnlyWhenThereAreRecords) {
+    EXPECT_EQ(Run(DocumentKind::PurchaseOrder, Sheet({})).rows, 0);
+    EXPECT_EQ(Run(DocumentKind::PurchaseOrder, Sheet({}, false)).rows, 0);
+    // Without a title row the first data row is the one stepped over.
+    ConversionSummary s =
+        Run(DocumentKind::PurchaseOrder, Sheet({{"A", 17, 1, 1}, {"B", 17, 2, 1}}, false));
+    EXPECT_EQ(s.rows, 1);
+    EXPECT_EQ(s.converted, 1);
+    EXPECT_TRUE(engine->queries.empty() == false);
+    EXPECT_TRUE(desk.display.rows.empty());
+    EXPECT_TRUE(desk.notifier.notices.empty());
+}
+
+TEST_F(RowLoopTest, EveryRowLetsTheWindowBreatheAndReportsProgress) {
+    Run(DocumentKind::SalesOrder, Sheet({{"A", 16, 1, 1}, {"B", 17, 2, 1}, {"C", 11, 3, 1}}));
+    EXPECT_EQ(desk.pump.processed, 3);
+    EXPECT_EQ(desk.pump.progress,
+              (std::vector<std::string>{"销售订单 1/3", "销售订单 2/3", "销售订单 3/3"}));
+}
+
+TEST_F(RowLoopTest, RatesAreReadLikeValAndNeedTheirBoxTicked) {
+    desk.state.chk11 = CheckValue::Unchecked;
+    ConversionSummary s = Run(DocumentKind::PayableContract, Sheet({{"HT1", "17", 1, 1},
+                                                                    {"HT2", 17.0, 2, 1},
+                                                                    {"HT3", " 1 7", 3, 1},
+                                                                    {"HT4", "17%", 4, 1},
+                                                                    {"HT5", "17.5", 5, 1},
+                                                                    {"HT6", 16, 6, 1},
+                                                                    {"HT7", "0.17", 7, 1},
+                                                                    {"HT8", 11, 8, 1},
+                                                                    {"HT9", "税率", 9, 1}}));
+    EXPECT_EQ(s.converted, 4);
+    EXPECT_EQ(s.listed, 5);
+    ASSERT_EQ(engine->runs.size(), 4u);
+    for (const auto& run : engine->runs) {
+        EXPECT_NE(run[1].sql.find("te.FTaxRate=1+16.0"), std::string::npos);
+    }
+    EXPECT_EQ(desk.display.rows.front(), "HT5 分录:1|" + kRateReason + "|");
+    EXPECT_EQ(desk.display.rows[3], "HT8 分录:1|" + kRateReason + "|");
+}
+
+TEST_F(RowLoopTest, AGreyedBoxDoesNotCountAsTicked) {
+    desk.state.chk17 = CheckValue::Grayed;
+    Run(DocumentKind::PurchaseOrder, Sheet({{"CG001", 17, 501, 3}}));
+    EXPECT_EQ(desk.display.rows, (std::vector<std::string>{"CG001 分录:3|" + kRateReason + "|"}));
+    EXPECT_TRUE(engine->queries.empty());
+}
+
+TEST_F(RowLoopTest, EmptyBillAndEntryCellsGiveEmptyText) {
+    Run(DocumentKind::PurchaseOrder, Sheet({{Value(), 16, 501, Value()}}));
+    EXPECT_EQ(desk.display.rows, (std::vector<std::string>{" 分录:|" + kRateReason + "|"}));
+}
+
+TEST_F(RowLoopTest, ConflictsAreListedWithTheReasonOfTheKind) {
+    engine->answerQuery = [](const std::string&, Error*) { return OneRow(); };
+    Run(DocumentKind::PurchaseOrder, Sheet({{"CG001", 17, 501, 3}}));
+    Run(DocumentKind::ReceivableContract, Sheet({{"HT001", 11, 9, 2}}));
+    EXPECT_EQ(desk.display.rows,
+              (std::vector<std::string>{"CG001 分录:3|" + kOrderReason + "|",
+                                        "HT001 分录:2|" + kContractReason + "|"}));
+    EXPECT_TRUE(engine->runs.empty());
+}
+
+TEST_F(RowLoopTest, TheRowConditionIsBuiltFromWholeNumbersNotFromCellText) {
+    Run(DocumentKind::PurchaseOrder, Sheet({{"A", 17, "501", 2.0}, {"B", 17, 1205.0, "  3 "}}));
+    ASSERT_EQ(engine->queries.size(), 2u);
+    EXPECT_NE(engine->queries[0].find("AND (te.FInterID=501 AND te.FEntryID=2) "),
+              std::string::npos);
+    EXPECT_NE(engine->queries[1].find("(te.FInterID=1205 AND te.FEntryID=3) "), std::string::npos);
+    EXPECT_NE(engine->runs[1][1].sql.find("(te.FInterID= 1205 AND te.FEntryID=3)"),
+              std::string::npos);
+}
+
+TEST_F(RowLoopTest, AnIdThatIsNoWholeNumberStopsTheLoopBeforeAnySql) {
+    for (Value bad : {Value("1) OR (1=1"), Value(501.5), Value("501.5"), Value(),
+                      Value(4294967296.0), Value("")}) {
+        engine->queries.clear();
+        engine->runs.clear();
+        desk.display.rows.clear();
+        desk.notifier.notices.clear();
+        ConversionSummary s =
+            Run(DocumentKind::SalesOrder, Sheet({{"XS1", 17, bad, 1}, {"XS2", 17, 7, 1}}));
+        EXPECT_TRUE(s.stopped);
+        EXPECT_TRUE(engine->queries.empty());
+        EXPECT_TRUE(engine->runs.empty());
+        ASSERT_EQ(desk.display.rows.size(), 1u);
+        EXPECT_EQ(desk.display.rows[0].rfind("XS1 分录:1|该行数据无法处理，本表后续行未处理：", 0),
+                  0u);
+        ASSERT_EQ(desk.notifier.notices.size(), 1u);
+        EXPECT_NE(desk.display.rows[0].find(desk.notifier.notices[0]), std::string::npos);
+    }
+}
+
+TEST_F(RowLoopTest, ARowThatCannotBeHandledStopsEveryKindAndKeepsEarlierWork) {
+    for (DocumentKind kind : kAllDocumentKinds) {
+        desk.display.rows.clear();
+        desk.notifier.notices.clear();
+        engine->runs.clear();
+        ConversionSummary s = Run(
+            kind,
+            Sheet({{"D1", 16, 1, 1}, {"D2", 17, 2, 1}, {"D3", Value(), 3, 1}, {"D4", 16, 4, 1}}));
+        EXPECT_TRUE(s.stopped);
+        EXPECT_EQ(s.converted, 1);
+        EXPECT_EQ(engine->runs.size(), 1u);
+        ASSERT_EQ(desk.display.rows.size(), 2u) << KindText(kind);
+        EXPECT_EQ(desk.display.rows[1],
+                  "D3 分录:1|该行数据无法处理，本表后续行未处理：Invalid use of Null|");
+        EXPECT_EQ(desk.notifier.notices, std::vector<std::string>{"Invalid use of Null"});
+    }
+}
+
+TEST_F(RowLoopTest, ACheckQueryWithoutRecordsetStopsTheLoop) {
+    engine->answerQuery = [](const std::string&, Error* error) {
+        *error = Error{3604, "Invalid object name 't_Currency'."};
+        return RecordsetPtr();
+    };
+    ConversionSummary s =
+        Run(DocumentKind::PayableContract, Sheet({{"HT1", 17, 1, 1}, {"HT2", 17, 2, 1}}));
+    EXPECT_TRUE(s.stopped);
+    EXPECT_TRUE(engine->runs.empty());
+    EXPECT_EQ(desk.display.rows,
+              (std::vector<std::string>{"HT1 分录:1|该行数据无法处理，本表后续行未处理：Invalid "
+                                        "object name 't_Currency'.|"}));
+    EXPECT_EQ(desk.notifier.notices.size(), 1u);
+}
+
+TEST_F(RowLoopTest, AFailingDisplayStopsTheLoopWithANotice) {
+    desk.display.failAdd = true;
+    ConversionSummary s =
+        Run(DocumentKind::PurchaseOrder, Sheet({{"CG1", 16, 1, 1}, {"CG2", 17, 2, 1}}));
+    EXPECT_TRUE(s.stopped);
+    EXPECT_TRUE(engine->runs.empty());
+    EXPECT_EQ(desk.notifier.notices,
+              std::vector<std::string>{"Object doesn't support this property or method"});
+}
+
+TEST_F(RowLoopTest, ClearedRowsAreSteppedOverSilently) {
+    ConversionSummary s = Run(DocumentKind::PurchaseOrder,
+                              Sheet({{Value(), Value(), Value(), Value()}, {"CG2", 17, 2, 1}}));
+    EXPECT_FALSE(s.stopped);
+    EXPECT_EQ(s.rows, 1);
+    EXPECT_EQ(s.converted, 1);
+    EXPECT_TRUE(desk.display.rows.empty());
+}
+
+TEST_F(RowLoopTest, OneLineIsOneGuardedTransaction) {
+    desk.state.optAmount = false;
+    Run(DocumentKind::PurchaseOrder, Sheet({{"CG1", 17, 5, 1}}));
+    Run(DocumentKind::ReceivableContract, Sheet({{"HT1", 11, 6, 2}}));
+    ASSERT_EQ(engine->runs.size(), 2u);
+    const auto& order = engine->runs[0];
+    ASSERT_EQ(order.size(), 2u);
+    EXPECT_EQ(order[0].sql.rfind("INSERT INTO POOrderEntryTaxRate", 0), 0u);
+    EXPECT_FALSE(order[0].mustChangeRows);
+    EXPECT_TRUE(order[1].mustChangeRows);
+    EXPECT_EQ(order[0].sql + "\r\n" + order[1].sql, GetPOUpdateSql(5, 1, "16.0", false, false));
+    const auto& contract = engine->runs[1];
+    ASSERT_EQ(contract.size(), 3u);
+    EXPECT_TRUE(contract[1].mustChangeRows);
+    EXPECT_FALSE(contract[2].mustChangeRows);
+    EXPECT_EQ(contract[2].sql.rfind("UPDATE t_rpContract SET FTotalAmountFor=", 0), 0u);
+    EXPECT_TRUE(engine->executed.empty());
+}
+
+TEST_F(RowLoopTest, ARejectedLineIsListedAndTheLoopGoesOn) {
+    engine->answerRun = [](const std::vector<AtomicBatch>& batches) {
+        if (batches[0].sql.find("te.FInterID= 1 ") != std::string::npos) {
+            return AtomicOutcome{Error{3604, "Arithmetic overflow | error\r\nconverting"}};
+        }
+        return AtomicOutcome{};
+    };
+    ConversionSummary s =
+        Run(DocumentKind::SalesOrder, Sheet({{"XS1", 17, 1, 1}, {"XS2", 17, 2, 1}}));
+    EXPECT_FALSE(s.stopped);
+    EXPECT_EQ(s.converted, 1);
+    EXPECT_EQ(desk.display.rows,
+              (std::vector<std::string>{
+                  "XS1 分录:1|数据库更新失败，该行数据未修改：Arithmetic overflow / error  "
+                  "converting|"}));
+    EXPECT_TRUE(desk.notifier.notices.empty());
+}
+
+TEST_F(RowLoopTest, ALineTheUpdateDidNotFindIsNeitherConvertedNorListed) {
+    engine->answerRun = [](const std::vector<AtomicBatch>&) {
+        AtomicOutcome outcome;
+        outcome.unchanged = true;
+        return outcome;
+    };
+    ConversionSummary s = Run(DocumentKind::PurchaseOrder, Sheet({{"CG1", 17, 1, 1}}));
+    EXPECT_EQ(s.converted, 0);
+    EXPECT_EQ(s.listed, 0);
+    EXPECT_FALSE(s.stopped);
+}
+
+TEST_F(RowLoopTest, TheRuleAndTheSwitchAreReadForEveryRow) {
+    desk.state.optAmount = true;
+    desk.state.discountIncludeTaxOn = true;
+    Run(DocumentKind::SalesOrder, Sheet({{"XS1", 11, 1, 1}}));
+    EXPECT_EQ(engine->runs[0][0].sql + "\r\n" + engine->runs[0][1].sql,
+              GetSOUpdateSql(1, 1, "10.0", true, true));
+    EXPECT_EQ(engine->queries[0], GetSOCheckSql(OrderRowCondition(1, 1), "10.0", true));
+}
+
+// The converters as the batch run calls them: path box and reader.
+TEST_F(RowLoopTest, AnEmptyPathBoxDoesNothing) {
+    desk.state.txtPOFile = "";
+    EXPECT_EQ(ConvertPurchaseOrders(desk.context, desk.display).rows, 0);
+    EXPECT_TRUE(desk.log.lines.empty());
+    EXPECT_TRUE(desk.notifier.notices.empty());
+}
+
+TEST_F(RowLoopTest, OnlyThePurchaseOrderLoopMarksTheReaderCallInTheLog) {
+    desk.state.txtPOFile = "/nonexistent/po.xls";
+    desk.state.txtSOFile = "/nonexistent/so.xls";
+    desk.state.txtHTYFFile = " ";  // blanks are a path, not an empty box
+    ConvertPurchaseOrders(desk.context, desk.display);
+    EXPECT_EQ(desk.log.lines, (std::vector<std::string>{"1", "2"}));
+    ConvertSalesOrders(desk.context, desk.display);
+    ConvertPayableContracts(desk.context, desk.display);
+    EXPECT_EQ(desk.log.lines, (std::vector<std::string>{"1", "2"}));
+    // The reader told of each missing file.
+    EXPECT_EQ(desk.notifier.notices.size(), 3u);
+    EXPECT_EQ(desk.state.currentRecordset, nullptr);
+}
+
+}  // namespace
+}  // namespace q9
