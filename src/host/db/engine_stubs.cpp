@@ -3,9 +3,6 @@
 
 namespace q9 {
 
-std::shared_ptr<DatabaseEngine> OpenSqliteEngine(const std::string&) {
-    throw HostError(error_number::kCannotCreateObject, "The embedded engine is not built yet");
-}
 std::shared_ptr<DatabaseEngine> OpenOdbcEngine(const std::string&) {
     throw HostError(error_number::kCannotCreateObject, "The ODBC engine is not built yet");
 }

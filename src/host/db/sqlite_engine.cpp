@@ -1,0 +1,222 @@
+#include "host/db/sqlite_engine.h"
+
+#include <charconv>
+
+#include "host/db/engine_factory.h"
+
+namespace q9 {
+
+namespace {
+
+constexpr size_t kPreparedCapacity = 256;
+
+// The host's catalogue view as far as the tool asks it: which tables exist.
+constexpr const char* kSysObjectsView =
+    "CREATE TEMP VIEW IF NOT EXISTS sysobjects AS SELECT name COLLATE NOCASE AS name, "
+    "CASE type WHEN 'table' THEN 'U' ELSE 'V' END COLLATE NOCASE AS xtype "
+    "FROM main.sqlite_master WHERE type IN ('table','view')";
+
+// Leaves a statement reusable (and its read lock released) however the step ended.
+class ResetOnExit {
+  public:
+    explicit ResetOnExit(sqlite3_stmt* statement) : statement_(statement) {}
+    ~ResetOnExit() { sqlite3_reset(statement_); }
+    ResetOnExit(const ResetOnExit&) = delete;
+    ResetOnExit& operator=(const ResetOnExit&) = delete;
+
+  private:
+    sqlite3_stmt* statement_;
+};
+
+Value ColumnValue(sqlite3_stmt* statement, int column) {
+    switch (sqlite3_column_type(statement, column)) {
+        case SQLITE_INTEGER:
+            return Value(static_cast<int64_t>(sqlite3_column_int64(statement, column)));
+        case SQLITE_FLOAT:
+            return Value(sqlite3_column_double(statement, column));
+        case SQLITE_NULL:
+            return Value();
+        default: {
+            const auto* text =
+                reinterpret_cast<const char*>(sqlite3_column_text(statement, column));
+            return Value(std::string(text ? text : "", sqlite3_column_bytes(statement, column)));
+        }
+    }
+}
+
+void BindLiteral(sqlite3* db, sqlite3_stmt* statement, int index, const tsql::Literal& literal) {
+    int rc = SQLITE_OK;
+    const char* first = literal.text.data();
+    const char* last = first + literal.text.size();
+    switch (literal.kind) {
+        case tsql::Literal::Kind::Integer: {
+            int64_t number = 0;
+            std::from_chars(first, last, number);
+            rc = sqlite3_bind_int64(statement, index, number);
+            break;
+        }
+        case tsql::Literal::Kind::Real: {
+            double number = 0;
+            std::from_chars(first, last, number);
+            rc = sqlite3_bind_double(statement, index, number);
+            break;
+        }
+        case tsql::Literal::Kind::Text:
+            rc = sqlite3_bind_text(statement, index, literal.text.data(),
+                                   static_cast<int>(literal.text.size()), SQLITE_TRANSIENT);
+            break;
+    }
+    if (rc != SQLITE_OK) throw HostError(sqlite::LastError(db));
+}
+
+}  // namespace
+
+SqliteEngine::SqliteEngine(const std::string& path) : db_(sqlite::OpenConnection(path, true)) {
+    sqlite::ExecuteScript(db_.get(), kSysObjectsView);
+    begin_ = sqlite::Prepare(db_.get(), "BEGIN IMMEDIATE");
+    commit_ = sqlite::Prepare(db_.get(), "COMMIT");
+    rollback_ = sqlite::Prepare(db_.get(), "ROLLBACK");
+}
+
+size_t SqliteEngine::TranslationHits() const {
+    std::lock_guard lock(mutex_);
+    return translations_.hits();
+}
+
+size_t SqliteEngine::TranslationMisses() const {
+    std::lock_guard lock(mutex_);
+    return translations_.misses();
+}
+
+sqlite3_stmt* SqliteEngine::PrepareBound(const tsql::TranslatedStatement& statement,
+                                         const std::vector<tsql::Literal>& literals) {
+    const std::string text =
+        statement.bindLiterals ? statement.sql : tsql::Render(statement, literals);
+    auto found = prepared_.find(text);
+    if (found == prepared_.end()) {
+        sqlite::StatementPtr fresh = sqlite::Prepare(db_.get(), text);
+        if (prepared_.size() >= kPreparedCapacity) prepared_.clear();
+        found = prepared_.emplace(text, std::move(fresh)).first;
+    }
+    sqlite3_stmt* prepared = found->second.get();
+    sqlite3_reset(prepared);
+    sqlite3_clear_bindings(prepared);
+    if (statement.bindLiterals) {
+        for (size_t i = 0; i < statement.parameters.size(); ++i) {
+            BindLiteral(db_.get(), prepared, static_cast<int>(i + 1),
+                        literals.at(static_cast<size_t>(statement.parameters[i])));
+        }
+    }
+    return prepared;
+}
+
+bool SqliteEngine::YieldsRow(sqlite3_stmt* statement) {
+    ResetOnExit reset(statement);
+    const int rc = sqlite3_step(statement);
+    if (rc == SQLITE_ROW) return true;
+    if (rc == SQLITE_DONE) return false;
+    throw HostError(sqlite::LastError(db_.get()));
+}
+
+void SqliteEngine::Run(sqlite3_stmt* statement, RecordsetPtr* rows) {
+    ResetOnExit reset(statement);
+    const int columns = sqlite3_column_count(statement);
+    const bool collect = rows && !*rows && columns > 0;
+    std::vector<std::string> names;
+    std::vector<Recordset::Row> collected;
+    if (collect) {
+        for (int c = 0; c < columns; ++c) {
+            const char* name = sqlite3_column_name(statement, c);
+            names.emplace_back(name ? name : "");
+        }
+    }
+    for (;;) {
+        const int rc = sqlite3_step(statement);
+        if (rc == SQLITE_DONE) break;
+        if (rc != SQLITE_ROW) throw HostError(sqlite::LastError(db_.get()));
+        if (!collect) continue;
+        Recordset::Row row;
+        row.reserve(static_cast<size_t>(columns));
+        for (int c = 0; c < columns; ++c) row.push_back(ColumnValue(statement, c));
+        collected.push_back(std::move(row));
+    }
+    if (collect) *rows = std::make_shared<Recordset>(std::move(names), std::move(collected));
+}
+
+void SqliteEngine::RunFixed(sqlite3_stmt* statement) {
+    ResetOnExit reset(statement);
+    if (sqlite3_step(statement) != SQLITE_DONE) throw HostError(sqlite::LastError(db_.get()));
+}
+
+void SqliteEngine::RunBatch(const std::string& sql, RecordsetPtr* rows) {
+    const tsql::Shape shape = tsql::ShapeOf(sql);
+    const std::shared_ptr<const tsql::TranslatedBatch> batch = translations_.Get(sql, shape);
+    for (const tsql::TranslatedStatement& statement : batch->statements) {
+        if (statement.unlessExists &&
+            YieldsRow(PrepareBound(*statement.unlessExists, shape.literals))) {
+            continue;
+        }
+        Run(PrepareBound(statement, shape.literals), rows);
+    }
+}
+
+RecordsetPtr SqliteEngine::Query(const std::string& sql, Error* error) {
+    std::lock_guard lock(mutex_);
+    Error ignored;
+    Error& target = error ? *error : ignored;
+    try {
+        RecordsetPtr rows;
+        RunBatch(sql, &rows);
+        if (!rows) target = Error{error_number::kDatabase, "The SQL text returned no rows"};
+        return rows;
+    } catch (const HostError& e) {
+        target = e.error();
+    } catch (const std::exception& e) {
+        target = Error{error_number::kDatabase, e.what()};
+    }
+    return nullptr;
+}
+
+Outcome SqliteEngine::Execute(const std::string& sql) {
+    std::lock_guard lock(mutex_);
+    try {
+        RunBatch(sql, nullptr);
+        return Outcome::Success();
+    } catch (const HostError& e) {
+        return Outcome::Failure(e.error());
+    } catch (const std::exception& e) {
+        return Outcome::Failure(Error{error_number::kDatabase, e.what()});
+    }
+}
+
+Outcome SqliteEngine::ExecuteAtomic(const std::vector<std::string>& batches) {
+    std::lock_guard lock(mutex_);
+    try {
+        RunFixed(begin_.get());
+    } catch (const HostError& e) {
+        return Outcome::Failure(e.error());
+    }
+    Error failure;
+    try {
+        for (const std::string& batch : batches) RunBatch(batch, nullptr);
+        RunFixed(commit_.get());
+        return Outcome::Success();
+    } catch (const HostError& e) {
+        failure = e.error();
+    } catch (const std::exception& e) {
+        failure = Error{error_number::kDatabase, e.what()};
+    }
+    // A failed statement may already have ended the transaction itself.
+    if (!sqlite3_get_autocommit(db_.get())) {
+        sqlite3_reset(rollback_.get());
+        sqlite3_step(rollback_.get());
+        sqlite3_reset(rollback_.get());
+    }
+    return Outcome::Failure(failure);
+}
+
+std::shared_ptr<DatabaseEngine> OpenSqliteEngine(const std::string& path) {
+    return std::make_shared<SqliteEngine>(path);
+}
+
+}  // namespace q9

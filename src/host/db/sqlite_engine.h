@@ -1,0 +1,47 @@
+#pragma once
+
+#include <memory>
+#include <mutex>
+#include <string>
+#include <unordered_map>
+#include <vector>
+
+#include "host/db/database_engine.h"
+#include "host/db/sqlite_handles.h"
+#include "host/db/tsql_translator.h"
+
+namespace q9 {
+
+// The embedded account database: SQLite running the tool's T-SQL through the translator, with
+// translations and prepared statements reused for texts of the same shape.
+class SqliteEngine final : public DatabaseEngine {
+  public:
+    // Opens (creating when missing) the database file. Throws HostError.
+    explicit SqliteEngine(const std::string& path);
+
+    RecordsetPtr Query(const std::string& sql, Error* error) override;
+    Outcome Execute(const std::string& sql) override;
+    Outcome ExecuteAtomic(const std::vector<std::string>& batches) override;
+
+    size_t TranslationHits() const;
+    size_t TranslationMisses() const;
+
+  private:
+    // Runs every statement of a batch; the rows of its first query go to `rows` when given.
+    void RunBatch(const std::string& sql, RecordsetPtr* rows);
+    sqlite3_stmt* PrepareBound(const tsql::TranslatedStatement& statement,
+                               const std::vector<tsql::Literal>& literals);
+    void Run(sqlite3_stmt* statement, RecordsetPtr* rows);
+    bool YieldsRow(sqlite3_stmt* statement);
+    void RunFixed(sqlite3_stmt* statement);
+
+    mutable std::mutex mutex_;
+    sqlite::ConnectionPtr db_;
+    sqlite::StatementPtr begin_;
+    sqlite::StatementPtr commit_;
+    sqlite::StatementPtr rollback_;
+    tsql::TranslationCache translations_;
+    std::unordered_map<std::string, sqlite::StatementPtr> prepared_;
+};
+
+}  // namespace q9

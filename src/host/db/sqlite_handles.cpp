@@ -1,0 +1,60 @@
+#include "host/db/sqlite_handles.h"
+
+#include "host/db/decimal_round.h"
+
+namespace q9::sqlite {
+
+namespace {
+
+constexpr int kBusyTimeoutMs = 10000;
+
+}  // namespace
+
+Error LastError(sqlite3* db) {
+    int code = db ? sqlite3_extended_errcode(db) : SQLITE_CANTOPEN;
+    if (code == SQLITE_OK) code = SQLITE_ERROR;
+    return Error{code, db ? sqlite3_errmsg(db) : "cannot open the database"};
+}
+
+ConnectionPtr OpenConnection(const std::string& path, bool create) {
+    sqlite3* raw = nullptr;
+    const int flags = SQLITE_OPEN_READWRITE | (create ? SQLITE_OPEN_CREATE : 0) |
+                      SQLITE_OPEN_NOMUTEX | SQLITE_OPEN_EXRESCODE;
+    const int rc = sqlite3_open_v2(path.c_str(), &raw, flags, nullptr);
+    ConnectionPtr db(raw);
+    if (rc != SQLITE_OK) {
+        Error error = LastError(db.get());
+        error.description = "Cannot open the account database '" + path + "': " + error.description;
+        throw HostError(error);
+    }
+    sqlite3_busy_timeout(db.get(), kBusyTimeoutMs);
+    sqlite3_extended_result_codes(db.get(), 1);
+    // WAL with NORMAL sync keeps the file consistent on a crash and commits without a flush
+    // per statement; the host's own server makes the same trade for its log.
+    ExecuteScript(db.get(), "PRAGMA journal_mode=WAL; PRAGMA synchronous=NORMAL;");
+    RegisterDecimalRound(db.get());
+    return db;
+}
+
+StatementPtr Prepare(sqlite3* db, const std::string& sql) {
+    sqlite3_stmt* raw = nullptr;
+    const int rc = sqlite3_prepare_v3(db, sql.c_str(), static_cast<int>(sql.size()),
+                                      SQLITE_PREPARE_PERSISTENT, &raw, nullptr);
+    StatementPtr statement(raw);
+    if (rc != SQLITE_OK) throw HostError(LastError(db));
+    return statement;
+}
+
+void ExecuteScript(sqlite3* db, const std::string& sql) {
+    char* message = nullptr;
+    if (sqlite3_exec(db, sql.c_str(), nullptr, nullptr, &message) != SQLITE_OK) {
+        Error error = LastError(db);
+        if (message) {
+            error.description = message;
+            sqlite3_free(message);
+        }
+        throw HostError(error);
+    }
+}
+
+}  // namespace q9::sqlite

@@ -1,0 +1,72 @@
+#pragma once
+
+#include <memory>
+#include <string>
+#include <string_view>
+#include <unordered_map>
+#include <vector>
+
+namespace q9::tsql {
+
+// A number or text literal of the tool's SQL, lifted out so that texts differing only in their
+// literals share one translation and one prepared statement.
+struct Literal {
+    enum class Kind { Integer, Real, Text };
+    Kind kind = Kind::Integer;
+    std::string text;  // digits as written; for text the content without quotes
+};
+
+// The SQLite form of one T-SQL statement, with literals referred to by their index in the batch.
+struct TranslatedStatement {
+    // SQLite text with one "?" per entry of `parameters`, the index of its literal.
+    std::string sql;
+    std::vector<int> parameters;
+    // The same text with "\x01N\x01" marks where literal N stands (see Render).
+    std::string templateSql;
+    // False for definitions and orderings, which cannot take parameters: run Render's text.
+    bool bindLiterals = true;
+    // Run only when this query yields no row (the host's IF NOT EXISTS(...)).
+    std::shared_ptr<const TranslatedStatement> unlessExists;
+    std::string keyword;  // the statement's first keyword in capitals, e.g. "UPDATE"
+};
+
+struct TranslatedBatch {
+    std::vector<TranslatedStatement> statements;
+};
+
+// The literals of a text and its shape: the text with every literal replaced by "?". Throws
+// HostError for characters that the tool's SQL never holds.
+struct Shape {
+    std::string key;
+    std::vector<Literal> literals;
+};
+Shape ShapeOf(std::string_view tsql);
+
+// Translates a batch of the tool's T-SQL. Throws HostError naming the first construct it does
+// not handle; nothing is ever passed on untranslated.
+TranslatedBatch Translate(std::string_view tsql);
+
+// The statement's SQLite text with the literals written in (for definitions, tests and logs).
+std::string Render(const TranslatedStatement& statement, const std::vector<Literal>& literals);
+
+// Translate + Render of every statement: what the embedded engine runs, guards as "IF NOT
+// EXISTS(...) " prefixes. For tests and diagnostics.
+std::vector<std::string> TranslateToText(std::string_view tsql);
+
+// Translations by shape, bounded; thread-compatible (callers serialise).
+class TranslationCache {
+  public:
+    explicit TranslationCache(size_t capacity = 512) : capacity_(capacity) {}
+    // The translation of `shape.key`, translating `tsql` on a miss.
+    std::shared_ptr<const TranslatedBatch> Get(std::string_view tsql, const Shape& shape);
+    size_t hits() const { return hits_; }
+    size_t misses() const { return misses_; }
+
+  private:
+    size_t capacity_;
+    size_t hits_ = 0;
+    size_t misses_ = 0;
+    std::unordered_map<std::string, std::shared_ptr<const TranslatedBatch>> byShape_;
+};
+
+}  // namespace q9::tsql
