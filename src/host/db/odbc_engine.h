@@ -1,0 +1,43 @@
+#pragma once
+
+#include <mutex>
+#include <string>
+#include <vector>
+
+#include "host/db/database_engine.h"
+#include "host/db/odbc_batch.h"
+#include "host/db/odbc_handles.h"
+
+namespace q9 {
+
+// The host's SQL Server account database over ODBC (unixODBC with FreeTDS, or the platform's
+// driver manager). T-SQL goes to the server unchanged, one SQLExecDirect per batch. One
+// connection serves the engine's whole life; a connection found dead is made again.
+class OdbcEngine final : public DatabaseEngine {
+  public:
+    // Connects at once; throws HostError with the driver's diagnostics when it cannot.
+    explicit OdbcEngine(std::string connectionString);
+
+    RecordsetPtr Query(const std::string& sql, Error* error) override;
+    Outcome Execute(const std::string& sql) override;
+    Outcome ExecuteAtomic(const std::vector<std::string>& batches) override;
+
+  private:
+    Error Connect();
+    // Connects again when the connection is known to be dead; nothing has been sent then.
+    Error ReconnectIfDead();
+    bool ConnectionIsDead() const;
+    odbc::BatchOutcome RunAtomically(const std::vector<std::string>& batches,
+                                     bool* commitRequested);
+    // Ends the open transaction and returns to autocommit; a connection where that fails is
+    // dropped, so that no later batch runs inside a transaction nobody commits.
+    void EndTransaction(SQLSMALLINT completion);
+
+    std::string connectionString_;
+    std::mutex mutex_;
+    odbc::EnvironmentHandle environment_;
+    odbc::ConnectionHandle connection_;
+    bool broken_ = false;
+};
+
+}  // namespace q9
