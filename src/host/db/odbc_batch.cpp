@@ -113,10 +113,9 @@ BatchOutcome RunBatch(SQLHDBC connection, const std::string& sql, bool keepFirst
     // ended the session); the driver's own verdict settles it.
     if (!outcome.ok() && !outcome.connectionLost) {
         SQLUINTEGER dead = SQL_CD_FALSE;
-        outcome.connectionLost =
-            SQL_SUCCEEDED(SQLGetConnectAttr(connection, SQL_ATTR_CONNECTION_DEAD, &dead, 0,
-                                            nullptr)) &&
-            dead == SQL_CD_TRUE;
+        outcome.connectionLost = SQL_SUCCEEDED(SQLGetConnectAttr(
+                                     connection, SQL_ATTR_CONNECTION_DEAD, &dead, 0, nullptr)) &&
+                                 dead == SQL_CD_TRUE;
     }
     return outcome;
 }
