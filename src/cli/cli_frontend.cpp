@@ -1,0 +1,217 @@
+#include "cli_frontend.h"
+
+#include <cctype>
+#include <cerrno>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <istream>
+#include <ostream>
+
+#include "host/error.h"
+
+namespace q9::cli {
+
+namespace {
+
+bool IsFailureBox(const MessageBoxRequest& request) {
+    // The tool's OK-only boxes all report something that did not work.
+    return request.icon == MessageIcon::Exclamation || request.icon == MessageIcon::Critical ||
+           request.buttons == MessageButtons::Ok;
+}
+
+std::string Trimmed(const std::string& text) {
+    size_t begin = text.find_first_not_of(" \t\r\n");
+    if (begin == std::string::npos) return {};
+    size_t end = text.find_last_not_of(" \t\r\n");
+    return text.substr(begin, end - begin + 1);
+}
+
+bool MeansYes(const std::string& reply) {
+    std::string answer = Trimmed(reply);
+    for (char& c : answer) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    return answer == "y" || answer == "yes" || answer == "是";
+}
+
+}  // namespace
+
+std::string OneLine(const std::string& text) {
+    std::string line;
+    line.reserve(text.size());
+    for (size_t i = 0; i < text.size(); ++i) {
+        char c = text[i];
+        if (c == '\r' && i + 1 < text.size() && text[i + 1] == '\n') continue;
+        line.push_back(c == '\r' || c == '\n' || c == '\t' ? ' ' : c);
+    }
+    return line;
+}
+
+void CliNotifier::ShowNotice(const std::string& message) {
+    terminal_.out << OneLine(message) << '\n';
+    terminal_.out.flush();
+    if (isFailure_ && isFailure_(message)) outcome_.MarkFailure();
+}
+
+MessageAnswer CliPrompter::Ask(const MessageBoxRequest& request) {
+    std::string line = OneLine(request.text);
+    if (!request.title.empty()) line = "[" + OneLine(request.title) + "] " + line;
+    terminal_.out << line << '\n';
+    terminal_.out.flush();
+    if (request.buttons == MessageButtons::Ok) {
+        if (IsFailureBox(request)) outcome_.MarkFailure();
+        return MessageAnswer::Ok;
+    }
+    MessageAnswer answer = AnswerQuestion();
+    if (answer != MessageAnswer::Yes) outcome_.MarkRefused();
+    return answer;
+}
+
+MessageAnswer CliPrompter::AnswerQuestion() {
+    if (preset_) return *preset_;
+    // Nobody to ask: the cautious answer.
+    if (!terminal_.inIsTerminal) return MessageAnswer::No;
+    terminal_.err << "(y/n) ";
+    terminal_.err.flush();
+    std::string reply;
+    if (!std::getline(terminal_.in, reply)) return MessageAnswer::No;
+    return MeansYes(reply) ? MessageAnswer::Yes : MessageAnswer::No;
+}
+
+void CliFileChooser::SetSavePath(const std::string& path) {
+    std::error_code ec;
+    std::filesystem::path absolute = std::filesystem::absolute(path, ec);
+    savePath_ = ec ? path : absolute.lexically_normal().string();
+}
+
+void CliEventPump::ReportProgress(const std::string& kind, int row, int count) {
+    if (!terminal_.errIsTerminal) return;
+    terminal_.err << '\r' << kind << ' ' << row << '/' << count << "   ";
+    terminal_.err.flush();
+    lineOpen_ = true;
+}
+
+void CliEventPump::Finish() {
+    if (!lineOpen_) return;
+    terminal_.err << '\n';
+    lineOpen_ = false;
+}
+
+std::vector<std::string> SplitEntry(const std::string& text, size_t columns) {
+    std::vector<std::string> cells;
+    size_t start = 0;
+    while (start < text.size()) {
+        size_t bar = text.find('|', start);
+        if (bar == std::string::npos) bar = text.size();
+        cells.push_back(text.substr(start, bar - start));
+        start = bar + 1;
+    }
+    if (columns == 0) return cells;
+    // More pieces than columns: the rest belongs to the last column, bars included.
+    while (cells.size() > columns) {
+        std::string last = cells.back();
+        cells.pop_back();
+        cells.back() += "|" + last;
+    }
+    cells.resize(columns);
+    return cells;
+}
+
+std::string CsvField(const std::string& text) {
+    if (text.find_first_of(",\"\r\n") == std::string::npos) return text;
+    std::string quoted = "\"";
+    for (char c : text) {
+        if (c == '"') quoted.push_back('"');
+        quoted.push_back(c);
+    }
+    quoted.push_back('"');
+    return quoted;
+}
+
+void CliResultDisplay::SetCols(int16_t cols) {
+    if (cols < 0) throw HostError(error_number::kTypeMismatch, "Invalid column count");
+    columns_ = static_cast<size_t>(cols);
+    columnWidths_.assign(columns_, 0);
+}
+
+void CliResultDisplay::SetTitles(const std::string& titles) {
+    titles_ = SplitEntry(titles, columns_);
+}
+
+void CliResultDisplay::SetColWidth(int16_t column, int16_t width) {
+    if (column < 1 || static_cast<size_t>(column) > columnWidths_.size()) {
+        throw HostError(error_number::kItemNotFound,
+                        "No column " + std::to_string(column) + " in the result grid");
+    }
+    columnWidths_[static_cast<size_t>(column) - 1] = width;
+}
+
+std::vector<std::string> CliResultDisplay::Cells(const std::string& text) const {
+    return SplitEntry(text, columns_ ? columns_ : titles_.size());
+}
+
+void CliResultDisplay::Add(const std::string& text) {
+    rows_.push_back(Cells(text));
+    if (isFailure_ && isFailure_(rows_.back())) outcome_.MarkFailure();
+}
+
+void CliResultDisplay::Show(int16_t /*mode*/) {
+    auto printLine = [this](const std::vector<std::string>& cells) {
+        for (size_t i = 0; i < cells.size(); ++i) {
+            if (i > 0) terminal_.out << '\t';
+            terminal_.out << OneLine(cells[i]);
+        }
+        terminal_.out << '\n';
+    };
+    printLine(titles_);
+    for (const auto& row : rows_) printLine(row);
+    terminal_.out.flush();
+    if (!reportPath_.empty()) WriteReport();
+}
+
+void CliResultDisplay::WriteReport() const {
+    namespace fs = std::filesystem;
+    // Written beside the target and renamed into place: a reader never sees half a report.
+    fs::path target(reportPath_);
+    fs::path temporary = target;
+    temporary += ".part";
+    {
+        std::ofstream csv(temporary, std::ios::binary | std::ios::trunc);
+        auto writeLine = [&csv](const std::vector<std::string>& cells) {
+            for (size_t i = 0; i < cells.size(); ++i) {
+                if (i > 0) csv << ',';
+                csv << CsvField(cells[i]);
+            }
+            csv << "\r\n";
+        };
+        writeLine(titles_);
+        for (const auto& row : rows_) writeLine(row);
+        csv.flush();
+        if (!csv) {
+            terminal_.err << "q9taxrate-cli: cannot write the report " << reportPath_ << ": "
+                          << std::strerror(errno) << '\n';
+            outcome_.MarkFailure();
+            std::error_code ignored;
+            fs::remove(temporary, ignored);
+            return;
+        }
+    }
+    std::error_code ec;
+    fs::rename(temporary, target, ec);
+    if (ec) {
+        terminal_.err << "q9taxrate-cli: cannot write the report " << reportPath_ << ": "
+                      << ec.message() << '\n';
+        outcome_.MarkFailure();
+        fs::remove(temporary, ec);
+    }
+}
+
+std::unique_ptr<ResultDisplay> CliResultDisplayFactory::CreateDisplay() {
+    return std::make_unique<CliResultDisplay>(terminal_, outcome_, reportPath_, isFailure_);
+}
+
+std::optional<LoginChoice> CliLoginPrompt::AskLogin(const std::vector<Account>& /*accounts*/,
+                                                    const std::string& defaultUserName) {
+    return LoginChoice{"演示账套", "sqlite:" + demoDatabasePath_, defaultUserName};
+}
+
+}  // namespace q9::cli

@@ -1,0 +1,163 @@
+#pragma once
+
+// The front end's side of the core's interfaces, without a window: notices and message boxes
+// become lines on stdout, questions are answered by options or the terminal, files come from
+// the arguments and the result grid is printed (and optionally saved as CSV).
+
+#include <functional>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "host/ports.h"
+#include "host/session.h"
+#include "run_outcome.h"
+#include "terminal.h"
+
+namespace q9::cli {
+
+// Text on one output line: line breaks and tabs inside it become blanks.
+std::string OneLine(const std::string& text);
+
+class CliNotifier : public Notifier {
+  public:
+    using FailureTest = std::function<bool(const std::string&)>;
+
+    CliNotifier(Terminal& terminal, RunOutcome& outcome) : terminal_(terminal), outcome_(outcome) {}
+
+    // Notices that report a failure, as the running command knows them.
+    void SetFailureTest(FailureTest isFailure) { isFailure_ = std::move(isFailure); }
+
+    void ShowNotice(const std::string& message) override;
+
+  private:
+    Terminal& terminal_;
+    RunOutcome& outcome_;
+    FailureTest isFailure_;
+};
+
+class CliPrompter : public Prompter {
+  public:
+    CliPrompter(Terminal& terminal, RunOutcome& outcome) : terminal_(terminal), outcome_(outcome) {}
+
+    // The answer an option gave to the questions of this run; unset: ask the terminal.
+    void SetPresetAnswer(std::optional<MessageAnswer> answer) { preset_ = answer; }
+
+    MessageAnswer Ask(const MessageBoxRequest& request) override;
+
+  private:
+    MessageAnswer AnswerQuestion();
+
+    Terminal& terminal_;
+    RunOutcome& outcome_;
+    std::optional<MessageAnswer> preset_;
+};
+
+// Paths given as arguments stand in for the file dialogs.
+class CliFileChooser : public FileChooser {
+  public:
+    void SetOpenPath(std::string path) { openPath_ = std::move(path); }
+    // Made absolute: the export needs a folder to write into.
+    void SetSavePath(const std::string& path);
+
+    std::string ChooseOpenFile() override { return openPath_; }
+    std::string ChooseSavePath() override { return savePath_; }
+
+  private:
+    std::string openPath_;
+    std::string savePath_;
+};
+
+class CliEventPump : public EventPump {
+  public:
+    explicit CliEventPump(Terminal& terminal) : terminal_(terminal) {}
+
+    void ProcessEvents() override {}
+    // Only a person watching stderr wants to see it.
+    void ReportProgress(const std::string& kind, int row, int count) override;
+    // Ends a progress line left on the terminal.
+    void Finish();
+
+  private:
+    Terminal& terminal_;
+    bool lineOpen_ = false;
+};
+
+// The grid printed on stdout when shown: the titles, then one line per entry, cells separated
+// by tabs. With a report path it is also saved as UTF-8 CSV.
+class CliResultDisplay : public ResultDisplay {
+  public:
+    // Tells the entries that report a line the run failed on from the refused ones.
+    using FailureTest = std::function<bool(const std::vector<std::string>& cells)>;
+
+    CliResultDisplay(Terminal& terminal, RunOutcome& outcome, std::string reportPath,
+                     FailureTest isFailure = {})
+        : terminal_(terminal),
+          outcome_(outcome),
+          reportPath_(std::move(reportPath)),
+          isFailure_(std::move(isFailure)) {}
+
+    void SetWidth(int16_t width) override { width_ = width; }
+    void SetCols(int16_t cols) override;
+    void SetTitles(const std::string& titles) override;
+    void SetColWidth(int16_t column, int16_t width) override;
+    void Add(const std::string& text) override;
+    void Show(int16_t mode) override;
+
+    const std::vector<std::string>& titles() const { return titles_; }
+    const std::vector<std::vector<std::string>>& rows() const { return rows_; }
+
+  private:
+    std::vector<std::string> Cells(const std::string& text) const;
+    void WriteReport() const;
+
+    Terminal& terminal_;
+    RunOutcome& outcome_;
+    std::string reportPath_;
+    FailureTest isFailure_;
+    int16_t width_ = 0;
+    size_t columns_ = 0;
+    std::vector<int16_t> columnWidths_;
+    std::vector<std::string> titles_;
+    std::vector<std::vector<std::string>> rows_;
+};
+
+class CliResultDisplayFactory : public ResultDisplayFactory {
+  public:
+    CliResultDisplayFactory(Terminal& terminal, RunOutcome& outcome, std::string reportPath)
+        : terminal_(terminal), outcome_(outcome), reportPath_(std::move(reportPath)) {}
+
+    void SetFailureTest(CliResultDisplay::FailureTest isFailure) {
+        isFailure_ = std::move(isFailure);
+    }
+
+    std::unique_ptr<ResultDisplay> CreateDisplay() override;
+
+  private:
+    Terminal& terminal_;
+    RunOutcome& outcome_;
+    std::string reportPath_;
+    CliResultDisplay::FailureTest isFailure_;
+};
+
+// Without a dialog the session's account is the embedded demo account.
+class CliLoginPrompt : public LoginPrompt {
+  public:
+    explicit CliLoginPrompt(std::string demoDatabasePath)
+        : demoDatabasePath_(std::move(demoDatabasePath)) {}
+
+    std::optional<LoginChoice> AskLogin(const std::vector<Account>& accounts,
+                                        const std::string& defaultUserName) override;
+
+  private:
+    std::string demoDatabasePath_;
+};
+
+// Splits a display entry at "|" into at most `columns` cells; the bar that ends the last
+// cell is no cell of its own.
+std::vector<std::string> SplitEntry(const std::string& text, size_t columns);
+
+// One CSV field as RFC 4180 writes it.
+std::string CsvField(const std::string& text);
+
+}  // namespace q9::cli

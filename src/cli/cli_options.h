@@ -1,0 +1,52 @@
+#pragma once
+
+#include <cstdint>
+#include <map>
+#include <optional>
+#include <set>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+namespace q9::cli {
+
+// A command line that does not follow the usage; exit status 2.
+class UsageError : public std::runtime_error {
+  public:
+    using std::runtime_error::runtime_error;
+};
+
+// The session's options, valid before and after the command.
+struct GlobalOptions {
+    std::string db;  // empty: the embedded demo account
+    std::string user;
+    std::string language = "chs";
+};
+
+struct OptionSpec {
+    std::set<std::string> withValue;  // "--rule" takes the next argument or "=value"
+    std::set<std::string> flags;
+};
+
+struct ParsedArguments {
+    std::map<std::string, std::string> values;
+    std::set<std::string> flags;
+    std::vector<std::string> positional;
+
+    bool Has(const std::string& flag) const { return flags.contains(flag); }
+    std::string Value(const std::string& option) const {
+        auto found = values.find(option);
+        return found == values.end() ? std::string() : found->second;
+    }
+};
+
+// Options may come in any order and at most once each; "--" ends them. The global options are
+// accepted everywhere and stored into `global`.
+ParsedArguments ParseArguments(const std::vector<std::string>& arguments, const OptionSpec& spec,
+                               GlobalOptions& global);
+
+// A whole decimal number within [minimum, maximum]; UsageError naming the option otherwise.
+int64_t ParseInteger(const std::string& option, const std::string& text, int64_t minimum,
+                     int64_t maximum);
+
+}  // namespace q9::cli

@@ -1,0 +1,142 @@
+#include "command_adjust.h"
+
+#include <algorithm>
+#include <array>
+#include <filesystem>
+#include <ostream>
+
+#include "cli_session.h"
+#include "convert/row_loop.h"
+#include "host/document_kind.h"
+
+namespace q9::cli {
+
+namespace {
+
+CheckValue Box(bool ticked) {
+    return ticked ? CheckValue::Checked : CheckValue::Unchecked;
+}
+
+struct KindResult {
+    DocumentKind kind;
+    const std::string* path;
+    const ConversionSummary* summary;
+};
+
+std::array<KindResult, 4> KindResults(const WindowState& state, const BatchSummary& summary) {
+    return {{{DocumentKind::PurchaseOrder, &state.txtPOFile, &summary.purchaseOrders},
+             {DocumentKind::SalesOrder, &state.txtSOFile, &summary.salesOrders},
+             {DocumentKind::PayableContract, &state.txtHTYFFile, &summary.payableContracts},
+             {DocumentKind::ReceivableContract, &state.txtHYSFFile, &summary.receivableContracts}}};
+}
+
+}  // namespace
+
+std::unique_ptr<Command> AdjustCommand::Parse(const std::vector<std::string>& arguments,
+                                              GlobalOptions& global) {
+    OptionSpec spec{{"--rule", "--po", "--so", "--payable", "--receivable", "--report"},
+                    {"--17to16", "--11to10", "--materials", "--customers", "--suppliers", "--yes"}};
+    ParsedArguments parsed = ParseArguments(arguments, spec, global);
+    if (!parsed.positional.empty()) {
+        throw UsageError("adjust takes no argument '" + parsed.positional.front() + "'");
+    }
+    auto command = std::make_unique<AdjustCommand>();
+    command->to16_ = parsed.Has("--17to16");
+    command->to10_ = parsed.Has("--11to10");
+    // The one-click button is disabled while neither rate box is ticked.
+    if (!command->to16_ && !command->to10_) {
+        throw UsageError("adjust needs --17to16, --11to10 or both");
+    }
+    if (parsed.values.contains("--rule")) {
+        std::string rule = parsed.Value("--rule");
+        if (rule != "inclusive" && rule != "exclusive") {
+            throw UsageError("--rule is inclusive or exclusive, not '" + rule + "'");
+        }
+        command->inclusiveRule_ = rule == "inclusive";
+    }
+    command->materials_ = parsed.Has("--materials");
+    command->customers_ = parsed.Has("--customers");
+    command->suppliers_ = parsed.Has("--suppliers");
+    command->poFile_ = parsed.Value("--po");
+    command->soFile_ = parsed.Value("--so");
+    command->payableFile_ = parsed.Value("--payable");
+    command->receivableFile_ = parsed.Value("--receivable");
+    command->reportFile_ = parsed.Value("--report");
+    if (parsed.values.contains("--report") && command->reportFile_.empty()) {
+        throw UsageError("--report needs a FILE");
+    }
+    command->yes_ = parsed.Has("--yes");
+    return command;
+}
+
+void AdjustCommand::FillWindow(WindowState& state) const {
+    state.chk17 = Box(to16_);
+    state.chk11 = Box(to10_);
+    state.chkItem = Box(materials_);
+    state.chkCust = Box(customers_);
+    state.chkSupply = Box(suppliers_);
+    state.optAmount = inclusiveRule_;
+    state.txtPOFile = poFile_;
+    state.txtSOFile = soFile_;
+    state.txtHTYFFile = payableFile_;
+    state.txtHYSFFile = receivableFile_;
+}
+
+int AdjustCommand::Run(const GlobalOptions& global, Terminal& terminal) {
+    RunOutcome outcome;
+    CliSession session(global, terminal, outcome, reportFile_);
+    if (!session.Start()) return outcome.ExitStatus();
+
+    WindowState& state = session.state();
+    FillWindow(state);
+    if (yes_) session.prompter().SetPresetAnswer(MessageAnswer::Yes);
+
+    // Notices that say something named on the command line was not done.
+    Texts& texts = session.texts();
+    std::string masterDataFailure = texts.LoadText("基础资料税率调整失败：");
+    std::vector<std::string> missingFiles;
+    for (const std::string* path :
+         {&state.txtPOFile, &state.txtSOFile, &state.txtHTYFFile, &state.txtHYSFFile}) {
+        if (!path->empty()) missingFiles.push_back(texts.FormatText("文件：%1不存在", {*path}));
+    }
+    session.notifier().SetFailureTest([masterDataFailure, missingFiles](const std::string& text) {
+        if (text.starts_with(masterDataFailure)) return true;
+        return std::find(missingFiles.begin(), missingFiles.end(), text) != missingFiles.end();
+    });
+
+    // Entries of lines the database refused to change, or where a workbook stopped.
+    std::vector<std::string> failureReasons = {texts.LoadText(kUpdateFailedReason),
+                                               texts.LoadText(kRowFailedReason)};
+    session.displays().SetFailureTest([failureReasons](const std::vector<std::string>& cells) {
+        if (cells.size() < 2) return false;
+        return std::any_of(
+            failureReasons.begin(), failureReasons.end(),
+            [&cells](const std::string& reason) { return cells[1].starts_with(reason); });
+    });
+
+    BatchSummary summary;
+    bool done = FixClicked(session.context(), session.displays(), &summary);
+    session.pump().Finish();
+    if (!done) {
+        // Either the question was answered No (already counted) or the run failed.
+        if (!outcome.refused()) outcome.MarkFailure();
+        return outcome.ExitStatus();
+    }
+    PrintBatchSummary(state, summary, terminal.err);
+    for (const KindResult& result : KindResults(state, summary)) {
+        if (result.summary->stopped) outcome.MarkFailure();
+    }
+    return outcome.ExitStatus();
+}
+
+void PrintBatchSummary(const WindowState& state, const BatchSummary& summary, std::ostream& out) {
+    for (const KindResult& result : KindResults(state, summary)) {
+        if (result.path->empty()) continue;
+        const ConversionSummary& s = *result.summary;
+        out << "converted " << s.converted << " lines of " << KindText(result.kind) << " ("
+            << s.rows << " rows read, " << s.listed << " listed"
+            << (s.stopped ? ", stopped at a failing row" : "") << ")\n";
+    }
+}
+
+}  // namespace q9::cli

@@ -1,0 +1,35 @@
+#pragma once
+
+#include "command.h"
+#include "convert/batch_run.h"
+#include "host/window_state.h"
+
+namespace q9::cli {
+
+// adjust …: the one-click adjustment with the window's boxes given as options.
+class AdjustCommand : public Command {
+  public:
+    static std::unique_ptr<Command> Parse(const std::vector<std::string>& arguments,
+                                          GlobalOptions& global);
+
+    int Run(const GlobalOptions& global, Terminal& terminal) override;
+
+    // The window's boxes as the options set them.
+    void FillWindow(WindowState& state) const;
+
+  private:
+    bool to16_ = false;
+    bool to10_ = false;
+    bool inclusiveRule_ = true;
+    bool materials_ = false;
+    bool customers_ = false;
+    bool suppliers_ = false;
+    std::string poFile_, soFile_, payableFile_, receivableFile_;
+    std::string reportFile_;
+    bool yes_ = false;
+};
+
+// What the run did, one line per kind whose workbook was named, for stderr.
+void PrintBatchSummary(const WindowState& state, const BatchSummary& summary, std::ostream& out);
+
+}  // namespace q9::cli

@@ -1,0 +1,364 @@
+// The operator's whole job through the command line on a fresh demo account: export, edit the
+// workbooks with other programs, adjust, and check the account database and the report.
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstdio>
+#include <fstream>
+#include <map>
+#include <memory>
+#include <set>
+#include <sstream>
+
+#include "cli/cli_harness.h"
+#include "cli_frontend.h"
+#include "host/db/engine_factory.h"
+
+namespace q9 {
+namespace {
+
+using testing::CliResult;
+using testing::Lines;
+using testing::RunCli;
+
+using Row = std::vector<Value>;
+using Key = std::pair<int64_t, int64_t>;  // document id, entry id
+
+struct Kind {
+    std::string name;  // as the command line names it
+    std::string entryTable, idColumn, rateColumn, backupTable, backupIdColumn, backupRateColumn;
+};
+
+const std::vector<Kind> kKinds = {
+    {"po", "POOrderEntry", "FInterID", "FCess", "POOrderEntryTaxRate", "FInterID", "FCess"},
+    {"so", "SEOrderEntry", "FInterID", "FCess", "SEOrderEntryTaxRate", "FInterID", "FCess"},
+    {"payable", "t_RPContractEntry", "FContractID", "FTaxRate", "t_rpContractEntryRate",
+     "FContractID", "FTaxRate"},
+    {"receivable", "t_RPContractEntry", "FContractID", "FTaxRate", "t_rpContractEntryRate",
+     "FContractID", "FTaxRate"},
+};
+
+class Account {
+  public:
+    explicit Account(const std::string& path) : engine_(OpenDatabaseEngine("sqlite:" + path)) {}
+
+    RecordsetPtr Query(const std::string& sql) {
+        Error error;
+        RecordsetPtr rows = engine_->Query(sql, &error);
+        EXPECT_TRUE(rows) << sql << ": " << error.description;
+        return rows;
+    }
+
+    // Every row of every table the job may touch, in key order.
+    std::map<std::string, std::vector<Row>> Snapshot() {
+        std::map<std::string, std::vector<Row>> all;
+        for (const char* table :
+             {"POOrderEntry", "SEOrderEntry", "t_RPContractEntry", "t_RPContract",
+              "t_RPContractScheme", "t_ICItemMaterial", "t_Organization", "t_Supplier",
+              "t_ItemPropDesc", "POOrderEntryTaxRate", "SEOrderEntryTaxRate",
+              "t_rpContractEntryRate"}) {
+            RecordsetPtr rows = Query(std::string("SELECT * FROM ") + table + " ORDER BY 1,2");
+            if (rows) all[table] = rows->Rows();
+        }
+        return all;
+    }
+
+    // Entries of a table by key, each as field name → value.
+    std::map<Key, std::map<std::string, Value>> Entries(const std::string& table,
+                                                        const std::string& idColumn) {
+        std::map<Key, std::map<std::string, Value>> entries;
+        RecordsetPtr rows = Query("SELECT * FROM " + table);
+        if (!rows) return entries;
+        for (const Row& row : rows->Rows()) {
+            std::map<std::string, Value> fields;
+            for (size_t i = 0; i < row.size(); ++i) fields[rows->FieldNames()[i]] = row[i];
+            Key key{static_cast<int64_t>(fields[idColumn].NumberAsDouble()),
+                    static_cast<int64_t>(fields["FEntryID"].NumberAsDouble())};
+            entries[key] = fields;
+        }
+        return entries;
+    }
+
+    double Number(const std::string& sql) {
+        RecordsetPtr rows = Query(sql);
+        if (!rows || rows->RecordCount() < 1 || rows->FieldAt(0).IsNull()) return 0;
+        return rows->FieldAt(0).NumberAsDouble();
+    }
+
+  private:
+    std::shared_ptr<DatabaseEngine> engine_;
+};
+
+struct WorkbookRow {
+    Key key;
+    double rate = 0;
+    std::string bill;
+};
+
+struct Edits {
+    std::map<std::string, std::string> files;
+    std::map<std::string, std::vector<WorkbookRow>> kept, removed;
+};
+
+// Runs the independent editor and reads what it did.
+Edits EditWorkbooks(const std::string& folder) {
+    std::string command =
+        std::string("/usr/bin/python3 ") + Q9_CLI_TEST_DIR + "/edit_workbooks.py '" + folder + "'";
+    Edits edits;
+    std::unique_ptr<FILE, int (*)(FILE*)> pipe(popen(command.c_str(), "r"), pclose);
+    if (!pipe) return edits;
+    std::string output;
+    char buffer[4096];
+    while (size_t n = fread(buffer, 1, sizeof buffer, pipe.get())) output.append(buffer, n);
+    for (const std::string& line : Lines(output)) {
+        std::istringstream words(line);
+        std::string what, kind;
+        words >> what >> kind;
+        if (what == "file") {
+            words >> edits.files[kind];
+            continue;
+        }
+        WorkbookRow row;
+        words >> row.key.first >> row.key.second >> row.rate >> row.bill;
+        (what == "kept" ? edits.kept : edits.removed)[kind].push_back(row);
+    }
+    return edits;
+}
+
+// The grid of the output: entry's first cell → reason.
+std::vector<std::pair<std::string, std::string>> Grid(const std::string& out) {
+    std::vector<std::pair<std::string, std::string>> grid;
+    bool inGrid = false;
+    for (const std::string& line : Lines(out)) {
+        if (line == "单据\t备注") {
+            inGrid = true;
+            continue;
+        }
+        if (!inGrid) continue;
+        auto tab = line.find('\t');
+        if (tab == std::string::npos) break;  // the completion notice follows the grid
+        grid.emplace_back(line.substr(0, tab), line.substr(tab + 1));
+    }
+    return grid;
+}
+
+std::string ReadFile(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+double Num(const std::map<std::string, Value>& fields, const std::string& name) {
+    const Value& v = fields.at(name);
+    return v.IsNull() ? 0 : v.NumberAsDouble();
+}
+
+// A figure the database rounded to 2 decimals from `exact`.
+void ExpectRoundedTo2(double stored, double exact, const std::string& what) {
+    EXPECT_NEAR(stored * 100, std::round(stored * 100), 1e-6) << what << " not at 2 decimals";
+    EXPECT_LE(std::fabs(stored - exact), 0.005 + 1e-9) << what << ": " << stored << " vs " << exact;
+}
+
+class CliEndToEnd : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        db_ = home_.File("account.db");
+        ASSERT_EQ(RunCli({"demo-db", db_}).status, 0);
+    }
+
+    CliResult Cli(std::vector<std::string> arguments) {
+        arguments.insert(arguments.begin(), {"--db", "sqlite:" + db_});
+        return RunCli(arguments);
+    }
+
+    void ExportAll() {
+        for (const Kind& kind : kKinds) {
+            CliResult exported = Cli({"export", kind.name, home_.File(kind.name + ".xls")});
+            ASSERT_EQ(exported.status, 0) << kind.name << "\n" << exported.out << exported.err;
+            EXPECT_EQ(exported.out, "引出成功\n") << kind.name;
+        }
+    }
+
+    std::vector<std::string> Adjust(const std::string& rule, const Edits& edits) {
+        std::vector<std::string> arguments = {"adjust",
+                                              "--17to16",
+                                              "--11to10",
+                                              "--rule",
+                                              rule,
+                                              "--materials",
+                                              "--customers",
+                                              "--suppliers",
+                                              "--yes",
+                                              "--report",
+                                              home_.File("report.csv")};
+        for (const auto& [kind, file] : edits.files) {
+            arguments.push_back("--" + kind);
+            arguments.push_back(file);
+        }
+        return arguments;
+    }
+
+    testing::PrivateHome home_;
+    std::string db_;
+};
+
+TEST_F(CliEndToEnd, EditedWorkbooksAreConvertedOnceUnderTheTaxInclusiveRule) {
+    ExportAll();
+    Edits edits = EditWorkbooks(home_.path().string());
+    ASSERT_EQ(edits.files.size(), 4u) << "the editor did not run";
+    EXPECT_TRUE(edits.files["po"].ends_with(".xlsx"));
+    EXPECT_TRUE(edits.files["so"].ends_with(".xls"));
+
+    Account account(db_);
+    auto before = account.Snapshot();
+    std::map<std::string, std::map<Key, std::map<std::string, Value>>> entriesBefore;
+    for (const Kind& kind : kKinds) {
+        entriesBefore[kind.name] = account.Entries(kind.entryTable, kind.idColumn);
+    }
+    double materialsAt16 =
+        account.Number("SELECT COUNT(*) FROM t_ICItemMaterial WHERE FTaxRate=16");
+    double materialsAt17 =
+        account.Number("SELECT COUNT(*) FROM t_ICItemMaterial WHERE FTaxRate=17");
+
+    CliResult run = Cli(Adjust("inclusive", edits));
+    ASSERT_EQ(run.status, 0) << run.out << run.err;
+    std::vector<std::string> out = Lines(run.out);
+    ASSERT_FALSE(out.empty());
+    EXPECT_EQ(out.front(), "[系统提示] 是否确定修改，修改后不可恢复，是否确认？");
+    EXPECT_EQ(out.back(), "调整完成");
+    auto grid = Grid(run.out);
+    std::map<std::string, std::string> listed(grid.begin(), grid.end());
+
+    int convertedTotal = 0;
+    std::set<std::pair<std::string, Key>> handled;
+    for (const Kind& kind : kKinds) {
+        auto after = account.Entries(kind.entryTable, kind.idColumn);
+        auto backups = account.Entries(kind.backupTable, kind.backupIdColumn);
+        int converted = 0;
+        for (const WorkbookRow& row : edits.kept[kind.name]) {
+            handled.insert({kind.entryTable, row.key});
+            const auto& was = entriesBefore[kind.name].at(row.key);
+            const auto& now = after.at(row.key);
+            std::string where =
+                kind.name + " " + row.bill + " 分录:" + std::to_string(row.key.second);
+            if (listed.contains(row.bill + " 分录:" + std::to_string(row.key.second))) {
+                EXPECT_EQ(now, was) << where << " was listed but changed";
+                EXPECT_FALSE(backups.contains(row.key)) << where;
+                continue;
+            }
+            ++converted;
+            const double oldRate = Num(was, kind.rateColumn);
+            const double newRate = oldRate == 17 ? 16 : 10;
+            EXPECT_EQ(Num(now, kind.rateColumn), newRate) << where;
+            ASSERT_TRUE(backups.contains(row.key)) << where << " has no backup row";
+            EXPECT_EQ(Num(backups.at(row.key), kind.backupRateColumn), oldRate) << where;
+            if (kind.entryTable != "t_RPContractEntry") {
+                // The tax-inclusive price and total stay; amount and tax follow the new rate.
+                const double q = Num(was, "FAuxQty"), pi = Num(was, "FAuxTaxPrice"),
+                             d = Num(was, "FTaxRate");
+                EXPECT_EQ(now.at("FAuxTaxPrice"), was.at("FAuxTaxPrice")) << where;
+                EXPECT_EQ(now.at("FAllAmount"), was.at("FAllAmount")) << where;
+                ExpectRoundedTo2(Num(now, "FAmount"), q * pi * (100 - d) / (100 + newRate),
+                                 where + " FAmount");
+                ExpectRoundedTo2(Num(now, "FTaxAmount"),
+                                 q * pi * (100 - d) * newRate / ((100 + newRate) * 100),
+                                 where + " FTaxAmount");
+            } else {
+                EXPECT_EQ(now.at("FTaxPriceFor"), was.at("FTaxPriceFor")) << where;
+                EXPECT_EQ(now.at("FAmountIncludeTaxFor"), was.at("FAmountIncludeTaxFor")) << where;
+            }
+        }
+        for (const WorkbookRow& row : edits.removed[kind.name]) {
+            EXPECT_EQ(after.at(row.key), entriesBefore[kind.name].at(row.key))
+                << kind.name << " removed row " << row.bill << " changed";
+            EXPECT_FALSE(backups.contains(row.key));
+        }
+        EXPECT_GT(converted, 0) << "nothing of " << kind.name << " was converted";
+        convertedTotal += converted;
+    }
+    // No other entry changed, and the backup tables hold exactly the converted lines.
+    for (const Kind& kind : kKinds) {
+        auto after = account.Entries(kind.entryTable, kind.idColumn);
+        for (const auto& [key, fields] : entriesBefore[kind.name]) {
+            if (handled.contains({kind.entryTable, key})) continue;
+            EXPECT_EQ(after.at(key), fields)
+                << kind.entryTable << " " << key.first << "/" << key.second << " changed";
+        }
+    }
+    double backupRows = account.Number("SELECT COUNT(*) FROM POOrderEntryTaxRate") +
+                        account.Number("SELECT COUNT(*) FROM SEOrderEntryTaxRate") +
+                        account.Number("SELECT COUNT(*) FROM t_rpContractEntryRate");
+    EXPECT_EQ(backupRows, convertedTotal);
+    // Tax-inclusive: contract totals and schedules keep their figures.
+    auto after = account.Snapshot();
+    EXPECT_EQ(after["t_RPContract"], before["t_RPContract"]);
+    EXPECT_EQ(after["t_RPContractScheme"], before["t_RPContractScheme"]);
+
+    // Master data: nothing left at 17 or 11, and the defaults of new records at 16.
+    EXPECT_EQ(account.Number("SELECT COUNT(*) FROM t_ICItemMaterial WHERE FTaxRate IN (17,11)"), 0);
+    EXPECT_EQ(account.Number("SELECT COUNT(*) FROM t_ICItemMaterial WHERE FTaxRate=16"),
+              materialsAt16 + materialsAt17);
+    EXPECT_EQ(account.Number("SELECT COUNT(*) FROM t_Organization WHERE FValueAddRate IN (17,11)"),
+              0);
+    EXPECT_EQ(account.Number("SELECT COUNT(*) FROM t_Supplier WHERE FValueAddRate IN (17,11)"), 0);
+    RecordsetPtr defaults = account.Query(
+        "SELECT FItemClassID, FSQLColumnName, FDefaultValue FROM t_ItemPropDesc WHERE "
+        "(FItemClassID=4 AND FSQLColumnName='FTaxRate') OR (FItemClassID IN (1,8) AND "
+        "FSQLColumnName='FValueAddRate')");
+    ASSERT_TRUE(defaults);
+    EXPECT_EQ(defaults->RecordCount(), 3);
+    for (const Row& row : defaults->Rows()) EXPECT_EQ(TextOrEmpty(row[2]), "16");
+
+    // The report holds the grid.
+    std::string expectedCsv = "单据,备注\r\n";
+    for (const auto& [first, reason] : grid) {
+        expectedCsv += cli::CsvField(first) + "," + cli::CsvField(reason) + "\r\n";
+    }
+    EXPECT_EQ(ReadFile(home_.File("report.csv")), expectedCsv);
+    EXPECT_FALSE(grid.empty()) << "the sample has refused lines";
+
+    // The same workbooks again: nothing changes, the same lines are refused.
+    CliResult again = Cli(Adjust("inclusive", edits));
+    EXPECT_EQ(again.status, 0) << again.out << again.err;
+    EXPECT_EQ(Grid(again.out), grid);
+    EXPECT_EQ(account.Snapshot(), after);
+}
+
+TEST_F(CliEndToEnd, TaxExclusiveRuleKeepsTotalsInLineWithTheEntries) {
+    ExportAll();
+    std::vector<std::string> arguments = {"adjust", "--17to16",  "--11to10",
+                                          "--rule", "exclusive", "--yes"};
+    for (const Kind& kind : kKinds) {
+        arguments.push_back("--" + kind.name);
+        arguments.push_back(home_.File(kind.name + ".xls"));
+    }
+    CliResult run = Cli(arguments);
+    ASSERT_EQ(run.status, 0) << run.out << run.err;
+
+    Account account(db_);
+    // Every contract with a converted entry: header and schedule totals are its entries' sums.
+    RecordsetPtr contracts = account.Query(
+        "SELECT t.FContractID, t.FTotalAmountFor, (SELECT SUM(FAmountIncludeTaxFor) FROM "
+        "t_RPContractEntry e WHERE e.FContractID=t.FContractID) FROM t_RPContract t WHERE "
+        "t.FContractID IN (SELECT FContractID FROM t_rpContractEntryRate)");
+    ASSERT_TRUE(contracts);
+    EXPECT_GT(contracts->RecordCount(), 0);
+    for (const Row& row : contracts->Rows()) {
+        EXPECT_NEAR(row[1].NumberAsDouble(), row[2].NumberAsDouble(), 1e-6)
+            << "contract " << TextOrEmpty(row[0]);
+    }
+    // Converted order lines add up: amount plus tax is the total.
+    for (auto [table, backup] : {std::pair{"POOrderEntry", "POOrderEntryTaxRate"},
+                                 std::pair{"SEOrderEntry", "SEOrderEntryTaxRate"}}) {
+        RecordsetPtr lines =
+            account.Query(std::string("SELECT e.FAmount+e.FTaxAmount-e.FAllAmount FROM ") + table +
+                          " e WHERE EXISTS(SELECT 1 FROM " + backup +
+                          " b WHERE b.FInterID=e.FInterID AND b.FEntryID=e.FEntryID)");
+        ASSERT_TRUE(lines);
+        EXPECT_GT(lines->RecordCount(), 0) << table;
+        for (const Row& row : lines->Rows()) EXPECT_NEAR(row[0].NumberAsDouble(), 0, 1e-6) << table;
+    }
+}
+
+}  // namespace
+}  // namespace q9
