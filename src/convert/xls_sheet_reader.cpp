@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "convert/sheet_table.h"
+#include "convert/xls_compound_file.h"
 
 namespace q9 {
 
@@ -45,10 +46,13 @@ void Check(int code, const char* what) {
 }  // namespace
 
 RecordsetPtr ReadXlsSheet(const std::string& path, const std::string& sheetName) {
+    XlsFileForReading prepared(path);
     const void* raw = nullptr;
-    const int opened = freexl_open(path.c_str(), &raw);
+    const int opened = freexl_open(prepared.path().c_str(), &raw);
     FreeXlHandle handle(raw);
     if (opened != FREEXL_OK) ThrowWorkbookError(DescribeOpenFailure(opened));
+    // FreeXL 1.0.6 answers success without a workbook when a record defeats it.
+    if (!raw) ThrowWorkbookError("The workbook is damaged and cannot be read.");
 
     unsigned int version = 0;
     Check(freexl_get_info(raw, FREEXL_BIFF_VERSION, &version), "no BIFF version");

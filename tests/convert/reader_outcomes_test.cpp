@@ -1,0 +1,102 @@
+// What the operator sees, and what the converter gets, for each outcome of a read.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+#include "convert/reader_test_doubles.h"
+#include "convert/workbook_reader.h"
+
+namespace q9 {
+namespace {
+
+std::string Fixture(const std::string& name) {
+    return std::string(Q9_TEST_DATA) + "/reader/" + name;
+}
+
+class ReadWorkbookTest : public ::testing::Test {
+  protected:
+    RecordsetPtr Read(const std::string& path, const std::string& sheet = "采购订单") {
+        return ReadWorkbook(doubles_.context, path, sheet);
+    }
+    void ExpectReadExcelBox() {
+        ASSERT_EQ(doubles_.prompter.boxes.size(), 1u);
+        const MessageBoxRequest& box = doubles_.prompter.boxes.front();
+        EXPECT_EQ(box.title, "Read_Excel");
+        EXPECT_EQ(box.buttons, MessageButtons::Ok);
+        EXPECT_EQ(box.icon, MessageIcon::Exclamation);
+        EXPECT_FALSE(box.text.empty());
+        EXPECT_TRUE(doubles_.notifier.notices.empty());
+    }
+
+    testing::ReaderContext doubles_;
+};
+
+TEST_F(ReadWorkbookTest, LogsTheCountAndStandsOnTheTitleRow) {
+    RecordsetPtr rs = Read(Fixture("gnumeric_biff5.xls"));
+    ASSERT_TRUE(rs);
+    EXPECT_EQ(rs->RecordCount(), 6);
+    EXPECT_EQ(rs->Field("F1"), Value("单据编号"));
+    EXPECT_EQ(doubles_.log.lines, std::vector<std::string>{"count:6"});
+    EXPECT_TRUE(doubles_.prompter.boxes.empty());
+    EXPECT_TRUE(doubles_.notifier.notices.empty());
+}
+
+TEST_F(ReadWorkbookTest, TitleOnlySheetGivesOneRecord) {
+    RecordsetPtr rs = Read(Fixture("title_only.xls"));
+    ASSERT_TRUE(rs);
+    EXPECT_EQ(rs->RecordCount(), 1);
+    EXPECT_EQ(doubles_.log.lines, std::vector<std::string>{"count:1"});
+}
+
+TEST_F(ReadWorkbookTest, EmptySheetGivesNoRecordButARecordset) {
+    RecordsetPtr rs = Read(Fixture("empty_sheet.xlsx"));
+    ASSERT_TRUE(rs);
+    EXPECT_EQ(rs->RecordCount(), 0);
+    EXPECT_TRUE(rs->Eof());
+    EXPECT_EQ(doubles_.log.lines, std::vector<std::string>{"count:0"});
+}
+
+TEST_F(ReadWorkbookTest, FolderAndMovedFileAreMissingFiles) {
+    const std::string folder = std::string(Q9_TEST_DATA) + "/reader";
+    const std::string moved = Fixture("moved-away.xls");
+    EXPECT_EQ(Read(folder), nullptr);
+    EXPECT_EQ(Read(moved), nullptr);
+    EXPECT_EQ(doubles_.notifier.notices, (std::vector<std::string>{"文件：" + folder + "不存在",
+                                                                   "文件：" + moved + "不存在"}));
+    EXPECT_TRUE(doubles_.prompter.boxes.empty());
+    EXPECT_TRUE(doubles_.log.lines.empty());
+}
+
+TEST_F(ReadWorkbookTest, FileThatIsNoWorkbook) {
+    EXPECT_EQ(Read(Fixture("not_a_workbook.xls")), nullptr);
+    ExpectReadExcelBox();
+    EXPECT_TRUE(doubles_.log.lines.empty());
+}
+
+TEST_F(ReadWorkbookTest, SheetRenamedByTheOperator) {
+    EXPECT_EQ(Read(Fixture("renamed_sheet.xls")), nullptr);
+    ExpectReadExcelBox();
+    EXPECT_NE(doubles_.prompter.boxes.front().text.find("'采购订单'"), std::string::npos);
+    EXPECT_NE(doubles_.prompter.boxes.front().text.find("'Sheet1'"), std::string::npos);
+}
+
+// Tests run as root, where file permissions do not stop reading; a file the system lists as
+// regular but refuses to read stands in for a locked or forbidden one.
+TEST_F(ReadWorkbookTest, UnreadableFile) {
+    const std::string path = "/proc/self/mem";
+    if (!std::filesystem::is_regular_file(path)) GTEST_SKIP() << "no " << path;
+    EXPECT_EQ(Read(path), nullptr);
+    ExpectReadExcelBox();
+}
+
+TEST_F(ReadWorkbookTest, FailureWhileLoggingStillHandsBackTheRows) {
+    doubles_.log.failing = true;
+    RecordsetPtr rs = Read(Fixture("xlwt_biff8.xls"));
+    ASSERT_TRUE(rs);
+    EXPECT_EQ(rs->RecordCount(), 6);
+    ExpectReadExcelBox();
+    EXPECT_EQ(doubles_.prompter.boxes.front().text, "Permission denied");
+}
+
+}  // namespace
+}  // namespace q9
