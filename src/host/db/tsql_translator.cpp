@@ -193,6 +193,7 @@ std::vector<Range> SplitStatements(const std::vector<Token>& tokens) {
     bool open = false;
     std::string kind;
     bool insertHasSource = false;
+    int openCases = 0;  // ELSE inside CASE ... END is no statement
     auto close = [&](size_t at) {
         if (open) statements.back().end = at;
         open = false;
@@ -209,8 +210,10 @@ std::vector<Range> SplitStatements(const std::vector<Token>& tokens) {
         if (depth == 0 && token.type == TokenType::Word &&
             (i == 0 || !IsSymbol(tokens[i - 1], "."))) {
             const std::string word = Upper(token.text);
+            if (word == "CASE") ++openCases;
+            if (word == "END" && openCases > 0) --openCases;
             bool starts = false;
-            if (StatementKeywords().contains(word)) {
+            if (StatementKeywords().contains(word) && !(word == "ELSE" && openCases > 0)) {
                 starts = true;
                 if (open && word == "SELECT") {
                     const bool afterSetOperator =
