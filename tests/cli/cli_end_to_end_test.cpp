@@ -241,7 +241,10 @@ TEST_F(CliEndToEnd, EditedWorkbooksAreConvertedOnceUnderTheTaxInclusiveRule) {
             const auto& now = after.at(row.key);
             std::string where =
                 kind.name + " " + row.bill + " 分录:" + std::to_string(row.key.second);
-            if (listed.contains(row.bill + " 分录:" + std::to_string(row.key.second))) {
+            auto entry = listed.find(row.bill + " 分录:" + std::to_string(row.key.second));
+            if (entry != listed.end()) {
+                // Both rates are ticked, so "17%" and 11 rows are never refused for their rate.
+                EXPECT_EQ(entry->second.find("税率不是17或11"), std::string::npos) << where;
                 EXPECT_EQ(now, was) << where << " was listed but changed";
                 EXPECT_FALSE(backups.contains(row.key)) << where;
                 continue;
