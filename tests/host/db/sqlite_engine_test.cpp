@@ -1,0 +1,108 @@
+#include "host/db/sqlite_engine.h"
+
+#include <gtest/gtest.h>
+
+#include "embedded_account_fixture.h"
+#include "host/db/decimal_round.h"
+#include "host/gateway.h"
+
+namespace q9 {
+namespace {
+
+using testing::EmbeddedAccount;
+
+TEST(SqliteEngine, NamesAndTextCompareWithoutLetterCase) {
+    EmbeddedAccount account;
+    EXPECT_EQ(account.Count("SELECT * FROM t_rpContractEntry"),
+              account.Count("SELECT * FROM t_RPContractEntry"));
+    account.Execute(
+        "UPDATE t_SystemProfile SET FKey='billdiscount', FValue='1' "
+        "WHERE FKey='BillDisCount'");
+    EXPECT_EQ(account.Count("SELECT FKey FROM t_SystemProfile WHERE FKey IN('DisCountIncludeTax', "
+                            "'BillDisCount') AND FCategory ='ic' AND FValue = 1"),
+              1);
+    EXPECT_EQ(account.Count("SELECT 1 FROM sysobjects WHERE name='POORDER' AND xtype='u'"), 1);
+}
+
+TEST(SqliteEngine, RowsKeepQueryNamesTypesAndDuplicates) {
+    EmbeddedAccount account;
+    RecordsetPtr rows = account.Query(
+        "SELECT de.FAmount,de.FAmountFor FAmount,de.FEntryID,NULL AS FNone,d.FContractNo "
+        "FROM t_RPContract d INNER JOIN t_RPContractEntry de ON d.FContractID=de.FContractID "
+        "WHERE d.FContractID=3102 AND de.FEntryID=1");
+    ASSERT_TRUE(rows);
+    EXPECT_EQ(rows->FieldNames(),
+              (std::vector<std::string>{"FAmount", "FAmount", "FEntryID", "FNone", "FContractNo"}));
+    EXPECT_EQ(rows->FieldAt(0).kind(), Value::Kind::Floating);
+    EXPECT_EQ(rows->FieldAt(2), Value(int64_t{1}));
+    EXPECT_TRUE(rows->FieldAt(3).IsNull());
+    EXPECT_EQ(rows->FieldAt(4), Value("HT102"));
+    EXPECT_DOUBLE_EQ(rows->Field("FAmount").NumberAsDouble(),
+                     RoundDecimal(rows->FieldAt(1).NumberAsDouble() * 6.5, 2));
+}
+
+TEST(SqliteEngine, AmountsDivideAsDecimalsAndDatesCompareAsDates) {
+    EmbeddedAccount account;
+    EXPECT_DOUBLE_EQ(account.Number("SELECT FTaxRate/100 FROM POOrderEntry WHERE FInterID=1002 "
+                                    "AND FEntryID=1"),
+                     0.05);
+    EXPECT_DOUBLE_EQ(account.Number("SELECT 1+16.0"), 17.0);
+    EXPECT_EQ(account.Count("SELECT 1 FROM POOrder d WHERE d.FDate<'2018-05-01' AND "
+                            "d.FBillNo IN ('CG002','CG003','CG009')"),
+              1);  // 2018-04-30 23:59 only; 2018-05-01 and 2018-05-01 00:00:00 are not before
+}
+
+TEST(SqliteEngine, BatchFailureKeepsEarlierStatementsAndNamesTheError) {
+    EmbeddedAccount account;
+    const Outcome outcome = account.engine().Execute(
+        "UPDATE t_Supplier SET FValueAddRate=16 WHERE FItemID=1 UPDATE nope SET a=1 "
+        "UPDATE t_Supplier SET FValueAddRate=10 WHERE FItemID=2");
+    EXPECT_FALSE(outcome.ok());
+    EXPECT_NE(outcome.error.description.find("no such table: nope"), std::string::npos);
+    EXPECT_DOUBLE_EQ(account.Number("SELECT FValueAddRate FROM t_Supplier WHERE FItemID=1"), 16);
+    EXPECT_DOUBLE_EQ(account.Number("SELECT FValueAddRate FROM t_Supplier WHERE FItemID=2"), 11);
+
+    Error error;
+    EXPECT_FALSE(account.engine().Query("DROP TABLE t_Supplier", &error));
+    EXPECT_NE(error.description.find("'DROP'"), std::string::npos);
+    EXPECT_EQ(account.Count("SELECT * FROM t_Supplier"), 3);
+}
+
+TEST(SqliteEngine, AtomicBatchesRollBackEverythingOnFailure) {
+    EmbeddedAccount account;
+    const Outcome failed = account.engine().ExecuteAtomic(
+        {"UPDATE t_Supplier SET FValueAddRate=16 WHERE FItemID=1",
+         "UPDATE t_Organization SET FValueAddRate=16 WHERE FItemID=1 UPDATE t_Currency SET "
+         "nope=1"});
+    EXPECT_FALSE(failed.ok());
+    EXPECT_NE(failed.error.description.find("nope"), std::string::npos);
+    EXPECT_DOUBLE_EQ(account.Number("SELECT FValueAddRate FROM t_Supplier WHERE FItemID=1"), 17);
+    EXPECT_DOUBLE_EQ(account.Number("SELECT FValueAddRate FROM t_Organization WHERE FItemID=1"),
+                     17);
+    const Outcome done = account.engine().ExecuteAtomic(
+        {"UPDATE t_Supplier SET FValueAddRate=16 WHERE FItemID=1",
+         "UPDATE t_Organization SET FValueAddRate=16 WHERE FItemID=1"});
+    EXPECT_TRUE(done.ok()) << done.error.description;
+    EXPECT_DOUBLE_EQ(account.Number("SELECT FValueAddRate FROM t_Organization WHERE FItemID=1"),
+                     16);
+}
+
+TEST(SqliteEngine, SameShapeReusesTheTranslationThroughTheGateway) {
+    EmbeddedAccount account;
+    auto engine = std::dynamic_pointer_cast<SqliteEngine>(OpenSqliteEngine(account.path()));
+    ASSERT_TRUE(engine);
+    Gateway gateway(engine);
+    for (int entry = 1; entry <= 3; ++entry) {
+        RecordsetPtr rows = gateway.OpenRecordset(
+            "SELECT FAuxQty FROM POOrderEntry WHERE FInterID=1001 AND FEntryID=" +
+            std::to_string(entry));
+        ASSERT_TRUE(rows);
+        EXPECT_EQ(rows->RecordCount(), 1);
+    }
+    EXPECT_EQ(engine->TranslationMisses(), 1u);
+    EXPECT_EQ(engine->TranslationHits(), 2u);
+    EXPECT_FALSE(gateway.OpenRecordset("SELECT nope FROM POOrderEntry"));
+}
+
+}  // namespace
+}  // namespace q9

@@ -1,0 +1,120 @@
+#include "host/db/tsql_translator.h"
+
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include "host/error.h"
+
+namespace q9::tsql {
+namespace {
+
+using ::testing::ElementsAre;
+using ::testing::HasSubstr;
+
+std::string RefusalOf(const std::string& sql) {
+    try {
+        TranslateToText(sql);
+    } catch (const HostError& e) {
+        return e.error().description;
+    }
+    return "(translated)";
+}
+
+TEST(TsqlTranslator, SplitsBatchesWithoutSeparatorsAndKeepsInsertSelectTogether) {
+    EXPECT_THAT(TranslateToText("UPDATE a SET x=1 WHERE y=2 UPDATE b SET z='16' WHERE k ='K'"),
+                ElementsAre("UPDATE a SET x=1 WHERE y=2", "UPDATE b SET z='16' WHERE k ='K'"));
+    EXPECT_THAT(TranslateToText("INSERT INTO B(a,b)\r\nSELECT a,b  FROM T te WHERE te.c=1+16.0\r\n"
+                                "UPDATE T SET c=16.0"),
+                ElementsAre("INSERT INTO B(a,b) SELECT a,b FROM T te WHERE te.c=1+16.0",
+                            "UPDATE T SET c=16.0"));
+    EXPECT_THAT(TranslateToText("SELECT 1 WHERE 1=2"), ElementsAre("SELECT 1 WHERE 1=2"));
+    EXPECT_THAT(TranslateToText("SELECT a FROM t;SELECT CASE WHEN a=1 THEN 2 ELSE 3 END FROM t"),
+                ElementsAre("SELECT a FROM t", "SELECT CASE WHEN a=1 THEN 2 ELSE 3 END FROM t"));
+}
+
+TEST(TsqlTranslator, GuardedCreateTableGetsRealAmountsAndCaseInsensitiveText) {
+    EXPECT_THAT(
+        TranslateToText("IF NOT EXISTS(SELECT 1 FROM sysobjects WHERE name='X' AND xtype='u')\r\n"
+                        "CREATE TABLE X(FInterID INT,FCess DECIMAL(23,10),FNote VARCHAR(80),"
+                        "FMoney MONEY,FWhen DATETIME NOT NULL)\r\n"),
+        ElementsAre("IF NOT EXISTS(SELECT 1 FROM sysobjects WHERE name='X' AND xtype='u') "
+                    "CREATE TABLE X(FInterID INTEGER,FCess REAL,FNote TEXT COLLATE NOCASE,"
+                    "FMoney REAL,FWhen TEXT NOT NULL)"));
+}
+
+TEST(TsqlTranslator, UpdateOfAnAliasWithJoinsBecomesUpdateFromWithConditionsInWhere) {
+    const std::string sql =
+        "UPDATE te SET te.FCess=16.0\r\n,te.FAmount=ROUND(FAuxQty*(100-te.FTaxRate)/(100+16.0),2),"
+        "\r\nFPrice = Round(FAuxTaxPrice * t.FExchangeRate, ti.FPriceDecimal)\r\n"
+        "  FROM POOrderEntry te\r\nINNER JOIN POOrder t ON te.FInterID = t.FInterID\r\n"
+        "INNER JOIN t_ICItemMaterial ti ON ti.FItemID = te.FItemID\r\n"
+        "WHERE te.FCess=1+16.0 AND (te.FInterID= 501 AND te.FEntryID=2)";
+    EXPECT_THAT(TranslateToText(sql),
+                ElementsAre("UPDATE POOrderEntry AS te SET FCess=16.0,"
+                            "FAmount=ROUND(FAuxQty*(100-te.FTaxRate)/(100+16.0),2),"
+                            "FPrice = Round(FAuxTaxPrice * t.FExchangeRate, ti.FPriceDecimal) "
+                            "FROM POOrder AS t, t_ICItemMaterial AS ti "
+                            "WHERE (te.FInterID = t.FInterID) AND (ti.FItemID = te.FItemID) AND "
+                            "(te.FCess=1+16.0 AND (te.FInterID= 501 AND te.FEntryID=2))"));
+    EXPECT_THAT(TranslateToText("UPDATE t_rpContract SET FTotal= (SELECT SUM(a) FROM e WHERE "
+                                "FContractID=5) WHERE FContractID=5"),
+                ElementsAre("UPDATE t_rpContract SET FTotal= (SELECT SUM(a) FROM e WHERE "
+                            "FContractID=5) WHERE FContractID=5"));
+}
+
+TEST(TsqlTranslator, RefusesWhatItDoesNotHandleByName) {
+    EXPECT_THAT(RefusalOf("DROP TABLE POOrderEntry"), HasSubstr("'DROP'"));
+    EXPECT_THAT(RefusalOf("SELECT 1\r\nGO"), HasSubstr("'GO'"));
+    EXPECT_THAT(RefusalOf("EXEC sp_who"), HasSubstr("'EXEC'"));
+    EXPECT_THAT(RefusalOf("SET NOCOUNT ON"), HasSubstr("'SET'"));
+    EXPECT_THAT(RefusalOf("SELECT TOP 1 a FROM t"), HasSubstr("'TOP'"));
+    EXPECT_THAT(RefusalOf("SELECT GETDATE()"), HasSubstr("function 'GETDATE'"));
+    EXPECT_THAT(RefusalOf("SELECT a INTO b FROM t"), HasSubstr("'INTO'"));
+    EXPECT_THAT(RefusalOf("SELECT x = a FROM t"), HasSubstr("'x' = expression"));
+    EXPECT_THAT(RefusalOf("SELECT a FROM t WHERE b=@p"), HasSubstr("'@'"));
+    EXPECT_THAT(RefusalOf("SELECT a FROM #t"), HasSubstr("'#'"));
+    EXPECT_THAT(RefusalOf("IF EXISTS(SELECT 1 FROM t) UPDATE t SET a=1"), HasSubstr("IF"));
+    EXPECT_THAT(RefusalOf("IF NOT EXISTS(SELECT 1 FROM t)"), HasSubstr("without the statement"));
+    EXPECT_THAT(RefusalOf("UPDATE x SET x.a=1 FROM t te INNER JOIN u ON u.k=te.k"),
+                HasSubstr("does not name"));
+    EXPECT_THAT(RefusalOf("UPDATE te SET a=1 FROM t te LEFT JOIN u ON u.k=te.k"),
+                HasSubstr("'LEFT'"));
+    EXPECT_THAT(RefusalOf("UPDATE te SET u.a=1 FROM t te INNER JOIN u ON u.k=te.k"),
+                HasSubstr("another table 'u'"));
+    EXPECT_THAT(RefusalOf("CREATE TABLE t(a XML)"), HasSubstr("'XML'"));
+    EXPECT_THAT(RefusalOf("CREATE VIEW v AS SELECT 1"), HasSubstr("CREATE VIEW"));
+    EXPECT_THAT(RefusalOf("SELECT 'open"), HasSubstr("unterminated"));
+    EXPECT_THAT(RefusalOf("   "), HasSubstr("empty"));
+}
+
+TEST(TsqlTranslator, TextsDifferingOnlyInLiteralsShareShapeAndTranslation) {
+    const Shape a = ShapeOf(
+        "SELECT 1 FROM T te WHERE te.FCess=1+16.0 AND (te.FInterID= 501) "
+        "AND n='x'");
+    const Shape b = ShapeOf(
+        "SELECT 1 FROM T te WHERE te.FCess=1+10.0 AND (te.FInterID= 77) "
+        "AND n='it''s'");
+    EXPECT_EQ(a.key, b.key);
+    ASSERT_EQ(b.literals.size(), 5u);
+    EXPECT_EQ(b.literals[2].text, "10.0");
+    EXPECT_EQ(b.literals[2].kind, Literal::Kind::Real);
+    EXPECT_EQ(b.literals[3].kind, Literal::Kind::Integer);
+    EXPECT_EQ(b.literals[4].text, "it's");
+
+    TranslationCache cache;
+    const auto first = cache.Get("SELECT 1 FROM T te WHERE te.FCess=1+16.0",
+                                 ShapeOf("SELECT 1 FROM T te WHERE te.FCess=1+16.0"));
+    const auto second = cache.Get("SELECT 1 FROM T te WHERE te.FCess=1+10.0",
+                                  ShapeOf("SELECT 1 FROM T te WHERE te.FCess=1+10.0"));
+    EXPECT_EQ(first, second);
+    EXPECT_EQ(cache.hits(), 1u);
+    EXPECT_EQ(cache.misses(), 1u);
+    EXPECT_EQ(first->statements[0].sql, "SELECT ? FROM T te WHERE te.FCess=?+?");
+    EXPECT_THAT(first->statements[0].parameters, ElementsAre(0, 1, 2));
+    EXPECT_EQ(
+        Render(first->statements[0], ShapeOf("SELECT 2 FROM T te WHERE te.FCess=1+10.0").literals),
+        "SELECT 2 FROM T te WHERE te.FCess=1+10.0");
+}
+
+}  // namespace
+}  // namespace q9::tsql
