@@ -1,0 +1,193 @@
+// Conversion of entry lines by the row loop (one check query and one guarded transaction per
+// line) against one set-based UPDATE of the same lines, on generated embedded accounts.
+//
+//   convert_bench [SIZE...]     (default 10000 100000)
+
+#include <sys/resource.h>
+
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <map>
+#include <string>
+#include <vector>
+
+#include "convert/contract_sql.h"
+#include "convert/order_sql.h"
+#include "convert/row_loop.h"
+#include "export/export_handlers.h"
+#include "host/db/demo_account.h"
+#include "host/db/engine_factory.h"
+#include "host/startup.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+using Clock = std::chrono::steady_clock;
+
+class QuietNotifier : public q9::Notifier {
+  public:
+    void ShowNotice(const std::string& message) override {
+        std::fprintf(stderr, "notice: %s\n", message.c_str());
+    }
+};
+class NoPrompter : public q9::Prompter {
+  public:
+    q9::MessageAnswer Ask(const q9::MessageBoxRequest&) override { return q9::MessageAnswer::Ok; }
+};
+class NoFiles : public q9::FileChooser {
+  public:
+    std::string ChooseOpenFile() override { return {}; }
+    std::string ChooseSavePath() override { return {}; }
+};
+class NoPump : public q9::EventPump {
+  public:
+    void ProcessEvents() override {}
+    void ReportProgress(const std::string&, int, int) override {}
+};
+class NoLog : public q9::DebugLog {
+  public:
+    void Write(const std::string&) override {}
+};
+class CountingDisplay : public q9::ResultDisplay {
+  public:
+    void SetWidth(int16_t) override {}
+    void SetCols(int16_t) override {}
+    void SetTitles(const std::string&) override {}
+    void SetColWidth(int16_t, int16_t) override {}
+    void Add(const std::string& text) override {
+        if (++added == 1) std::fprintf(stderr, "first listed row: %s\n", text.c_str());
+    }
+    void Show(int16_t) override {}
+    int added = 0;
+};
+
+double Seconds(Clock::time_point since) {
+    return std::chrono::duration<double>(Clock::now() - since).count();
+}
+
+// Candidate rows in the shape the workbook reader gives: title row, then F1…F14.
+q9::RecordsetPtr SheetOfCandidates(q9::DatabaseEngine& engine, q9::DocumentKind kind) {
+    q9::Error error;
+    q9::RecordsetPtr candidates =
+        engine.Query(q9::CandidateQuery(kind, "2018-05-01", false), &error);
+    if (!candidates) {
+        std::fprintf(stderr, "candidate query failed: %s\n", error.description.c_str());
+        std::exit(1);
+    }
+    std::vector<std::string> names;
+    for (int i = 1; i <= 14; ++i) names.push_back("F" + std::to_string(i));
+    std::vector<q9::Recordset::Row> rows;
+    rows.emplace_back(14);
+    const int bill = candidates->FieldIndex("FBillNo"), rate = candidates->FieldIndex("FTaxRate"),
+              id = candidates->FieldIndex("FInterID"), entry = candidates->FieldIndex("FEntryID");
+    rows.reserve(candidates->Rows().size() + 1);
+    for (const q9::Recordset::Row& c : candidates->Rows()) {
+        q9::Recordset::Row row(14);
+        row[0] = c[bill];
+        row[7] = c[rate];
+        row[12] = c[id];
+        row[13] = c[entry];
+        rows.push_back(std::move(row));
+    }
+    return std::make_shared<q9::Recordset>(names, std::move(rows));
+}
+
+// Every entry at the old rate in one statement pair per rate, as a set-based tool would do it.
+double SetBasedSeconds(q9::DatabaseEngine& engine, q9::DocumentKind kind) {
+    const auto start = Clock::now();
+    for (const char* n : {"16.0", "10.0"}) {
+        q9::LineStatements line = kind == q9::DocumentKind::PurchaseOrder
+                                      ? q9::PurchaseOrderLineStatements(0, 0, n, true, false)
+                                  : kind == q9::DocumentKind::SalesOrder
+                                      ? q9::SalesOrderLineStatements(0, 0, n, true, false)
+                                      : q9::ContractLineStatements(0, 0, n, true);
+        for (std::string* text : {&line.backupInsert, &line.update}) {
+            for (const char* key :
+                 {"(te.FInterID= 0 AND te.FEntryID=0)", "(te.FContractID= 0 AND te.FEntryID=0)"}) {
+                if (size_t at = text->find(key); at != std::string::npos) {
+                    text->replace(at, std::string(key).size(), "(1=1)");
+                }
+            }
+        }
+        q9::Outcome outcome = engine.ExecuteAtomic({line.backupInsert, line.update});
+        if (!outcome.ok())
+            std::fprintf(stderr, "set-based: %s\n", outcome.error.description.c_str());
+    }
+    return Seconds(start);
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    std::vector<int> sizes = {10000, 100000};
+    if (argc > 1) {
+        sizes.clear();
+        for (int i = 1; i < argc; ++i) sizes.push_back(std::atoi(argv[i]));
+    }
+    const fs::path folder =
+        fs::temp_directory_path() / ("q9-convert-bench-" + std::to_string(getpid()));
+    fs::create_directories(folder);
+    std::map<int, std::map<q9::DocumentKind, double>> loopSeconds;
+
+    std::printf("%-8s %-10s %8s %10s %12s %10s %8s\n", "lines", "kind", "loop s", "lines/s",
+                "set-based s", "lines/s", "ratio");
+    for (int size : sizes) {
+        const fs::path loopDb = folder / ("loop-" + std::to_string(size) + ".db");
+        const fs::path setDb = folder / ("set-" + std::to_string(size) + ".db");
+        q9::DemoAccountOptions options;
+        options.generatedEntries = size;
+        q9::CreateDemoAccount(loopDb.string(), options);
+        fs::copy_file(loopDb, setDb);
+
+        std::shared_ptr<q9::DatabaseEngine> engine = q9::OpenSqliteEngine(loopDb.string());
+        std::shared_ptr<q9::DatabaseEngine> setEngine = q9::OpenSqliteEngine(setDb.string());
+        engine->Execute(q9::BackupTablesBatch());
+        setEngine->Execute(q9::BackupTablesBatch());
+
+        QuietNotifier notifier;
+        NoPrompter prompter;
+        NoFiles files;
+        NoPump pump;
+        NoLog log;
+        q9::WindowState state;
+        state.chk17 = q9::CheckValue::Checked;
+        state.chk11 = q9::CheckValue::Checked;
+        q9::Gateway gateway(engine);
+        q9::Texts texts([] { return std::string("chs"); }, notifier);
+        q9::CoreContext context{gateway, texts, prompter, files, pump, log, state};
+
+        for (q9::DocumentKind kind : q9::kAllDocumentKinds) {
+            q9::RecordsetPtr sheet = SheetOfCandidates(*engine, kind);
+            const int lines = sheet->RecordCount() - 1;
+            CountingDisplay display;
+            const auto start = Clock::now();
+            q9::ConversionSummary summary =
+                q9::ConvertRows(context, display, q9::ConversionKindOf(kind), sheet);
+            const double loop = Seconds(start);
+            loopSeconds[size][kind] = loop;
+            const double set = kind == q9::DocumentKind::ReceivableContract
+                                   ? 0  // the payable run already rewrote every contract line
+                                   : SetBasedSeconds(*setEngine, kind);
+            std::printf("%-8d %-10s %8.2f %10.0f %12.3f %10.0f %8.1f   (converted %d, listed %d)\n",
+                        lines, q9::KindText(kind).c_str(), loop, lines / loop, set,
+                        set > 0 ? lines / set : 0.0, set > 0 ? loop / set : 0.0, summary.converted,
+                        summary.listed);
+            std::fflush(stdout);
+        }
+        fs::remove(loopDb);
+        fs::remove(setDb);
+    }
+    if (loopSeconds.count(10000) && loopSeconds.count(100000)) {
+        for (q9::DocumentKind kind : q9::kAllDocumentKinds) {
+            std::printf("100k/10k time ratio %s: %.2f (linear: 10)\n", q9::KindText(kind).c_str(),
+                        loopSeconds[100000][kind] / loopSeconds[10000][kind]);
+        }
+    }
+    struct rusage usage {};
+    getrusage(RUSAGE_SELF, &usage);
+    std::printf("peak memory: %.1f MiB (target < 200 MiB)\n", usage.ru_maxrss / 1024.0);
+    fs::remove_all(folder);
+    return 0;
+}
