@@ -18,6 +18,7 @@ namespace {
 constexpr uint32_t kEndOfChain = 0xFFFFFFFE;
 constexpr uint32_t kFreeSector = 0xFFFFFFFF;
 constexpr uint16_t kNameRecord = 0x0018;
+constexpr uint16_t kMaxRecordBytes = 8224;
 constexpr uint64_t kMaxFileBytes = 512ULL << 20;
 
 [[noreturn]] void ThrowDamaged(const std::string& what) {
@@ -47,8 +48,10 @@ class CompoundFile {
             const size_t at = directory[i * 128 / sectorSize_] + (i * 128) % sectorSize_;
             const uint16_t nameBytes = U16(at + 64);
             const uint8_t type = bytes_[at + 66];
+            // FreeXL trusts this length when it decodes the name.
+            if (nameBytes > 64 || nameBytes % 2 != 0) ThrowDamaged("its directory is invalid");
             if (type == 5) rootStart = U32(at + 116);
-            if (type != 2 || nameBytes > 64) continue;
+            if (type != 2) continue;
             std::string name;
             for (size_t c = 0; c + 2 < nameBytes; c += 2) {
                 name.push_back(U16(at + c) < 128 ? static_cast<char>(U16(at + c)) : '?');
@@ -178,6 +181,10 @@ XlsFileForReading::XlsFileForReading(const std::string& path) : path_(path) {
         const uint16_t type = static_cast<uint16_t>(b[offsetOf(pos)] | b[offsetOf(pos + 1)] << 8);
         const uint16_t size =
             static_cast<uint16_t>(b[offsetOf(pos + 2)] | b[offsetOf(pos + 3)] << 8);
+        // FreeXL copies records by their stated length without looking.
+        if (size > kMaxRecordBytes || pos + 4 + size > length) {
+            ThrowDamaged("a record runs past the end of the workbook stream");
+        }
         if (type == kNameRecord) {
             for (uint64_t i = pos + 4; i < pos + 4 + size && i < length; ++i) {
                 uint8_t& byte = b[offsetOf(i)];
