@@ -135,42 +135,63 @@ void PutWindow2(std::vector<uint8_t>& out) {
 
 Biff5WorkbookBuilder::Biff5WorkbookBuilder(std::string_view sheetName, size_t expectedCells) {
     // Numbers are 18 bytes and labels mostly shorter; the globals are about 600.
-    stream_.reserve(1024 + expectedCells * 20);
-
-    PutBof(stream_, kWorkbookGlobals);
-    PutHeader(stream_, record::kCodePage, 2);
-    PutU16(stream_, kCodePage936);
-    PutWindow1(stream_);
+    std::vector<uint8_t> globals;
+    globals.reserve(1024);
+    PutBof(globals, kWorkbookGlobals);
+    PutHeader(globals, record::kCodePage, 2);
+    PutU16(globals, kCodePage936);
+    PutWindow1(globals);
     // Font index 4 does not exist in BIFF; four fonts keep every reference below it.
     const std::string face = encoder_.Encode("宋体");
-    for (int i = 0; i < 4; ++i) PutFont(stream_, face);
-    PutXf(stream_, true, 0x00);
-    for (uint16_t i = 1; i < kStyleXfCount; ++i) PutXf(stream_, true, 0xF4);
-    PutXf(stream_, false, 0x00);
-    PutStyle(stream_);
+    for (int i = 0; i < 4; ++i) PutFont(globals, face);
+    PutXf(globals, true, 0x00);
+    for (uint16_t i = 1; i < kStyleXfCount; ++i) PutXf(globals, true, 0xF4);
+    PutXf(globals, false, 0x00);
+    PutStyle(globals);
 
     const std::string name = encoder_.Encode(sheetName);
     const std::string_view shortName = Cp936Prefix(name, kMaxSheetNameBytes);
-    PutHeader(stream_, record::kBoundSheet, static_cast<uint16_t>(7 + shortName.size()));
-    boundSheetOffsetAt_ = stream_.size();
-    PutU32(stream_, 0);  // patched below
-    PutU8(stream_, 0);   // visible
-    PutU8(stream_, 0);   // worksheet
-    PutU8(stream_, static_cast<uint8_t>(shortName.size()));
-    PutBytes(stream_, shortName);
-    PutEof(stream_);
+    PutHeader(globals, record::kBoundSheet, static_cast<uint16_t>(7 + shortName.size()));
+    const size_t sheetOffsetAt = globals.size();
+    PutU32(globals, 0);  // patched below
+    PutU8(globals, 0);   // visible
+    PutU8(globals, 0);   // worksheet
+    PutU8(globals, static_cast<uint8_t>(shortName.size()));
+    PutBytes(globals, shortName);
+    PutEof(globals);
 
-    sheetBofAt_ = stream_.size();
-    PatchU32(stream_, boundSheetOffsetAt_, static_cast<uint32_t>(sheetBofAt_));
-    PutBof(stream_, kWorksheet);
-    PutHeader(stream_, record::kDimensions, 10);
-    dimensionsAt_ = stream_.size();
-    for (int i = 0; i < 5; ++i) PutU16(stream_, 0);  // patched in Finish
+    PatchU32(globals, sheetOffsetAt, static_cast<uint32_t>(globals.size()));
+    PutBof(globals, kWorksheet);
+    PutHeader(globals, record::kDimensions, 10);
+    dimensionsAt_ = globals.size();
+    for (int i = 0; i < 5; ++i) PutU16(globals, 0);  // patched in Finish
+
+    stream_.resize(globals.size() + 64 + expectedCells * 20);
+    std::memcpy(stream_.data(), globals.data(), globals.size());
+    used_ = globals.size();
 }
 
-void Biff5WorkbookBuilder::BeginCell(uint16_t recordId, uint16_t bodySize, uint16_t row,
-                                     uint16_t column) {
+uint8_t* Biff5WorkbookBuilder::Extend(size_t size) {
+    if (used_ + size > stream_.size()) stream_.resize(std::max(stream_.size() * 2, used_ + size));
+    uint8_t* at = stream_.data() + used_;
+    used_ += size;
+    return at;
+}
+
+namespace {
+
+inline uint8_t* Store16(uint8_t* at, uint16_t v) {
+    at[0] = static_cast<uint8_t>(v & 0xFF);
+    at[1] = static_cast<uint8_t>(v >> 8);
+    return at + 2;
+}
+
+}  // namespace
+
+void Biff5WorkbookBuilder::BeginCell(uint8_t* at, uint16_t recordId, uint16_t bodySize,
+                                     uint16_t row, uint16_t column) {
     if (row >= kMaxRows || column >= kMaxColumns) {
+        used_ -= 4u + bodySize;
         throw HostError(error_number::kOverflow, "Cell outside the worksheet");
     }
     if (!anyCell_) {
@@ -183,26 +204,29 @@ void Biff5WorkbookBuilder::BeginCell(uint16_t recordId, uint16_t bodySize, uint1
         firstColumn_ = std::min(firstColumn_, column);
         lastColumn_ = std::max(lastColumn_, column);
     }
-    PutHeader(stream_, recordId, bodySize);
-    PutU16(stream_, row);
-    PutU16(stream_, column);
-    PutU16(stream_, kCellXf);
+    at = Store16(at, recordId);
+    at = Store16(at, bodySize);
+    at = Store16(at, row);
+    at = Store16(at, column);
+    Store16(at, kCellXf);
 }
 
 void Biff5WorkbookBuilder::AddLabel(uint16_t row, uint16_t column, std::string_view utf8) {
     scratch_.clear();
     encoder_.Append(utf8, scratch_);
     const std::string_view text = Cp936Prefix(scratch_, kMaxLabelBytes);
-    BeginCell(record::kLabel, static_cast<uint16_t>(8 + text.size()), row, column);
-    PutU16(stream_, static_cast<uint16_t>(text.size()));
-    PutBytes(stream_, text);
+    const auto bodySize = static_cast<uint16_t>(8 + text.size());
+    uint8_t* at = Extend(4u + bodySize);
+    BeginCell(at, record::kLabel, bodySize, row, column);
+    Store16(at + 10, static_cast<uint16_t>(text.size()));
+    std::memcpy(at + 12, text.data(), text.size());
 }
 
 void Biff5WorkbookBuilder::AddNumber(uint16_t row, uint16_t column, double value) {
-    BeginCell(record::kNumber, 14, row, column);
+    uint8_t* at = Extend(18);
+    BeginCell(at, record::kNumber, 14, row, column);
     const auto bits = std::bit_cast<uint64_t>(value);
-    PutU32(stream_, static_cast<uint32_t>(bits));
-    PutU32(stream_, static_cast<uint32_t>(bits >> 32));
+    for (int i = 0; i < 8; ++i) at[10 + i] = static_cast<uint8_t>(bits >> (8 * i));
 }
 
 std::vector<uint8_t> Biff5WorkbookBuilder::Finish() {
@@ -212,8 +236,10 @@ std::vector<uint8_t> Biff5WorkbookBuilder::Finish() {
         PatchU16(stream_, dimensionsAt_ + 4, firstColumn_);
         PatchU16(stream_, dimensionsAt_ + 6, static_cast<uint16_t>(lastColumn_ + 1));
     }
+    stream_.resize(used_);
     PutWindow2(stream_);
     PutEof(stream_);
+    used_ = stream_.size();
     return std::move(stream_);
 }
 

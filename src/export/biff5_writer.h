@@ -31,13 +31,15 @@ class Biff5WorkbookBuilder {
     std::vector<uint8_t> Finish();
 
   private:
-    void BeginCell(uint16_t recordId, uint16_t bodySize, uint16_t row, uint16_t column);
+    // `size` bytes at the end of the stream to write into.
+    uint8_t* Extend(size_t size);
+    void BeginCell(uint8_t* at, uint16_t recordId, uint16_t bodySize, uint16_t row,
+                   uint16_t column);
 
     Cp936Encoder encoder_;
-    std::vector<uint8_t> stream_;
+    std::vector<uint8_t> stream_;  // grown ahead of use; `used_` bytes are written
+    size_t used_ = 0;
     std::string scratch_;
-    size_t boundSheetOffsetAt_ = 0;  // where the BOUNDSHEET's sheet position goes
-    size_t sheetBofAt_ = 0;
     size_t dimensionsAt_ = 0;
     bool anyCell_ = false;
     uint16_t firstRow_ = 0xFFFF, lastRow_ = 0, firstColumn_ = 0xFFFF, lastColumn_ = 0;

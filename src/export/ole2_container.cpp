@@ -2,7 +2,7 @@
 
 #include <gsf/gsf-outfile-msole.h>
 #include <gsf/gsf-outfile.h>
-#include <gsf/gsf-output-memory.h>
+#include <gsf/gsf-output-stdio.h>
 #include <gsf/gsf-utils.h>
 
 #include <memory>
@@ -35,7 +35,7 @@ class OpenOutput {
   public:
     explicit OpenOutput(GsfOutput* output) : output_(output) {}
     ~OpenOutput() {
-        if (!closed_) gsf_output_close(output_);
+        if (!closed_ && !gsf_output_is_closed(output_)) gsf_output_close(output_);
     }
     OpenOutput(const OpenOutput&) = delete;
     OpenOutput& operator=(const OpenOutput&) = delete;
@@ -51,31 +51,28 @@ class OpenOutput {
 
 }  // namespace
 
-std::vector<uint8_t> BuildCompoundFile(const std::string& streamName,
-                                       std::span<const uint8_t> stream) {
+void WriteCompoundFile(std::FILE* file, const std::string& streamName,
+                       std::span<const uint8_t> stream) {
     EnsureGsf();
-    GObjectPtr<GsfOutput> memory(gsf_output_memory_new());
-    if (!memory) Fail("no memory output");
-    GObjectPtr<GsfOutfile> ole(gsf_outfile_msole_new(memory.get()));
+    // Straight into the file: the stream is the bulk of it and is not copied again.
+    GObjectPtr<GsfOutput> sink(gsf_output_stdio_new_FILE("workbook", file, TRUE));
+    if (!sink) Fail("no output");
+    GObjectPtr<GsfOutfile> ole(gsf_outfile_msole_new(sink.get()));
     if (!ole) Fail("no compound file");
+    OpenOutput sinkOpen(sink.get());
+    OpenOutput oleOpen(GSF_OUTPUT(ole.get()));
+    GObjectPtr<GsfOutput> child(gsf_outfile_new_child(ole.get(), streamName.c_str(), FALSE));
+    if (!child) Fail("no stream");
     {
-        OpenOutput oleOpen(GSF_OUTPUT(ole.get()));
-        GObjectPtr<GsfOutput> child(gsf_outfile_new_child(ole.get(), streamName.c_str(), FALSE));
-        if (!child) Fail("no stream");
-        {
-            OpenOutput childOpen(child.get());
-            if (!stream.empty() && !gsf_output_write(child.get(), stream.size(), stream.data())) {
-                Fail("stream not written");
-            }
-            if (!childOpen.Close()) Fail("stream not closed");
+        OpenOutput childOpen(child.get());
+        if (!stream.empty() && !gsf_output_write(child.get(), stream.size(), stream.data())) {
+            Fail("stream not written");
         }
-        child.reset();
-        if (!oleOpen.Close()) Fail("directory not written");
+        if (!childOpen.Close()) Fail("stream not closed");
     }
-    const auto size = static_cast<size_t>(gsf_output_size(memory.get()));
-    const guint8* bytes = gsf_output_memory_get_bytes(GSF_OUTPUT_MEMORY(memory.get()));
-    if (size > 0 && !bytes) Fail("no bytes");
-    return std::vector<uint8_t>(bytes, bytes + size);
+    if (!oleOpen.Close()) Fail("directory not written");
+    // Closing the container may already have closed its sink.
+    if (!gsf_output_is_closed(sink.get()) && !sinkOpen.Close()) Fail("file not finished");
 }
 
 }  // namespace q9

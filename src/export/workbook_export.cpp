@@ -1,6 +1,7 @@
 #include "export/workbook_export.h"
 
 #include <array>
+#include <charconv>
 #include <cmath>
 
 #include "export/biff5_writer.h"
@@ -57,10 +58,40 @@ std::array<size_t, kColumns.size()> FieldIndexes(const Recordset& rows) {
     return indexes;
 }
 
-void WriteTextCell(Biff5WorkbookBuilder& book, uint16_t row, uint16_t column,
-                   const std::string& text) {
-    if (text.empty()) return;  // typing nothing leaves the cell empty
+// A number as the spreadsheet stores its standard text form when that is typed: rounded to
+// 15 significant digits. Written without building the text for the common cases.
+bool TypedNumber(const Value& value, double* number) {
+    if (value.kind() == Value::Kind::Integer) {
+        *number = static_cast<double>(value.AsInteger());
+        return true;
+    }
+    if (value.kind() == Value::Kind::Floating && std::isfinite(value.AsFloating())) {
+        // Amounts have few decimals: a double that is the nearest one to a decimal of at most
+        // 15 digits rounds back to itself, and spotting that is much cheaper than the text.
+        const double v = value.AsFloating();
+        for (const double scale : {1.0, 10.0, 100.0, 1000.0, 10000.0}) {
+            const double scaled = std::nearbyint(v * scale);
+            if (std::fabs(scaled) < 1e15 && scaled / scale == v) {
+                *number = v;
+                return true;
+            }
+        }
+        char digits[32];
+        const auto written = std::to_chars(digits, digits + sizeof digits, value.AsFloating(),
+                                           std::chars_format::general, 15);
+        return std::from_chars(digits, written.ptr, *number).ec == std::errc();
+    }
+    return false;
+}
+
+void WriteTextCell(Biff5WorkbookBuilder& book, uint16_t row, uint16_t column, const Value& value) {
     double number = 0;
+    if (TypedNumber(value, &number)) {
+        book.AddNumber(row, column, number);
+        return;
+    }
+    const std::string text = ToText(value);  // a null fails here, as it cannot be converted
+    if (text.empty()) return;                // typing nothing leaves the cell empty
     if (ParseNumericText(text, &number) && std::isfinite(number)) {
         book.AddNumber(row, column, number);
     } else {
@@ -143,7 +174,7 @@ std::vector<uint8_t> BuildCandidateBookStream(Recordset& rows, const std::string
             if (kColumns[c].content == CellContent::Value) {
                 WriteValueCell(book, row, c, value);
             } else {
-                WriteTextCell(book, row, c, ToText(value));
+                WriteTextCell(book, row, c, value);
             }
         }
         ++row;
@@ -194,7 +225,9 @@ bool WriteToExcel(CoreContext& context, const std::string& folder, const std::st
         std::string fileList = fileName;
         for (int i = 1; i <= count; ++i) {
             const std::vector<uint8_t> stream = BuildCandidateBookStream(*rows, kindText, i, count);
-            ReplaceFileWith(currentPath, BuildCompoundFile(kBookStreamName, stream));
+            ReplaceFileWith(currentPath, [&stream](std::FILE* file) {
+                WriteCompoundFile(file, kBookStreamName, stream);
+            });
             if (i < count) {
                 const std::string next = FurtherWorkbookName(fileName, i);
                 fileList += "," + next;

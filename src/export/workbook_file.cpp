@@ -3,6 +3,7 @@
 #include <cerrno>
 #include <cstdio>
 #include <filesystem>
+#include <memory>
 #include <random>
 #include <system_error>
 
@@ -35,7 +36,7 @@ constexpr int32_t kDeviceError = 57;
 }
 
 [[noreturn]] void ThrowErrno() {
-    ThrowFileError(std::error_code(errno, std::generic_category()));
+    ThrowFileError(std::error_code(errno != 0 ? errno : EIO, std::generic_category()));
 }
 
 struct FileCloser {
@@ -68,12 +69,14 @@ class TemporaryFile {
     TemporaryFile(const TemporaryFile&) = delete;
     TemporaryFile& operator=(const TemporaryFile&) = delete;
 
-    void Write(std::span<const uint8_t> bytes) {
-        if (!bytes.empty() &&
-            std::fwrite(bytes.data(), 1, bytes.size(), file_.get()) != bytes.size()) {
-            ThrowErrno();
+    void Write(const std::function<void(std::FILE*)>& write) {
+        try {
+            write(file_.get());
+        } catch (...) {
+            if (std::ferror(file_.get())) ThrowErrno();
+            throw;
         }
-        if (std::fflush(file_.get()) != 0) ThrowErrno();
+        if (std::ferror(file_.get()) || std::fflush(file_.get()) != 0) ThrowErrno();
         std::FILE* file = file_.release();
         if (std::fclose(file) != 0) ThrowErrno();
     }
@@ -98,9 +101,9 @@ bool WorkbookFileExists(const std::string& path) {
     return !code && fs::exists(status) && !fs::is_directory(status);
 }
 
-void ReplaceFileWith(const std::string& path, std::span<const uint8_t> bytes) {
+void ReplaceFileWith(const std::string& path, const std::function<void(std::FILE*)>& write) {
     TemporaryFile temporary(path);
-    temporary.Write(bytes);
+    temporary.Write(write);
     temporary.RenameTo(path);
 }
 

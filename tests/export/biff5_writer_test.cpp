@@ -2,11 +2,11 @@
 
 #include <gtest/gtest.h>
 
-#include <fstream>
 
 #include "export/cp936_encoder.h"
 #include "export/export_test_support.h"
 #include "export/ole2_container.h"
+#include "export/workbook_file.h"
 
 namespace q9 {
 namespace {
@@ -39,21 +39,19 @@ TEST(Biff5WorkbookBuilder, IndependentReaderSeesSheetTextNumbersAndLimits) {
     book.AddLabel(4, 13, "😀价");
     book.AddNumber(16300, 13, 1e20);
     const std::vector<uint8_t> stream = book.Finish();
-    const std::vector<uint8_t> file = BuildCompoundFile("Book", stream);
 
     test::ScratchFolder folder;
     const auto path = folder.path() / "book.xls";
-    std::ofstream(path, std::ios::binary)
-        .write(reinterpret_cast<const char*>(file.data()),
-               static_cast<std::streamsize>(file.size()));
+    ReplaceFileWith(path.string(),
+                    [&stream](std::FILE* file) { WriteCompoundFile(file, "Book", stream); });
 
-    const test::ReadBook read = test::ReadWithXlrd(path);
+    const test::XlrdBook read = test::ReadWithXlrd(path);
     EXPECT_EQ(read.streams, std::vector<std::string>{"Book"});
     // xlrd tells the Excel 95 build (70) from 5.0 (50); both are the same BIFF5 records.
     EXPECT_TRUE(read.biffVersion == 50 || read.biffVersion == 70) << read.biffVersion;
     EXPECT_EQ(read.codepage, "936");
     ASSERT_EQ(read.sheets.size(), 1u);
-    const test::ReadSheet& sheet = read.sheets[0];
+    const test::XlrdSheet& sheet = read.sheets[0];
     EXPECT_EQ(sheet.name, "采购订单");
     EXPECT_EQ(sheet.rows, 16301);
     EXPECT_EQ(sheet.columns, 14);

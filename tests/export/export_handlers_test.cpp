@@ -74,7 +74,7 @@ TEST_F(ExportCandidatesTest, RunsTheKindsQueryAndWritesTheSheetNamedAfterTheKind
                                             DocumentKind::ReceivableContract, "2018-05-01", true)});
     EXPECT_EQ(harness_.state.currentRecordset, harness_.engine->rows);
     EXPECT_EQ(Notices(), std::vector<std::string>{"引出成功"});
-    const test::ReadBook book = test::ReadWithXlrd(folder_.path() / "应收.xls");
+    const test::XlrdBook book = test::ReadWithXlrd(folder_.path() / "应收.xls");
     ASSERT_EQ(book.sheets.size(), 1u);
     EXPECT_EQ(book.sheets[0].name, "应收合同");
     EXPECT_EQ(book.sheets[0].rows, 4);

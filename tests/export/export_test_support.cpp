@@ -124,10 +124,10 @@ std::vector<std::string> SplitTabs(const std::string& line) {
 
 }  // namespace
 
-ReadBook ReadWithXlrd(const std::filesystem::path& workbook) {
+XlrdBook ReadWithXlrd(const std::filesystem::path& workbook) {
     const std::string output = RunCommand(
         "/usr/bin/python3 '" Q9_EXPORT_TEST_DIR "/xls_dump.py' '" + workbook.string() + "'");
-    ReadBook book;
+    XlrdBook book;
     std::stringstream lines(output);
     std::string line;
     while (std::getline(lines, line)) {
@@ -140,7 +140,7 @@ ReadBook ReadWithXlrd(const std::filesystem::path& workbook) {
             book.codepage = parts.at(2);
         } else if (parts[0] == "sheet") {
             book.sheets.push_back(
-                ReadSheet{parts.at(1), std::stoi(parts.at(2)), std::stoi(parts.at(3)), {}});
+                XlrdSheet{parts.at(1), std::stoi(parts.at(2)), std::stoi(parts.at(3)), {}});
         } else if (parts[0] == "cell") {
             ReadCell cell;
             cell.type = parts.at(3).at(0);

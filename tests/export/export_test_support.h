@@ -105,19 +105,19 @@ struct ReadCell {
     std::string text;
     double number = 0;
 };
-struct ReadSheet {
+struct XlrdSheet {
     std::string name;
     int rows = 0;
     int columns = 0;
     std::map<std::pair<int, int>, ReadCell> cells;  // non-empty cells by (row, column)
 };
-struct ReadBook {
+struct XlrdBook {
     std::vector<std::string> streams;
     int biffVersion = 0;
     std::string codepage;
-    std::vector<ReadSheet> sheets;
+    std::vector<XlrdSheet> sheets;
 };
-ReadBook ReadWithXlrd(const std::filesystem::path& workbook);
+XlrdBook ReadWithXlrd(const std::filesystem::path& workbook);
 
 // Runs a shell command; its standard output, or throws when it fails.
 std::string RunCommand(const std::string& command);

@@ -7,6 +7,7 @@
 #include <fstream>
 #include <iterator>
 
+#include "convert/workbook_reader.h"
 #include "export/export_handlers.h"
 #include "export/export_test_support.h"
 
@@ -14,9 +15,9 @@ namespace q9 {
 namespace {
 
 namespace fs = std::filesystem;
-using test::ReadBook;
-using test::ReadSheet;
 using test::ReadWithXlrd;
+using test::XlrdBook;
+using test::XlrdSheet;
 
 const std::vector<std::string> kHeadersAToK = {"单据编号", "客户名称", "物料代码", "物料名称",
                                                "数量",     "单价",     "含税单价", "税率",
@@ -48,7 +49,7 @@ std::vector<std::string> FileNames(const fs::path& folder) {
 }
 
 // Every cell of the sheet against rows [first, first + count) of the source.
-void ExpectCandidateSheet(const ReadSheet& sheet, const Recordset& source, int first, int count,
+void ExpectCandidateSheet(const XlrdSheet& sheet, const Recordset& source, int first, int count,
                           const std::string& kindText, const std::string& commitHeader) {
     ASSERT_EQ(sheet.name, kindText);
     ASSERT_EQ(sheet.rows, count + 1);
@@ -96,7 +97,7 @@ class WorkbookExportTest : public ::testing::Test {
     }
     void ExpectWorkbook(const std::string& name, int first, int count) {
         SCOPED_TRACE(name);
-        const ReadBook book = ReadWithXlrd(folder_.path() / name);
+        const XlrdBook book = ReadWithXlrd(folder_.path() / name);
         ASSERT_EQ(book.sheets.size(), 1u);
         ExpectCandidateSheet(book.sheets[0], *harness_.state.currentRecordset, first, count,
                              "采购订单", "关联金额");
@@ -149,7 +150,7 @@ TEST_F(WorkbookExportTest, ColumnLIsNamedAfterTheKind) {
     for (const auto& [kind, header] : kinds) {
         SCOPED_TRACE(kind);
         ASSERT_TRUE(Export(2, kind));
-        const ReadBook book = ReadWithXlrd(folder_.path() / "po.xls");
+        const XlrdBook book = ReadWithXlrd(folder_.path() / "po.xls");
         ASSERT_EQ(book.sheets.size(), 1u);
         ExpectCandidateSheet(book.sheets[0], *harness_.state.currentRecordset, 0, 2, kind, header);
     }
@@ -174,7 +175,7 @@ TEST_F(WorkbookExportTest, TextColumnsHoldNumbersAsTypedValueColumnsKeepTheirTyp
     CoreContext context = harness_.Context();
     ASSERT_TRUE(WriteToExcel(context, folder_.FolderText(), "po.xls", "采购订单"));
 
-    const ReadBook book = ReadWithXlrd(folder_.path() / "po.xls");
+    const XlrdBook book = ReadWithXlrd(folder_.path() / "po.xls");
     const auto& cells = book.sheets.at(0).cells;
     EXPECT_EQ(cells.at({1, 0}).text, "000123");
     EXPECT_EQ(cells.count({1, 2}), 0u);
@@ -299,6 +300,40 @@ TEST(FurtherWorkbookName, DropsTheLastFourCharactersOfTheChosenName) {
     EXPECT_EQ(WorkbookCount(16300), 1);
     EXPECT_EQ(WorkbookCount(16301), 2);
     EXPECT_EQ(WorkbookCount(32601), 3);
+}
+
+}  // namespace
+}  // namespace q9
+
+namespace q9 {
+namespace {
+
+// What the batch run reads back: the tool's own reader finds the sheet by the kind text and the
+// converters' columns F1, F8, F13 and F14 where they expect them.
+TEST_F(WorkbookExportTest, TheToolsOwnReaderFindsWhatTheConvertersUse) {
+    ASSERT_TRUE(Export(16301, "应付合同"));
+    const Recordset& source = *harness_.state.currentRecordset;
+    const RecordsetPtr first = q9::ReadSheet((folder_.path() / "po.xls").string(), "应付合同");
+    const RecordsetPtr second = q9::ReadSheet((folder_.path() / "po1.xls").string(), "应付合同");
+    ASSERT_EQ(first->RecordCount(), 16301);
+    ASSERT_EQ(second->RecordCount(), 2);
+    EXPECT_EQ(ToText(first->Field("F12")), "付款关联金额");
+    auto expectRow = [&](Recordset& read, int sourceRow) {
+        const Recordset::Row& row = source.Rows()[static_cast<size_t>(sourceRow)];
+        auto field = [&](const char* name) {
+            return ToText(row[static_cast<size_t>(source.FieldIndex(name))]);
+        };
+        EXPECT_EQ(ToText(read.Field("F1")), field("FBillNo"));
+        EXPECT_EQ(ToText(read.Field("F8")), field("FTaxRate"));
+        EXPECT_EQ(ToText(read.Field("F13")), field("FInterID"));
+        EXPECT_EQ(ToText(read.Field("F14")), field("FEntryID"));
+    };
+    first->MoveNext();
+    expectRow(*first, 0);
+    for (int i = 1; i < 16300; ++i) first->MoveNext();
+    expectRow(*first, 16299);
+    second->MoveNext();
+    expectRow(*second, 16300);
 }
 
 }  // namespace
