@@ -1,8 +1,11 @@
 #include "compact_label.h"
 
 #include <QFontInfo>
+#include <QFontMetricsF>
 #include <QPainter>
 #include <QTextLayout>
+#include <algorithm>
+#include <cmath>
 
 namespace q9::app {
 
@@ -11,6 +14,18 @@ namespace {
 // Where the baseline sits below a line's top, as a share of the em: the CJK ideographs fill the
 // em square, whose top is about 0.88 em above the baseline.
 constexpr double kEmAscent = 0.88;
+// The boxes were sized for a face with half-width Latin letters; where this face runs wider, a
+// single line is narrowed down to this stretch at most rather than cut off.
+constexpr int kNarrowestStretch = 85;
+
+QFont FittedFont(const QFont& font, const QString& text, qreal width) {
+    const qreal natural = QFontMetricsF(font).horizontalAdvance(text);
+    if (natural <= width || natural <= 0) return font;
+    QFont narrowed = font;
+    narrowed.setStretch(
+        std::max(kNarrowestStretch, static_cast<int>(std::floor(100.0 * width / natural))));
+    return narrowed;
+}
 
 }  // namespace
 
@@ -33,7 +48,8 @@ void CompactLabel::paintEvent(QPaintEvent* /*event*/) {
             top += em;
             continue;
         }
-        QTextLayout layout(paragraph, font());
+        const QFont face = wordWrap() ? font() : FittedFont(font(), paragraph, width());
+        QTextLayout layout(paragraph, face);
         layout.setTextOption(option);
         layout.beginLayout();
         for (QTextLine line = layout.createLine(); line.isValid(); line = layout.createLine()) {

@@ -1,11 +1,11 @@
 #include "result_grid_dialog.h"
 
-#include <QAction>
 #include <QClipboard>
 #include <QFileDialog>
 #include <QGuiApplication>
 #include <QHBoxLayout>
 #include <QHeaderView>
+#include <QKeyEvent>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QSaveFile>
@@ -65,11 +65,8 @@ ResultGridDialog::ResultGridDialog(ResultTable table, Translate translate, QWidg
             grid_->setColumnWidth(c, ToPixels(table_.columnTwips[static_cast<size_t>(c)]));
     }
 
-    auto* copy = new QAction(this);
-    copy->setShortcut(QKeySequence::Copy);
-    copy->setShortcutContext(Qt::WidgetWithChildrenShortcut);
-    connect(copy, &QAction::triggered, this, &ResultGridDialog::CopySelection);
-    grid_->addAction(copy);
+    // Ctrl+C copies the whole selection, not only the current cell as the view would.
+    grid_->installEventFilter(this);
 
     auto* copyButton = new QPushButton(translate_("复制(&C)"), this);
     copyButton->setObjectName(QStringLiteral("cmdCopy"));
@@ -98,6 +95,15 @@ ResultGridDialog::ResultGridDialog(ResultTable table, Translate translate, QWidg
         width = std::min(width, screen->availableGeometry().width() - 40);
     }
     resize(width, kDefaultHeight);
+}
+
+bool ResultGridDialog::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == grid_ && event->type() == QEvent::KeyPress &&
+        static_cast<QKeyEvent*>(event)->matches(QKeySequence::Copy)) {
+        CopySelection();
+        return true;
+    }
+    return QDialog::eventFilter(watched, event);
 }
 
 QString ResultGridDialog::SelectedCellsAsText() const {

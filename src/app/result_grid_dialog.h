@@ -29,6 +29,9 @@ class ResultGridDialog : public QDialog {
     // Asks for a path and writes the CSV there. False when cancelled or not written.
     bool SaveAsCsv();
 
+  protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
   private:
     ResultTable table_;
     Translate translate_;

@@ -1,0 +1,32 @@
+#pragma once
+
+#include <QObject>
+
+namespace q9::app::test {
+
+class MainWindowTest : public QObject {
+    Q_OBJECT
+
+  private slots:
+    void init();
+    void controlsStandAsDesigned();
+    void tabOrderFollowsTheWindow();
+    void accessKeysMarkTheButtons();
+    void rateBoxesEnableTheAdjustButton();
+    void widgetsReachTheCoreAsPlainState();
+    void discountRefusesOrderWorkbooksOnly();
+    void readButtonsFillTheirOwnBox();
+    void switchesComeFromTheSystemProfile();
+    void backupTablesCreatedOnceAndLeftAlone();
+    void refusedLoginDisablesTheFramesAndCloses();
+    void startupFailureShowsNumberAndDescription();
+    void exportButtonsReachTheExporter();
+    void fixAsksThenRunsAndReports();
+    void noSecondRunWhileOneIsInProgress();
+    void hiddenCommand1RunsWithoutQuestion();
+    void closingReleasesTheRecordset();
+    void debugLogFailureIsShown();
+    void saveChoiceSplitsIntoFolderAndName();
+};
+
+}  // namespace q9::app::test
