@@ -57,7 +57,14 @@ class BatchDrain {
             FailWith(ReadDiagnostics(SQL_HANDLE_STMT, statement_), "SQLNumResultCols");
             return;
         }
-        if (columns <= 0 || !keepFirstResultSet_ || outcome_.firstResultSet) return;
+        if (columns <= 0) {
+            SQLLEN rows = 0;
+            if (SQL_SUCCEEDED(SQLRowCount(statement_, &rows)) && rows > 0) {
+                outcome_.rowsChanged += rows;
+            }
+            return;
+        }
+        if (!keepFirstResultSet_ || outcome_.firstResultSet) return;
         Diagnostics failure;
         RecordsetPtr rows = ReadResultSet(statement_, &failure);
         if (rows) {

@@ -14,6 +14,8 @@ struct BatchOutcome {
     RecordsetPtr firstResultSet;  // only when asked for, and only when the batch had one
     Error error;                  // the batch's first failure
     bool connectionLost = false;  // a class 08 record was seen: the connection is unusable
+    // Rows changed by the batch's statements, as each statement's row count reports them.
+    SQLLEN rowsChanged = 0;
 
     bool ok() const { return !error.IsSet(); }
 };

@@ -132,19 +132,25 @@ Outcome OdbcEngine::Execute(const std::string& sql) {
 }
 
 Outcome OdbcEngine::ExecuteAtomic(const std::vector<std::string>& batches) {
+    std::vector<AtomicBatch> unguarded;
+    unguarded.reserve(batches.size());
+    for (const std::string& sql : batches) unguarded.push_back(AtomicBatch{sql, false});
+    return Outcome{ExecuteAtomicGuarded(unguarded).error};
+}
+
+AtomicOutcome OdbcEngine::ExecuteAtomicGuarded(const std::vector<AtomicBatch>& batches) {
     std::lock_guard lock(mutex_);
-    if (Error reconnect = ReconnectIfDead(); reconnect.IsSet()) {
-        return Outcome::Failure(std::move(reconnect));
-    }
+    if (Error reconnect = ReconnectIfDead(); reconnect.IsSet()) return {std::move(reconnect)};
     bool commitRequested = false;
-    odbc::BatchOutcome outcome = RunAtomically(batches, &commitRequested);
+    bool unchanged = false;
+    odbc::BatchOutcome outcome = RunAtomically(batches, &commitRequested, &unchanged);
     if (outcome.connectionLost && !commitRequested) {
         // The server rolls back a transaction whose connection dies before the commit, so
         // running the batches once more cannot apply anything twice.
         if (Error reconnect = Connect(); reconnect.IsSet()) {
             AppendReconnectFailure(outcome.error, reconnect);
         } else {
-            outcome = RunAtomically(batches, &commitRequested);
+            outcome = RunAtomically(batches, &commitRequested, &unchanged);
         }
     }
     if (outcome.connectionLost) {
@@ -154,12 +160,16 @@ Outcome OdbcEngine::ExecuteAtomic(const std::vector<std::string>& batches) {
                 "; the connection was lost during the commit, whether it took effect is unknown";
         }
     }
-    return outcome.ok() ? Outcome::Success() : Outcome::Failure(std::move(outcome.error));
+    AtomicOutcome result;
+    result.error = std::move(outcome.error);
+    result.unchanged = result.error.IsSet() ? false : unchanged;
+    return result;
 }
 
-odbc::BatchOutcome OdbcEngine::RunAtomically(const std::vector<std::string>& batches,
-                                             bool* commitRequested) {
+odbc::BatchOutcome OdbcEngine::RunAtomically(const std::vector<AtomicBatch>& batches,
+                                             bool* commitRequested, bool* unchanged) {
     odbc::BatchOutcome outcome;
+    *unchanged = false;
     if (!SQL_SUCCEEDED(SQLSetConnectAttr(connection_.get(), SQL_ATTR_AUTOCOMMIT,
                                          AsAttribute(SQL_AUTOCOMMIT_OFF), 0))) {
         const odbc::Diagnostics records = odbc::ReadDiagnostics(SQL_HANDLE_DBC, connection_.get());
@@ -168,10 +178,22 @@ odbc::BatchOutcome OdbcEngine::RunAtomically(const std::vector<std::string>& bat
         EndTransaction(SQL_ROLLBACK);
         return outcome;
     }
-    for (const std::string& batch : batches) {
-        if (IsBlank(batch)) continue;
-        outcome = odbc::RunBatch(connection_.get(), batch, false);
+    for (const AtomicBatch& batch : batches) {
+        if (IsBlank(batch.sql)) {
+            if (batch.mustChangeRows) {
+                *unchanged = true;
+                EndTransaction(SQL_ROLLBACK);
+                return outcome;
+            }
+            continue;
+        }
+        outcome = odbc::RunBatch(connection_.get(), batch.sql, false);
         if (!outcome.ok()) {
+            EndTransaction(SQL_ROLLBACK);
+            return outcome;
+        }
+        if (batch.mustChangeRows && outcome.rowsChanged == 0) {
+            *unchanged = true;
             EndTransaction(SQL_ROLLBACK);
             return outcome;
         }

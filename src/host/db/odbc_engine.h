@@ -21,14 +21,16 @@ class OdbcEngine final : public DatabaseEngine {
     RecordsetPtr Query(const std::string& sql, Error* error) override;
     Outcome Execute(const std::string& sql) override;
     Outcome ExecuteAtomic(const std::vector<std::string>& batches) override;
+    AtomicOutcome ExecuteAtomicGuarded(const std::vector<AtomicBatch>& batches) override;
 
   private:
     Error Connect();
     // Connects again when the connection is known to be dead; nothing has been sent then.
     Error ReconnectIfDead();
     bool ConnectionIsDead() const;
-    odbc::BatchOutcome RunAtomically(const std::vector<std::string>& batches,
-                                     bool* commitRequested);
+    // `unchanged` set: a guarded batch changed no row and everything was rolled back.
+    odbc::BatchOutcome RunAtomically(const std::vector<AtomicBatch>& batches, bool* commitRequested,
+                                     bool* unchanged);
     // Ends the open transaction and returns to autocommit; a connection where that fails is
     // dropped, so that no later batch runs inside a transaction nobody commits.
     void EndTransaction(SQLSMALLINT completion);

@@ -296,6 +296,28 @@ TEST_F(OdbcOnPostgres, ExecuteAtomicCommitsAllOrNothing) {
     EXPECT_TRUE(engine_->ExecuteAtomic({}).ok());
 }
 
+TEST_F(OdbcOnPostgres, GuardedRunRollsBackWhenItsUpdateChangesNoRow) {
+    Run("CREATE TABLE line (k integer PRIMARY KEY, rate numeric(5,2))");
+    Run("CREATE TABLE line_backup (k integer, rate numeric(5,2))");
+    Run("INSERT INTO line VALUES (1, 17)");
+    auto convert = [&](int key) {
+        const std::string k = std::to_string(key);
+        return engine_->ExecuteAtomicGuarded(
+            {{"INSERT INTO line_backup SELECT k, rate FROM line WHERE rate = 17 AND k = " + k,
+              false},
+             {"UPDATE line SET rate = 16.0 WHERE rate = 17 AND k = " + k, true}});
+    };
+    AtomicOutcome first = convert(1);
+    EXPECT_TRUE(first.committed()) << first.error.description;
+    AtomicOutcome again = convert(1);  // already converted: the backup row must not stay
+    EXPECT_TRUE(again.unchanged);
+    EXPECT_FALSE(again.error.IsSet());
+    AtomicOutcome missing = convert(2);
+    EXPECT_TRUE(missing.unchanged);
+    EXPECT_EQ(Count("line_backup"), 1);
+    EXPECT_EQ(Rows("SELECT rate FROM line WHERE k = 1")->Field("rate"), Value(16.0));
+}
+
 class OdbcLostConnection : public OdbcOnPostgres {
   protected:
     // Ends the engine's server session from outside, as a restarted server or a dropped
