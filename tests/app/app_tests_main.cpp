@@ -4,6 +4,7 @@
 
 #include "app_look.h"
 #include "main_window_test.h"
+#include "qt_services_test.h"
 #include "result_grid_test.h"
 
 int main(int argc, char** argv) {
@@ -16,6 +17,10 @@ int main(int argc, char** argv) {
     }
     {
         q9::app::test::ResultGridTest test;
+        failures += QTest::qExec(&test, argc, argv);
+    }
+    {
+        q9::app::test::QtServicesTest test;
         failures += QTest::qExec(&test, argc, argv);
     }
     return failures == 0 ? 0 : 1;

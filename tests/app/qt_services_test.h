@@ -1,0 +1,19 @@
+#pragma once
+
+#include <QObject>
+
+namespace q9::app::test {
+
+// The Qt implementations of the window's platform services.
+class QtServicesTest : public QObject {
+    Q_OBJECT
+
+  private slots:
+    void questionBoxIsExact();
+    void okBoxAndNoticeCarryTheToolsTitle();
+    void progressShowsKindAndRow();
+    void loginOffersTheDemoAccountFirst();
+    void progressDialogStandsOverTheWindowDuringARun();
+};
+
+}  // namespace q9::app::test
