@@ -12,6 +12,7 @@
 
 #include "app_look.h"
 #include "app_test_support.h"
+#include "qt_login_prompt.h"
 #include "qt_result_display.h"
 
 namespace {
@@ -88,6 +89,19 @@ int main(int argc, char** argv) {
             "HT000003 "
             "分录:1|xls上该行数据的关联金额大于金额或者收付款计划数据有多条分录，该行数据不处理|");
         display->Show(1);
+    }
+    if (argc >= 4) {
+        // The login dialog as a session without --db shows it.
+        const QString loginOutput = QString::fromLocal8Bit(argv[3]);
+        QTimer::singleShot(300, [loginOutput] {
+            if (QWidget* dialog = QApplication::activeModalWidget()) {
+                dialog->grab().save(loginOutput);
+                dialog->close();
+            }
+        });
+        q9::app::QtLoginPrompt prompt;
+        prompt.SetParent(&window);
+        prompt.AskLogin({{"财务账套", "sqlite:/srv/finance.db"}}, "operator");
     }
     return 0;
 }
