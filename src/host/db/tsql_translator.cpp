@@ -134,10 +134,8 @@ std::vector<Token> Tokenize(std::string_view sql, std::vector<Literal>* literals
         } else if (c == '#') {
             Refuse("temporary tables ('#')");
         } else {
-            static const std::set<std::string, std::less<>> kTwoCharacter = {"<=", ">=", "<>",
-                                                                             "!="};
             const std::string_view two = sql.substr(i, 2);
-            if (kTwoCharacter.contains(two)) {
+            if (two == "<=" || two == ">=" || two == "<>" || two == "!=") {
                 push(TokenType::Symbol, std::string(two));
                 i += 2;
             } else if (std::string_view("(),.=<>+-*/%").find(c) != std::string_view::npos) {
