@@ -392,6 +392,20 @@ void MainWindowTest::startupFailureShowsNumberAndDescription() {
     QVERIFY(!t.window->state().billDiscountOn);
 }
 
+void MainWindowTest::rejectedBackupBatchIsShown() {
+    // A view holding the backup table's name: the batch cannot create the table, and without it
+    // no line could be backed up, so the operator is told.
+    TempAccount account;
+    account.Exec("CREATE VIEW POOrderEntryTaxRate AS SELECT 1 AS FInterID;");
+    WindowUnderTest t(account);
+    const auto& requests = t.doubles.prompter->requests;
+    QCOMPARE(requests.size(), size_t{1});
+    QCOMPARE(Q(requests[0].title), QStringLiteral("澜石提示"));
+    QVERIFY(requests[0].buttons == MessageButtons::Ok);
+    QVERIFY(!requests[0].text.empty());
+    QVERIFY(t.Find<QWidget>("framPO")->isEnabled());
+}
+
 void MainWindowTest::exportButtonsReachTheExporter() {
     // The buttons hand the window's state to the exporter: the candidates land in the window's
     // recordset and the save dialog is asked for a file.
