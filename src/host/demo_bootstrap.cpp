@@ -1,12 +1,11 @@
 #include "host/demo_bootstrap.h"
 
-#include <filesystem>
+#include "host/db/demo_account.h"
 
 namespace q9 {
 
 void EnsureDemoAccountExists(const std::string& path) {
-    std::error_code ec;
-    std::filesystem::create_directories(std::filesystem::path(path).parent_path(), ec);
+    EnsureDemoAccount(path);
 }
 
 }  // namespace q9

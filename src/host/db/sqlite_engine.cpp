@@ -148,7 +148,7 @@ void SqliteEngine::RunFixed(sqlite3_stmt* statement) {
     if (sqlite3_step(statement) != SQLITE_DONE) throw HostError(sqlite::LastError(db_.get()));
 }
 
-void SqliteEngine::RunBatch(const std::string& sql, RecordsetPtr* rows) {
+void SqliteEngine::RunBatch(const std::string& sql, RecordsetPtr* rows, int64_t* changed) {
     const tsql::Shape shape = tsql::ShapeOf(sql);
     const std::shared_ptr<const tsql::TranslatedBatch> batch = translations_.Get(sql, shape);
     for (const tsql::TranslatedStatement& statement : batch->statements) {
@@ -157,6 +157,11 @@ void SqliteEngine::RunBatch(const std::string& sql, RecordsetPtr* rows) {
             continue;
         }
         Run(PrepareBound(statement, shape.literals), rows);
+        if (changed && (statement.keyword == "UPDATE" || statement.keyword == "INSERT" ||
+                        statement.keyword == "DELETE")) {
+            // The statement's own rows; trigger work is not counted.
+            *changed += sqlite3_changes64(db_.get());
+        }
     }
 }
 
@@ -190,29 +195,48 @@ Outcome SqliteEngine::Execute(const std::string& sql) {
 }
 
 Outcome SqliteEngine::ExecuteAtomic(const std::vector<std::string>& batches) {
+    std::vector<AtomicBatch> unguarded;
+    unguarded.reserve(batches.size());
+    for (const std::string& sql : batches) unguarded.push_back(AtomicBatch{sql, false});
+    return Outcome{ExecuteAtomicGuarded(unguarded).error};
+}
+
+AtomicOutcome SqliteEngine::ExecuteAtomicGuarded(const std::vector<AtomicBatch>& batches) {
     std::lock_guard lock(mutex_);
     try {
         RunFixed(begin_.get());
     } catch (const HostError& e) {
-        return Outcome::Failure(e.error());
+        return {e.error()};
     }
-    Error failure;
+    AtomicOutcome outcome;
     try {
-        for (const std::string& batch : batches) RunBatch(batch, nullptr);
+        for (const AtomicBatch& batch : batches) {
+            int64_t changed = 0;
+            RunBatch(batch.sql, nullptr, &changed);
+            if (batch.mustChangeRows && changed == 0) {
+                outcome.unchanged = true;
+                RollBackIfOpen();
+                return outcome;
+            }
+        }
         RunFixed(commit_.get());
-        return Outcome::Success();
+        return outcome;
     } catch (const HostError& e) {
-        failure = e.error();
+        outcome.error = e.error();
     } catch (const std::exception& e) {
-        failure = Error{error_number::kDatabase, e.what()};
+        outcome.error = Error{error_number::kDatabase, e.what()};
     }
+    RollBackIfOpen();
+    return outcome;
+}
+
+void SqliteEngine::RollBackIfOpen() {
     // A failed statement may already have ended the transaction itself.
     if (!sqlite3_get_autocommit(db_.get())) {
         sqlite3_reset(rollback_.get());
         sqlite3_step(rollback_.get());
         sqlite3_reset(rollback_.get());
     }
-    return Outcome::Failure(failure);
 }
 
 std::shared_ptr<DatabaseEngine> OpenSqliteEngine(const std::string& path) {

@@ -22,13 +22,16 @@ class SqliteEngine final : public DatabaseEngine {
     RecordsetPtr Query(const std::string& sql, Error* error) override;
     Outcome Execute(const std::string& sql) override;
     Outcome ExecuteAtomic(const std::vector<std::string>& batches) override;
+    AtomicOutcome ExecuteAtomicGuarded(const std::vector<AtomicBatch>& batches) override;
 
     size_t TranslationHits() const;
     size_t TranslationMisses() const;
 
   private:
-    // Runs every statement of a batch; the rows of its first query go to `rows` when given.
-    void RunBatch(const std::string& sql, RecordsetPtr* rows);
+    // Runs every statement of a batch; the rows of its first query go to `rows` when given, and
+    // the rows its INSERT, UPDATE and DELETE statements changed are added to `changed`.
+    void RunBatch(const std::string& sql, RecordsetPtr* rows, int64_t* changed = nullptr);
+    void RollBackIfOpen();
     sqlite3_stmt* PrepareBound(const tsql::TranslatedStatement& statement,
                                const std::vector<tsql::Literal>& literals);
     void Run(sqlite3_stmt* statement, RecordsetPtr* rows);

@@ -87,6 +87,26 @@ TEST(SqliteEngine, AtomicBatchesRollBackEverythingOnFailure) {
                      16);
 }
 
+TEST(SqliteEngine, GuardedRunRollsBackWhenItsUpdateChangesNoRow) {
+    EmbeddedAccount account;
+    const std::string backup =
+        "INSERT INTO t_Supplier(FItemID,FNumber,FName,FValueAddRate) SELECT "
+        "FItemID+1000,FNumber,FName,"
+        "FValueAddRate FROM t_Supplier WHERE FValueAddRate=17 AND FItemID=1";
+    const std::string update =
+        "UPDATE t_Supplier SET FValueAddRate=16 WHERE FValueAddRate=17 "
+        "AND FItemID=1";
+    const int before = account.Count("SELECT * FROM t_Supplier");
+    AtomicOutcome first = account.engine().ExecuteAtomicGuarded({{backup, false}, {update, true}});
+    EXPECT_TRUE(first.committed()) << first.error.description;
+    EXPECT_EQ(account.Count("SELECT * FROM t_Supplier"), before + 1);
+    // Again: the update finds nothing, so the copy made before it must not stay either.
+    AtomicOutcome again = account.engine().ExecuteAtomicGuarded({{backup, false}, {update, true}});
+    EXPECT_TRUE(again.unchanged);
+    EXPECT_FALSE(again.error.IsSet());
+    EXPECT_EQ(account.Count("SELECT * FROM t_Supplier"), before + 1);
+}
+
 TEST(SqliteEngine, SameShapeReusesTheTranslationThroughTheGateway) {
     EmbeddedAccount account;
     auto engine = std::dynamic_pointer_cast<SqliteEngine>(OpenSqliteEngine(account.path()));
