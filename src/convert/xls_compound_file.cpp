@@ -1,13 +1,9 @@
 #include "convert/xls_compound_file.h"
 
-#include <unistd.h>
-
-#include <cstdint>
-#include <cstdlib>
-#include <filesystem>
-#include <fstream>
-#include <iterator>
-#include <vector>
+#include <algorithm>
+#include <cstring>
+#include <optional>
+#include <string>
 
 #include "convert/sheet_table.h"
 
@@ -15,214 +11,272 @@ namespace q9 {
 
 namespace {
 
+constexpr uint32_t kMaxRegularSector = 0xFFFFFFFA;
 constexpr uint32_t kEndOfChain = 0xFFFFFFFE;
 constexpr uint32_t kFreeSector = 0xFFFFFFFF;
-constexpr uint16_t kNameRecord = 0x0018;
-constexpr uint16_t kMaxRecordBytes = 8224;
-constexpr uint64_t kMaxFileBytes = 512ULL << 20;
+constexpr uint32_t kNoEntry = 0xFFFFFFFF;
+constexpr size_t kHeaderBytes = 512;
+constexpr size_t kDirectoryEntryBytes = 128;
+constexpr size_t kMiniSectorBytes = 64;
+constexpr size_t kHeaderFatEntries = 109;
+constexpr uint8_t kStreamEntry = 2;
+constexpr uint8_t kRootEntry = 5;
 
 [[noreturn]] void ThrowDamaged(const std::string& what) {
     ThrowWorkbookError("The workbook is damaged: " + what + ".");
 }
 
-class CompoundFile {
+struct DirectoryEntry {
+    std::u16string name;
+    uint8_t type = 0;
+    uint32_t left = kNoEntry;
+    uint32_t right = kNoEntry;
+    uint32_t child = kNoEntry;
+    uint32_t start = kEndOfChain;
+    uint64_t size = 0;
+};
+
+bool NameIs(const std::u16string& name, const char* ascii) {
+    const size_t length = std::strlen(ascii);
+    if (name.size() != length) return false;
+    for (size_t i = 0; i < length; ++i) {
+        char16_t c = name[i];
+        if (c >= u'a' && c <= u'z') c = static_cast<char16_t>(c - u'a' + u'A');
+        char a = ascii[i];
+        if (a >= 'a' && a <= 'z') a = static_cast<char>(a - 'a' + 'A');
+        if (c != static_cast<char16_t>(a)) return false;
+    }
+    return true;
+}
+
+class CompoundFileReader {
   public:
-    explicit CompoundFile(std::vector<uint8_t> bytes) : bytes_(std::move(bytes)) {
-        if (bytes_.size() < 512) ThrowDamaged("its header is cut short");
+    explicit CompoundFileReader(std::span<const uint8_t> file) : file_(file) {
+        static constexpr uint8_t kSignature[8] = {0xD0, 0xCF, 0x11, 0xE0, 0xA1, 0xB1, 0x1A, 0xE1};
+        if (file_.size() < kHeaderBytes) ThrowDamaged("its header is cut short");
+        if (std::memcmp(file_.data(), kSignature, sizeof kSignature) != 0) {
+            ThrowDamaged("it is not a compound file");
+        }
         const uint16_t shift = U16(30);
         if (shift != 9 && shift != 12) ThrowDamaged("its sector size is invalid");
+        if (U16(32) != 6) ThrowDamaged("its mini sector size is invalid");
         sectorSize_ = size_t{1} << shift;
-        sectorCount_ = (bytes_.size() - 512 + sectorSize_ - 1) / sectorSize_;
+        // The header takes the place of sector -1, padded to a whole sector.
+        sectorCount_ = file_.size() > sectorSize_
+                           ? (file_.size() - sectorSize_ + sectorSize_ - 1) / sectorSize_
+                           : 0;
+        wideSizes_ = U16(26) >= 4;
         miniCutoff_ = U32(56);
-        ReadAllocationTable();
+        fat_ = ReadFat();
     }
 
-    std::vector<uint8_t>& bytes() { return bytes_; }
-
-    // File offsets of the workbook stream's bytes, sector by sector, and its length.
-    bool FindWorkbookStream(std::vector<size_t>* pieces, size_t* pieceSize, uint64_t* length) {
-        std::vector<size_t> directory = Chain(U32(48), fat_, sectorSize_, 0);
-        const size_t entries = directory.size() * sectorSize_ / 128;
-        uint32_t rootStart = kEndOfChain;
-        for (size_t i = 0; i < entries; ++i) {
-            const size_t at = directory[i * 128 / sectorSize_] + (i * 128) % sectorSize_;
-            const uint16_t nameBytes = U16(at + 64);
-            const uint8_t type = bytes_[at + 66];
-            // FreeXL trusts this length when it decodes the name.
-            if (nameBytes > 64 || nameBytes % 2 != 0) ThrowDamaged("its directory is invalid");
-            if (type == 5) rootStart = U32(at + 116);
-            if (type != 2) continue;
-            std::string name;
-            for (size_t c = 0; c + 2 < nameBytes; c += 2) {
-                name.push_back(U16(at + c) < 128 ? static_cast<char>(U16(at + c)) : '?');
-            }
-            if (name != "Workbook" && name != "Book") continue;
-            *length = U32(at + 120);
-            if (*length < miniCutoff_) {
-                std::vector<size_t> miniStream = Chain(rootStart, fat_, sectorSize_, 0);
-                std::vector<uint32_t> miniFat = TableFrom(Chain(U32(60), fat_, sectorSize_, 0));
-                *pieceSize = 64;
-                for (size_t mini : ChainIndexes(U32(at + 116), miniFat, *length, 64)) {
-                    const size_t logical = mini * 64;
-                    if (logical / sectorSize_ >= miniStream.size()) {
-                        ThrowDamaged("its mini stream is cut short");
-                    }
-                    pieces->push_back(miniStream[logical / sectorSize_] + logical % sectorSize_);
-                }
-            } else {
-                *pieceSize = sectorSize_;
-                *pieces = Chain(U32(at + 116), fat_, sectorSize_, *length);
-            }
-            return true;
+    std::vector<uint8_t> WorkbookStream() {
+        const std::vector<DirectoryEntry> entries = ReadDirectory();
+        if (entries.empty() || entries[0].type != kRootEntry) {
+            ThrowDamaged("its directory has no root entry");
         }
-        return false;
+        const DirectoryEntry* workbook = nullptr;
+        const DirectoryEntry* book = nullptr;
+        for (uint32_t index : RootChildren(entries)) {
+            const DirectoryEntry& entry = entries[index];
+            if (entry.type != kStreamEntry) continue;
+            if (!workbook && NameIs(entry.name, "Workbook")) workbook = &entry;
+            if (!book && NameIs(entry.name, "Book")) book = &entry;
+        }
+        const DirectoryEntry* chosen = workbook ? workbook : book;
+        if (!chosen) {
+            ThrowWorkbookError(
+                "The file is a compound document but holds no workbook (no Workbook or Book "
+                "stream).");
+        }
+        if (chosen->size < miniCutoff_) return ReadMiniStream(entries[0], *chosen);
+        return ReadStream(chosen->start, chosen->size);
     }
 
   private:
     uint16_t U16(size_t at) const {
-        if (at + 2 > bytes_.size()) ThrowDamaged("a structure lies beyond its end");
-        return static_cast<uint16_t>(bytes_[at] | bytes_[at + 1] << 8);
+        if (at > file_.size() || file_.size() - at < 2) ThrowDamaged("its header is cut short");
+        return static_cast<uint16_t>(file_[at] | file_[at + 1] << 8);
     }
     uint32_t U32(size_t at) const {
         return static_cast<uint32_t>(U16(at)) | static_cast<uint32_t>(U16(at + 2)) << 16;
     }
-    size_t SectorOffset(uint32_t sector) const {
+
+    // The bytes of a sector; the last sector of a file may be short when it only ends a stream.
+    std::span<const uint8_t> SectorData(uint32_t sector) const {
         if (sector >= sectorCount_) ThrowDamaged("a sector number lies beyond its end");
-        return 512 + static_cast<size_t>(sector) * sectorSize_;
+        const size_t at = (static_cast<size_t>(sector) + 1) * sectorSize_;
+        return file_.subspan(at, std::min(sectorSize_, file_.size() - at));
+    }
+    // A sector of the file's own tables, which must be whole.
+    std::span<const uint8_t> Sector(uint32_t sector) const {
+        const std::span<const uint8_t> bytes = SectorData(sector);
+        if (bytes.size() < sectorSize_) ThrowDamaged("it is cut short");
+        return bytes;
     }
 
-    std::vector<uint32_t> TableFrom(const std::vector<size_t>& sectors) const {
-        std::vector<uint32_t> table;
-        for (size_t offset : sectors) {
-            for (size_t i = 0; i < sectorSize_ && offset + i + 4 <= bytes_.size(); i += 4) {
-                table.push_back(U32(offset + i));
-            }
-        }
-        return table;
+    static uint32_t EntryOf(std::span<const uint8_t> bytes, size_t at) {
+        if (at + 4 > bytes.size()) return kFreeSector;
+        return static_cast<uint32_t>(bytes[at]) | static_cast<uint32_t>(bytes[at + 1]) << 8 |
+               static_cast<uint32_t>(bytes[at + 2]) << 16 |
+               static_cast<uint32_t>(bytes[at + 3]) << 24;
     }
 
-    void ReadAllocationTable() {
-        std::vector<size_t> fatSectors;
+    void AppendEntries(std::span<const uint8_t> sector, std::vector<uint32_t>& table) const {
+        for (size_t at = 0; at < sectorSize_; at += 4) table.push_back(EntryOf(sector, at));
+    }
+
+    std::vector<uint32_t> ReadFat() const {
         const uint32_t fatCount = U32(44);
         if (fatCount > sectorCount_) ThrowDamaged("its allocation table is larger than the file");
-        for (size_t i = 0; i < 109 && fatSectors.size() < fatCount; ++i) {
-            fatSectors.push_back(SectorOffset(U32(76 + i * 4)));
+        std::vector<uint32_t> fatSectors;
+        fatSectors.reserve(fatCount);
+        for (size_t i = 0; i < kHeaderFatEntries && fatSectors.size() < fatCount; ++i) {
+            fatSectors.push_back(U32(76 + i * 4));
         }
         uint32_t difat = U32(68);
-        size_t guard = 0;
-        while (fatSectors.size() < fatCount && difat != kEndOfChain && difat != kFreeSector) {
-            if (++guard > sectorCount_) ThrowDamaged("its allocation index loops");
-            const size_t at = SectorOffset(difat);
-            for (size_t i = 0; i + 4 < sectorSize_ && fatSectors.size() < fatCount; i += 4) {
-                fatSectors.push_back(SectorOffset(U32(at + i)));
+        size_t visited = 0;
+        while (fatSectors.size() < fatCount) {
+            if (difat == kEndOfChain || difat == kFreeSector) {
+                ThrowDamaged("its allocation table index is cut short");
             }
-            difat = U32(at + sectorSize_ - 4);
+            if (++visited > sectorCount_) ThrowDamaged("its allocation table index loops");
+            const std::span<const uint8_t> sector = Sector(difat);
+            for (size_t at = 0; at + 4 < sectorSize_ && fatSectors.size() < fatCount; at += 4) {
+                fatSectors.push_back(EntryOf(sector, at));
+            }
+            difat = EntryOf(sector, sectorSize_ - 4);
         }
-        fat_ = TableFrom(fatSectors);
+        std::vector<uint32_t> fat;
+        fat.reserve(static_cast<size_t>(fatCount) * (sectorSize_ / 4));
+        for (uint32_t sector : fatSectors) AppendEntries(Sector(sector), fat);
+        return fat;
     }
 
-    // Sector numbers of a chain; a chain longer than the table has entries loops.
-    std::vector<size_t> ChainIndexes(uint32_t start, const std::vector<uint32_t>& table,
-                                     uint64_t length, size_t unit) const {
-        std::vector<size_t> chain;
-        const size_t wanted = length ? static_cast<size_t>((length + unit - 1) / unit) : 0;
-        for (uint32_t s = start; s != kEndOfChain && (wanted == 0 || chain.size() < wanted);) {
-            if (s >= table.size()) ThrowDamaged("a chain of sectors leaves the file");
-            if (chain.size() >= table.size()) ThrowDamaged("a chain of sectors loops");
+    // The sectors of a chain in `table`: `wanted` of them, or up to its end when none is given.
+    static std::vector<uint32_t> Chain(uint32_t start, const std::vector<uint32_t>& table,
+                                       std::optional<size_t> wanted) {
+        std::vector<uint32_t> chain;
+        if (wanted) chain.reserve(*wanted);
+        std::vector<bool> seen(table.size(), false);
+        for (uint32_t s = start; !wanted || chain.size() < *wanted; s = table[s]) {
+            if (s == kEndOfChain) {
+                if (wanted) ThrowDamaged("a stream is shorter than its stated size");
+                break;
+            }
+            if (s > kMaxRegularSector || s >= table.size()) {
+                ThrowDamaged("a chain of sectors leaves the allocation table");
+            }
+            if (seen[s]) ThrowDamaged("a chain of sectors loops");
+            seen[s] = true;
             chain.push_back(s);
-            s = table[s];
         }
-        if (chain.size() < wanted) ThrowDamaged("a stream is cut short");
         return chain;
     }
 
-    std::vector<size_t> Chain(uint32_t start, const std::vector<uint32_t>& table, size_t unit,
-                              uint64_t length) const {
-        std::vector<size_t> offsets;
-        for (size_t sector : ChainIndexes(start, table, length, unit)) {
-            offsets.push_back(SectorOffset(static_cast<uint32_t>(sector)));
+    std::vector<uint8_t> ReadStream(uint32_t start, uint64_t size) const {
+        if (size > file_.size()) ThrowDamaged("a stream is larger than the file");
+        const auto length = static_cast<size_t>(size);
+        const std::vector<uint32_t> chain =
+            Chain(start, fat_, (length + sectorSize_ - 1) / sectorSize_);
+        std::vector<uint8_t> out(length);
+        size_t done = 0;
+        for (uint32_t sector : chain) {
+            const std::span<const uint8_t> bytes = SectorData(sector);
+            const size_t take = std::min(sectorSize_, length - done);
+            if (bytes.size() < take) ThrowDamaged("a stream is cut short");
+            std::memcpy(out.data() + done, bytes.data(), take);
+            done += take;
         }
-        return offsets;
+        return out;
     }
 
-    std::vector<uint8_t> bytes_;
+    std::vector<uint8_t> ReadMiniStream(const DirectoryEntry& root,
+                                        const DirectoryEntry& entry) const {
+        const std::vector<uint8_t> container = ReadStream(root.start, root.size);
+        std::vector<uint32_t> miniFat;
+        for (uint32_t sector : Chain(U32(60), fat_, std::nullopt)) {
+            AppendEntries(Sector(sector), miniFat);
+        }
+        const auto length = static_cast<size_t>(entry.size);
+        const std::vector<uint32_t> chain =
+            Chain(entry.start, miniFat, (length + kMiniSectorBytes - 1) / kMiniSectorBytes);
+        std::vector<uint8_t> out(length);
+        size_t done = 0;
+        for (uint32_t mini : chain) {
+            const size_t at = static_cast<size_t>(mini) * kMiniSectorBytes;
+            const size_t take = std::min(kMiniSectorBytes, length - done);
+            if (at > container.size() || container.size() - at < take) {
+                ThrowDamaged("a short stream lies beyond the mini stream");
+            }
+            std::memcpy(out.data() + done, container.data() + at, take);
+            done += take;
+        }
+        return out;
+    }
+
+    std::vector<DirectoryEntry> ReadDirectory() const {
+        std::vector<DirectoryEntry> entries;
+        for (uint32_t sector : Chain(U32(48), fat_, std::nullopt)) {
+            const std::span<const uint8_t> bytes = Sector(sector);
+            for (size_t at = 0; at + kDirectoryEntryBytes <= bytes.size();
+                 at += kDirectoryEntryBytes) {
+                entries.push_back(ParseEntry(bytes.subspan(at, kDirectoryEntryBytes)));
+            }
+        }
+        return entries;
+    }
+
+    DirectoryEntry ParseEntry(std::span<const uint8_t> raw) const {
+        DirectoryEntry entry;
+        const size_t nameBytes = static_cast<size_t>(raw[64] | raw[65] << 8);
+        const size_t units = nameBytes >= 2 && nameBytes <= 64 ? nameBytes / 2 - 1 : 0;
+        for (size_t i = 0; i < units; ++i) {
+            entry.name.push_back(static_cast<char16_t>(raw[i * 2] | raw[i * 2 + 1] << 8));
+        }
+        entry.type = raw[66];
+        entry.left = EntryOf(raw, 68);
+        entry.right = EntryOf(raw, 72);
+        entry.child = EntryOf(raw, 76);
+        entry.start = EntryOf(raw, 116);
+        entry.size = EntryOf(raw, 120);
+        // Version 3 files may leave garbage in the high half of the size.
+        if (wideSizes_) entry.size |= static_cast<uint64_t>(EntryOf(raw, 124)) << 32;
+        return entry;
+    }
+
+    // Entries of the root storage: its child and that child's siblings, a tree walked with a
+    // stack; an entry met twice is a loop.
+    static std::vector<uint32_t> RootChildren(const std::vector<DirectoryEntry>& entries) {
+        std::vector<uint32_t> found;
+        std::vector<bool> seen(entries.size(), false);
+        std::vector<uint32_t> pending{entries[0].child};
+        while (!pending.empty()) {
+            const uint32_t index = pending.back();
+            pending.pop_back();
+            if (index == kNoEntry) continue;
+            if (index >= entries.size()) ThrowDamaged("its directory refers beyond its end");
+            if (seen[index]) ThrowDamaged("its directory loops");
+            seen[index] = true;
+            found.push_back(index);
+            pending.push_back(entries[index].left);
+            pending.push_back(entries[index].right);
+        }
+        return found;
+    }
+
+    std::span<const uint8_t> file_;
     size_t sectorSize_ = 512;
     size_t sectorCount_ = 0;
+    bool wideSizes_ = false;
     uint32_t miniCutoff_ = 4096;
     std::vector<uint32_t> fat_;
 };
 
 }  // namespace
 
-XlsFileForReading::XlsFileForReading(const std::string& path) : path_(path) {
-    std::error_code error;
-    const auto fileSize = std::filesystem::file_size(path, error);
-    if (error) ThrowWorkbookError("The workbook cannot be opened: " + error.message() + ".");
-    if (fileSize > kMaxFileBytes) ThrowWorkbookError("The workbook is too large to read.");
-    std::ifstream in(path, std::ios::binary);
-    std::vector<uint8_t> bytes((std::istreambuf_iterator<char>(in)), {});
-    if (!in && !in.eof()) ThrowWorkbookError("The workbook cannot be read.");
-
-    CompoundFile file(std::move(bytes));
-    std::vector<size_t> pieces;
-    size_t pieceSize = 0;
-    uint64_t length = 0;
-    if (!file.FindWorkbookStream(&pieces, &pieceSize, &length)) {
-        ThrowWorkbookError("The file holds no workbook stream.");
-    }
-    auto offsetOf = [&](uint64_t logical) -> size_t {
-        const size_t at = pieces[logical / pieceSize] + logical % pieceSize;
-        if (at >= file.bytes().size()) ThrowDamaged("the workbook stream is cut short");
-        return at;
-    };
-    bool patched = false;
-    for (uint64_t pos = 0; pos + 4 <= length;) {
-        auto& b = file.bytes();
-        const uint16_t type = static_cast<uint16_t>(b[offsetOf(pos)] | b[offsetOf(pos + 1)] << 8);
-        const uint16_t size =
-            static_cast<uint16_t>(b[offsetOf(pos + 2)] | b[offsetOf(pos + 3)] << 8);
-        // FreeXL copies records by their stated length without looking.
-        if (size > kMaxRecordBytes || pos + 4 + size > length) {
-            ThrowDamaged("a record runs past the end of the workbook stream");
-        }
-        if (type == kNameRecord) {
-            for (uint64_t i = pos + 4; i < pos + 4 + size && i < length; ++i) {
-                uint8_t& byte = b[offsetOf(i)];
-                if (byte >= 0x80) {
-                    byte = '_';
-                    patched = true;
-                }
-            }
-        }
-        pos += 4u + size;
-    }
-    if (!patched) return;
-
-    std::string name = (std::filesystem::temp_directory_path() / "q9-xls-XXXXXX").string();
-    const int fd = mkstemp(name.data());
-    if (fd < 0) ThrowWorkbookError("The workbook cannot be prepared for reading.");
-    temporary_ = name;
-    const auto& b = file.bytes();
-    size_t done = 0;
-    while (done < b.size()) {
-        const ssize_t n = write(fd, b.data() + done, b.size() - done);
-        if (n <= 0) break;
-        done += static_cast<size_t>(n);
-    }
-    close(fd);
-    if (done != b.size()) {
-        std::error_code ignored;
-        std::filesystem::remove(temporary_, ignored);
-        ThrowWorkbookError("The workbook cannot be prepared for reading.");
-    }
-    path_ = temporary_;
-}
-
-XlsFileForReading::~XlsFileForReading() {
-    if (!temporary_.empty()) {
-        std::error_code ignored;
-        std::filesystem::remove(temporary_, ignored);
-    }
+std::vector<uint8_t> ReadWorkbookStream(std::span<const uint8_t> file) {
+    return CompoundFileReader(file).WorkbookStream();
 }
 
 }  // namespace q9

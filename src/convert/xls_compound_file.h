@@ -1,27 +1,15 @@
 #pragma once
 
-#include <string>
+#include <cstdint>
+#include <span>
+#include <vector>
 
 namespace q9 {
 
-// Prepares an .xls file for FreeXL. Walks the compound file's allocation chains (a chain that
-// loops or leaves the file is damage, reported here rather than met inside the library) and
-// masks the bytes outside ASCII in the workbook's defined-name records (NAME), which FreeXL
-// 1.0.6 refuses, as gnumeric writes them for Chinese sheet names; the reader needs no names.
-// Returns the path FreeXL should open: `path` itself, or a patched copy that lives as long as
-// this object. Throws HostError (workbook).
-class XlsFileForReading {
-  public:
-    explicit XlsFileForReading(const std::string& path);
-    ~XlsFileForReading();
-    XlsFileForReading(const XlsFileForReading&) = delete;
-    XlsFileForReading& operator=(const XlsFileForReading&) = delete;
-
-    const std::string& path() const { return path_; }
-
-  private:
-    std::string path_;
-    std::string temporary_;
-};
+// The bytes of the workbook stream of an OLE2 compound file: `Workbook` (BIFF8) when there is
+// one, else `Book` (BIFF5), taken from the root storage. Follows the allocation chains of the
+// file (sectors of 512 or 4096 bytes, the mini stream for short streams), each bounded by the
+// file and checked for loops. Throws HostError (workbook) with a description of the damage.
+std::vector<uint8_t> ReadWorkbookStream(std::span<const uint8_t> file);
 
 }  // namespace q9

@@ -1,10 +1,13 @@
 #include "convert/xls_sheet_reader.h"
 
-#include <freexl.h>
-
-#include <memory>
+#include <cmath>
+#include <filesystem>
+#include <fstream>
+#include <optional>
 #include <vector>
 
+#include "convert/biff_records.h"
+#include "convert/biff_text.h"
 #include "convert/sheet_table.h"
 #include "convert/xls_compound_file.h"
 
@@ -12,107 +15,295 @@ namespace q9 {
 
 namespace {
 
-struct FreeXlCloser {
-    void operator()(const void* handle) const { freexl_close(handle); }
+using biff::Record;
+using biff::RecordBody;
+using biff::RecordReader;
+namespace record = biff::record;
+
+constexpr uint16_t kBiff5 = 0x0500;
+constexpr uint16_t kBiff8 = 0x0600;
+constexpr uint16_t kGlobalsSubstream = 0x0005;
+constexpr uint64_t kMaxFileBytes = 512ULL << 20;
+
+std::string Hex4(uint16_t value) {
+    static constexpr char kDigits[] = "0123456789ABCDEF";
+    std::string text = "0x";
+    for (int shift = 12; shift >= 0; shift -= 4) text.push_back(kDigits[value >> shift & 0xF]);
+    return text;
+}
+
+struct SheetEntry {
+    std::string name;
+    std::span<const uint8_t> rawName;  // BIFF5: in the code page, decoded once it is known
+    uint32_t bofOffset = 0;
 };
-using FreeXlHandle = std::unique_ptr<const void, FreeXlCloser>;
 
-std::string DescribeOpenFailure(int code) {
-    switch (code) {
-        case FREEXL_FILE_NOT_FOUND:
-            return "The workbook cannot be opened for reading.";
-        case FREEXL_INSUFFICIENT_MEMORY:
-            return "There is not enough memory to read the workbook.";
-        case FREEXL_BIFF_WORKBOOK_NOT_FOUND:
-            return "The file holds no workbook stream.";
-        case FREEXL_UNSUPPORTED_CHARSET:
-        case FREEXL_INVALID_CHARACTER:
-            return "The workbook's text is in a character set that cannot be read.";
-        case FREEXL_CRAFTED_FILE:
-            return "The workbook is severely damaged and is not read.";
-        default:
-            return "The workbook is damaged and cannot be read (code " + std::to_string(code) +
-                   ").";
-    }
-}
+// A result of a formula cell whose text comes in the STRING record after it.
+struct PendingText {
+    uint32_t row;
+    uint32_t column;
+};
 
-void Check(int code, const char* what) {
-    if (code != FREEXL_OK) {
-        ThrowWorkbookError(std::string("The workbook is damaged: ") + what + " (code " +
-                           std::to_string(code) + ").");
-    }
-}
+class BiffWorkbook {
+  public:
+    explicit BiffWorkbook(std::span<const uint8_t> stream) : stream_(stream) { ReadGlobals(); }
 
-}  // namespace
+    RecordsetPtr ReadSheet(const std::string& sheetName) {
+        std::vector<std::string> names;
+        names.reserve(sheets_.size());
+        for (const SheetEntry& sheet : sheets_) names.push_back(sheet.name);
+        const int index = FindSheetIndex(names, sheetName);
+        if (index < 0) ThrowSheetNotFound(sheetName, names);
 
-RecordsetPtr ReadXlsSheet(const std::string& path, const std::string& sheetName) {
-    XlsFileForReading prepared(path);
-    const void* raw = nullptr;
-    const int opened = freexl_open(prepared.path().c_str(), &raw);
-    FreeXlHandle handle(raw);
-    if (opened != FREEXL_OK) ThrowWorkbookError(DescribeOpenFailure(opened));
-    // FreeXL 1.0.6 answers success without a workbook when a record defeats it.
-    if (!raw) ThrowWorkbookError("The workbook is damaged and cannot be read.");
-
-    unsigned int version = 0;
-    Check(freexl_get_info(raw, FREEXL_BIFF_VERSION, &version), "no BIFF version");
-    if (version != FREEXL_BIFF_VER_5 && version != FREEXL_BIFF_VER_8) {
-        ThrowWorkbookError("The workbook is in Excel format BIFF" + std::to_string(version) +
-                           "; only Excel 5.0/95 and 97-2003 workbooks (.xls) can be read.");
-    }
-    unsigned int password = 0;
-    if (freexl_get_info(raw, FREEXL_BIFF_PASSWORD, &password) == FREEXL_OK &&
-        password == FREEXL_BIFF_OBFUSCATED) {
-        ThrowWorkbookError("The workbook is protected by a password.");
+        RecordReader reader(stream_);
+        reader.Seek(sheets_[static_cast<size_t>(index)].bofOffset);
+        Record rec;
+        if (!reader.Next(rec) || rec.type != record::kBof) {
+            biff::ThrowDamaged("the sheet '" + sheetName +
+                               "' does not begin where the workbook says");
+        }
+        SheetTableBuilder table;
+        std::optional<PendingText> pending;
+        // Charts embedded in the sheet bring their own BOF ... EOF; their records are not cells.
+        for (int depth = 1; depth > 0 && reader.Next(rec);) {
+            if (rec.type == record::kBof) {
+                ++depth;
+            } else if (rec.type == record::kEof) {
+                --depth;
+            } else if (depth == 1) {
+                ReadCellRecord(reader, rec, table, pending);
+            }
+        }
+        return table.Build();
     }
 
-    unsigned int sheetCount = 0;
-    Check(freexl_get_info(raw, FREEXL_BIFF_SHEET_COUNT, &sheetCount), "no sheet count");
-    std::vector<std::string> names;
-    for (unsigned int i = 0; i < sheetCount && i < 65536; ++i) {
-        const char* name = nullptr;
-        Check(freexl_get_worksheet_name(raw, static_cast<unsigned short>(i), &name),
-              "unreadable sheet name");
-        names.emplace_back(name ? name : "");
-    }
-    const int index = FindSheetIndex(names, sheetName);
-    if (index < 0) ThrowSheetNotFound(sheetName, names);
+  private:
+    void ReadGlobals() {
+        RecordReader reader(stream_);
+        Record rec;
+        if (!reader.Next(rec) || (rec.type & 0x00FF) != (record::kBof & 0x00FF)) {
+            ThrowWorkbookError(
+                "The workbook stream does not begin with a BOF record; the file is not an Excel "
+                "workbook that can be read.");
+        }
+        if (rec.type != record::kBof) {
+            ThrowWorkbookError(
+                "The workbook is in an Excel format older than Excel 5.0 (BOF record " +
+                Hex4(rec.type) + "); only Excel 5.0/95 and 97-2003 workbooks (.xls) can be read.");
+        }
+        RecordBody bof(rec.body);
+        const uint16_t version = bof.U16();
+        const uint16_t substream = bof.U16();
+        if (version != kBiff5 && version != kBiff8) {
+            ThrowWorkbookError("The workbook is in BIFF version " + Hex4(version) +
+                               "; only Excel 5.0/95 (BIFF5) and 97-2003 (BIFF8) workbooks (.xls) "
+                               "can be read.");
+        }
+        if (substream != kGlobalsSubstream) {
+            ThrowWorkbookError(
+                "The workbook stream does not begin with the workbook's global records.");
+        }
+        biff8_ = version == kBiff8;
 
-    Check(freexl_select_active_worksheet(raw, static_cast<unsigned short>(index)),
-          "the sheet cannot be selected");
-    unsigned int rows = 0;
-    unsigned short columns = 0;
-    Check(freexl_worksheet_dimensions(raw, &rows, &columns), "no sheet dimensions");
-    if (rows > kMaxSheetRows || columns > kMaxSheetColumns) {
-        ThrowWorkbookError("The sheet claims " + std::to_string(rows) + " rows by " +
-                           std::to_string(columns) + " columns, more than a sheet can hold.");
-    }
-
-    SheetTableBuilder table;
-    for (unsigned int row = 0; row < rows; ++row) {
-        for (unsigned short column = 0; column < columns; ++column) {
-            FreeXL_CellValue cell{};
-            Check(freexl_get_cell_value(raw, row, column, &cell), "unreadable cell");
-            switch (cell.type) {
-                case FREEXL_CELL_INT:
-                    table.AddNumber(row, column, static_cast<double>(cell.value.int_value));
+        while (reader.Next(rec) && rec.type != record::kEof) {
+            RecordBody body(rec.body);
+            switch (rec.type) {
+                case record::kFilePass:
+                    ThrowWorkbookError(
+                        "The workbook is protected by a password (encrypted) and cannot be read; "
+                        "save it without a password and try again.");
+                case record::kCodePage:
+                    codePage_ = body.U16();
                     break;
-                case FREEXL_CELL_DOUBLE:
-                    table.AddNumber(row, column, cell.value.double_value);
+                case record::kBoundSheet:
+                    ReadBoundSheet(body);
                     break;
-                case FREEXL_CELL_TEXT:
-                case FREEXL_CELL_SST_TEXT:
-                case FREEXL_CELL_DATE:
-                case FREEXL_CELL_DATETIME:
-                case FREEXL_CELL_TIME:
-                    if (cell.value.text_value) table.AddText(row, column, cell.value.text_value);
+                case record::kSst:
+                    if (!biff8_) break;
+                    while (reader.PeekType() == record::kContinue) {
+                        reader.Next(rec);
+                        body.AddContinuation(rec.body);
+                    }
+                    ReadSharedStrings(body);
                     break;
                 default:
                     break;
             }
         }
+        decoder_.emplace(codePage_);
+        for (SheetEntry& sheet : sheets_) {
+            if (!biff8_) decoder_->Append(sheet.name, sheet.rawName);
+        }
     }
-    return table.Build();
+
+    void ReadBoundSheet(RecordBody& body) {
+        SheetEntry sheet;
+        sheet.bofOffset = body.U32();
+        body.Skip(2);  // visibility and sheet type
+        if (biff8_) {
+            sheet.name = body.UnicodeString(1);
+        } else {
+            sheet.rawName = body.Bytes(body.U8());
+        }
+        if (sheet.bofOffset >= stream_.size()) {
+            biff::ThrowDamaged("a sheet begins beyond the end of the workbook");
+        }
+        sheets_.push_back(std::move(sheet));
+    }
+
+    void ReadSharedStrings(RecordBody& body) {
+        body.Skip(4);  // references in the workbook
+        const uint32_t unique = body.U32();
+        // Every string takes at least three bytes; the count alone does not size anything.
+        strings_.reserve(std::min<size_t>(unique, biff::kMaxRecordBody));
+        for (uint32_t i = 0; i < unique && !body.AtEnd(); ++i) {
+            strings_.push_back(body.UnicodeString(2));
+        }
+    }
+
+    // BIFF5 text: a length of `countBytes` bytes, then bytes in the workbook's code page.
+    std::string ByteString(RecordBody& body, size_t countBytes) {
+        const size_t count = countBytes == 1 ? body.U8() : body.U16();
+        std::string out;
+        decoder_->Append(out, body.Bytes(count));
+        return out;
+    }
+
+    std::string CellString(RecordBody& body) {
+        return biff8_ ? body.UnicodeString(2) : ByteString(body, 2);
+    }
+
+    static void AddNumber(SheetTableBuilder& table, uint32_t row, uint32_t column, double value) {
+        // Not a number a cell can hold; read as an error value, an empty cell.
+        if (std::isfinite(value)) table.AddNumber(row, column, value);
+    }
+
+    void ReadCellRecord(RecordReader& reader, const Record& rec, SheetTableBuilder& table,
+                        std::optional<PendingText>& pending) {
+        RecordBody body(rec.body);
+        switch (rec.type) {
+            case record::kString: {
+                if (!pending) return;
+                while (reader.PeekType() == record::kContinue) {
+                    Record more;
+                    reader.Next(more);
+                    body.AddContinuation(more.body);
+                }
+                table.AddText(pending->row, pending->column, CellString(body));
+                pending.reset();
+                return;
+            }
+            case record::kNumber:
+            case record::kRk:
+            case record::kLabel:
+            case record::kRString:
+            case record::kLabelSst:
+            case record::kBoolErr:
+            case record::kFormula:
+            case record::kMulRk:
+                break;
+            default:
+                return;
+        }
+        pending.reset();
+        const uint32_t row = body.U16();
+        const uint32_t column = body.U16();
+        if (rec.type == record::kMulRk) {
+            if (rec.body.size() < 6 || (rec.body.size() - 6) % 6 != 0) {
+                biff::ThrowDamaged("a MULRK record has an odd length");
+            }
+            const size_t count = (rec.body.size() - 6) / 6;
+            for (size_t i = 0; i < count; ++i) {
+                body.Skip(2);  // format
+                AddNumber(table, row, column + static_cast<uint32_t>(i),
+                          biff::DecodeRk(body.U32()));
+            }
+            return;
+        }
+        body.Skip(2);  // format
+        switch (rec.type) {
+            case record::kNumber:
+                AddNumber(table, row, column, body.F64());
+                break;
+            case record::kRk:
+                AddNumber(table, row, column, biff::DecodeRk(body.U32()));
+                break;
+            case record::kLabel:
+            case record::kRString:
+                table.AddText(row, column, CellString(body));
+                break;
+            case record::kLabelSst: {
+                const uint32_t index = body.U32();
+                if (index >= strings_.size()) {
+                    biff::ThrowDamaged("a cell refers to a shared string that does not exist");
+                }
+                table.AddText(row, column, strings_[index]);
+                break;
+            }
+            case record::kBoolErr: {
+                const uint8_t value = body.U8();
+                if (body.U8() == 0) table.AddNumber(row, column, value ? 1.0 : 0.0);
+                break;
+            }
+            case record::kFormula:
+                ReadFormulaResult(body, row, column, table, pending);
+                break;
+            default:
+                break;
+        }
+    }
+
+    static void ReadFormulaResult(RecordBody& body, uint32_t row, uint32_t column,
+                                  SheetTableBuilder& table, std::optional<PendingText>& pending) {
+        const std::span<const uint8_t> result = body.Bytes(8);
+        if (result[6] != 0xFF || result[7] != 0xFF) {
+            RecordBody number(result);
+            AddNumber(table, row, column, number.F64());
+            return;
+        }
+        switch (result[0]) {
+            case 0:  // text, in the STRING record that follows
+                pending = PendingText{row, column};
+                break;
+            case 1:
+                table.AddNumber(row, column, result[2] ? 1.0 : 0.0);
+                break;
+            default:  // an error or empty text: an empty cell
+                break;
+        }
+    }
+
+    std::span<const uint8_t> stream_;
+    bool biff8_ = false;
+    uint16_t codePage_ = 1252;
+    std::optional<biff::CodePageDecoder> decoder_;
+    std::vector<SheetEntry> sheets_;
+    std::vector<std::string> strings_;
+};
+
+std::vector<uint8_t> ReadFileBytes(const std::string& path) {
+    std::error_code error;
+    const auto size = std::filesystem::file_size(path, error);
+    if (error) ThrowWorkbookError("The workbook cannot be opened: " + error.message() + ".");
+    if (size > kMaxFileBytes) ThrowWorkbookError("The workbook is too large to read.");
+    std::ifstream in(path, std::ios::binary);
+    if (!in) ThrowWorkbookError("The workbook cannot be opened for reading.");
+    std::vector<uint8_t> bytes(static_cast<size_t>(size));
+    in.read(reinterpret_cast<char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+    bytes.resize(static_cast<size_t>(in.gcount()));
+    return bytes;
+}
+
+}  // namespace
+
+RecordsetPtr ReadBiffSheet(std::span<const uint8_t> stream, const std::string& sheetName) {
+    return BiffWorkbook(stream).ReadSheet(sheetName);
+}
+
+RecordsetPtr ReadXlsSheet(const std::string& path, const std::string& sheetName) {
+    const std::vector<uint8_t> file = ReadFileBytes(path);
+    const std::vector<uint8_t> stream = ReadWorkbookStream(file);
+    return ReadBiffSheet(stream, sheetName);
 }
 
 }  // namespace q9

@@ -3,6 +3,7 @@
 
 #include <filesystem>
 #include <fstream>
+#include <memory>
 
 #include "convert/workbook_reader.h"
 #include "export/ole2_container.h"
@@ -143,12 +144,14 @@ TEST(RoundTripTest, OurOwnExportReadsBack) {
          Value(111.0), Value(11.0), Value(15.0), Value(150.0), Value(165.0), Value(50.0),
          Value(int64_t{1002}), Value(int64_t{2})}};
     Recordset candidates(fields, rows);
-    const auto book =
-        BuildCompoundFile("Book", BuildCandidateBookStream(candidates, "应付合同", 1, 1));
+    const auto stream = BuildCandidateBookStream(candidates, "应付合同", 1, 1);
     const auto path = std::filesystem::temp_directory_path() / "q9-reader-roundtrip.xls";
-    std::ofstream(path, std::ios::binary)
-        .write(reinterpret_cast<const char*>(book.data()),
-               static_cast<std::streamsize>(book.size()));
+    {
+        std::unique_ptr<std::FILE, int (*)(std::FILE*)> file(std::fopen(path.c_str(), "wb"),
+                                                             &std::fclose);
+        ASSERT_TRUE(file);
+        WriteCompoundFile(file.get(), "Book", stream);
+    }
 
     RecordsetPtr rs = ReadSheet(path.string(), "应付合同");
     std::filesystem::remove(path);
