@@ -7,14 +7,14 @@ packages=(
     libgtest-dev libgmock-dev libbenchmark-dev
     qt6-base-dev libsqlite3-dev
     unixodbc-dev tdsodbc freetds-bin postgresql odbc-postgresql
-    libfreexl-dev libminizip-dev libexpat1-dev libgsf-1-dev
+    libminizip-dev libexpat1-dev libgsf-1-dev
     fonts-noto-cjk
     libreoffice-calc-nogui gnumeric python3-xlrd python3-xlwt python3-openpyxl
     xvfb xauth
 )
 if [[ "${1:-}" == "--runtime" ]]; then
     packages=(build-essential cmake pkg-config qt6-base-dev libsqlite3-dev unixodbc-dev tdsodbc
-              libfreexl-dev libminizip-dev libexpat1-dev libgsf-1-dev fonts-noto-cjk libgtest-dev)
+              libminizip-dev libexpat1-dev libgsf-1-dev fonts-noto-cjk libgtest-dev)
 fi
 
 missing=()

@@ -18,11 +18,6 @@ const std::string& InputPath() {
 
 }  // namespace
 
-// FreeXL 1.0.6 leaks a little on some damaged files; that is the library's, not a crash.
-extern "C" const char* __lsan_default_suppressions() {
-    return "leak:libfreexl.so\n";
-}
-
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const std::string& path = InputPath();
     FILE* file = std::fopen(path.c_str(), "wb");
