@@ -28,15 +28,18 @@ using Key = std::pair<int64_t, int64_t>;  // document id, entry id
 struct Kind {
     std::string name;  // as the command line names it
     std::string entryTable, idColumn, rateColumn, backupTable, backupIdColumn, backupRateColumn;
+    std::string taxColumn;  // orders: the entry's tax amount
 };
 
 const std::vector<Kind> kKinds = {
-    {"po", "POOrderEntry", "FInterID", "FCess", "POOrderEntryTaxRate", "FInterID", "FCess"},
-    {"so", "SEOrderEntry", "FInterID", "FCess", "SEOrderEntryTaxRate", "FInterID", "FCess"},
+    {"po", "POOrderEntry", "FInterID", "FCess", "POOrderEntryTaxRate", "FInterID", "FCess",
+     "FTaxAmount"},
+    {"so", "SEOrderEntry", "FInterID", "FCess", "SEOrderEntryTaxRate", "FInterID", "FCess",
+     "FTaxAmt"},
     {"payable", "t_RPContractEntry", "FContractID", "FTaxRate", "t_rpContractEntryRate",
-     "FContractID", "FTaxRate"},
+     "FContractID", "FTaxRate", ""},
     {"receivable", "t_RPContractEntry", "FContractID", "FTaxRate", "t_rpContractEntryRate",
-     "FContractID", "FTaxRate"},
+     "FContractID", "FTaxRate", ""},
 };
 
 class Account {
@@ -159,6 +162,24 @@ void ExpectRoundedTo2(double stored, double exact, const std::string& what) {
     EXPECT_LE(std::fabs(stored - exact), 0.005 + 1e-9) << what << ": " << stored << " vs " << exact;
 }
 
+// Whether the converter's UPDATE can reach the entry: it joins the header and the material (and
+// for contracts the currency).
+bool Convertible(Account& account, const Kind& kind, const std::map<std::string, Value>& entry) {
+    const bool contract = kind.entryTable == "t_RPContractEntry";
+    const std::string item = ToText(entry.at(contract ? "FProductID" : "FItemID"));
+    const std::string id = ToText(entry.at(kind.idColumn));
+    if (account.Number("SELECT COUNT(*) FROM t_ICItemMaterial WHERE FItemID=" + item) < 1)
+        return false;
+    if (!contract) {
+        const std::string header = kind.name == "po" ? "POOrder" : "SEOrder";
+        return account.Number("SELECT COUNT(*) FROM " + header + " WHERE FInterID=" + id) > 0;
+    }
+    return account.Number(
+               "SELECT COUNT(*) FROM t_RPContract t INNER JOIN t_Currency c ON "
+               "c.FCurrencyID=t.FCurrencyID WHERE t.FContractID=" +
+               id) > 0;
+}
+
 class CliEndToEnd : public ::testing::Test {
   protected:
     void SetUp() override {
@@ -249,6 +270,13 @@ TEST_F(CliEndToEnd, EditedWorkbooksAreConvertedOnceUnderTheTaxInclusiveRule) {
                 EXPECT_FALSE(backups.contains(row.key)) << where;
                 continue;
             }
+            if (!Convertible(account, kind, was)) {
+                // Header or material missing: the update joins them, so the line stays as it
+                // was and nothing is kept of it.
+                EXPECT_EQ(now, was) << where;
+                EXPECT_FALSE(backups.contains(row.key)) << where;
+                continue;
+            }
             ++converted;
             const double oldRate = Num(was, kind.rateColumn);
             const double newRate = oldRate == 17 ? 16 : 10;
@@ -263,9 +291,9 @@ TEST_F(CliEndToEnd, EditedWorkbooksAreConvertedOnceUnderTheTaxInclusiveRule) {
                 EXPECT_EQ(now.at("FAllAmount"), was.at("FAllAmount")) << where;
                 ExpectRoundedTo2(Num(now, "FAmount"), q * pi * (100 - d) / (100 + newRate),
                                  where + " FAmount");
-                ExpectRoundedTo2(Num(now, "FTaxAmount"),
+                ExpectRoundedTo2(Num(now, kind.taxColumn),
                                  q * pi * (100 - d) * newRate / ((100 + newRate) * 100),
-                                 where + " FTaxAmount");
+                                 where + " tax");
             } else {
                 EXPECT_EQ(now.at("FTaxPriceFor"), was.at("FTaxPriceFor")) << where;
                 EXPECT_EQ(now.at("FAmountIncludeTaxFor"), was.at("FAmountIncludeTaxFor")) << where;
@@ -351,11 +379,11 @@ TEST_F(CliEndToEnd, TaxExclusiveRuleKeepsTotalsInLineWithTheEntries) {
             << "contract " << TextOrEmpty(row[0]);
     }
     // Converted order lines add up: amount plus tax is the total.
-    for (auto [table, backup] : {std::pair{"POOrderEntry", "POOrderEntryTaxRate"},
-                                 std::pair{"SEOrderEntry", "SEOrderEntryTaxRate"}}) {
+    for (const Kind& kind : {kKinds[0], kKinds[1]}) {
+        const std::string& table = kind.entryTable;
         RecordsetPtr lines =
-            account.Query(std::string("SELECT e.FAmount+e.FTaxAmount-e.FAllAmount FROM ") + table +
-                          " e WHERE EXISTS(SELECT 1 FROM " + backup +
+            account.Query("SELECT e.FAmount+e." + kind.taxColumn + "-e.FAllAmount FROM " + table +
+                          " e WHERE EXISTS(SELECT 1 FROM " + kind.backupTable +
                           " b WHERE b.FInterID=e.FInterID AND b.FEntryID=e.FEntryID)");
         ASSERT_TRUE(lines);
         EXPECT_GT(lines->RecordCount(), 0) << table;
