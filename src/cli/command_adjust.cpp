@@ -133,8 +133,11 @@ void PrintBatchSummary(const WindowState& state, const BatchSummary& summary, st
     for (const KindResult& result : KindResults(state, summary)) {
         if (result.path->empty()) continue;
         const ConversionSummary& s = *result.summary;
+        // Rows neither converted nor listed: the entry was no longer at the old rate, or its
+        // header or material is missing.
+        const int unchanged = s.rows - s.converted - s.listed;
         out << "converted " << s.converted << " lines of " << KindText(result.kind) << " ("
-            << s.rows << " rows read, " << s.listed << " listed"
+            << s.rows << " rows read, " << s.listed << " listed, " << unchanged << " unchanged"
             << (s.stopped ? ", stopped at a failing row" : "") << ")\n";
     }
 }
