@@ -78,13 +78,23 @@ uint8_t RecordBody::U8() {
 
 uint16_t RecordBody::U16() {
     uint8_t bytes[2];
-    Read(bytes, 2);
+    if (current_.size() >= 2) {  // the usual case: no piece boundary in between
+        std::memcpy(bytes, current_.data(), 2);
+        current_ = current_.subspan(2);
+    } else {
+        Read(bytes, 2);
+    }
     return static_cast<uint16_t>(bytes[0] | bytes[1] << 8);
 }
 
 uint32_t RecordBody::U32() {
     uint8_t bytes[4];
-    Read(bytes, 4);
+    if (current_.size() >= 4) {
+        std::memcpy(bytes, current_.data(), 4);
+        current_ = current_.subspan(4);
+    } else {
+        Read(bytes, 4);
+    }
     return static_cast<uint32_t>(bytes[0]) | static_cast<uint32_t>(bytes[1]) << 8 |
            static_cast<uint32_t>(bytes[2]) << 16 | static_cast<uint32_t>(bytes[3]) << 24;
 }

@@ -11,6 +11,7 @@ namespace q9::biff {
 namespace {
 
 constexpr uint32_t kReplacement = 0xFFFD;
+constexpr size_t kRememberedTexts = 16384;
 
 // The converter's name for a code page of the CODEPAGE record.
 std::string IconvName(uint16_t codePage) {
@@ -94,6 +95,11 @@ void CodePageDecoder::Append(std::string& out, std::span<const uint8_t> bytes) {
         for (uint8_t byte : bytes) AppendUtf8(out, byte);
         return;
     }
+    std::string key(bytes.begin(), bytes.end());
+    if (const auto known = decoded_.find(key); known != decoded_.end()) {
+        out += known->second;
+        return;
+    }
     if (!converter_) converter_ = std::make_unique<Converter>(codePage_);
     iconv(converter_->handle, nullptr, nullptr, nullptr, nullptr);
 
@@ -119,6 +125,7 @@ void CodePageDecoder::Append(std::string& out, std::span<const uint8_t> bytes) {
         iconv(converter_->handle, nullptr, nullptr, nullptr, nullptr);
     }
     out.resize(static_cast<size_t>(to - out.data()));
+    if (decoded_.size() < kRememberedTexts) decoded_.emplace(std::move(key), out.substr(start));
 }
 
 }  // namespace q9::biff

@@ -4,6 +4,7 @@
 #include <memory>
 #include <span>
 #include <string>
+#include <unordered_map>
 
 namespace q9::biff {
 
@@ -15,7 +16,8 @@ void AppendUtf16(std::string& out, std::span<const char16_t> units);
 
 // 8-bit text of a BIFF5 workbook in the code page its CODEPAGE record names, to UTF-8. ASCII
 // passes straight through; the system's converter is opened on the first other byte. A byte
-// sequence the code page does not define becomes U+FFFD.
+// sequence the code page does not define becomes U+FFFD. An export repeats its partner and
+// material names on every line, so texts already decoded are remembered (a bounded number).
 class CodePageDecoder {
   public:
     explicit CodePageDecoder(uint16_t codePage = 1252);
@@ -31,6 +33,7 @@ class CodePageDecoder {
     struct Converter;
     uint16_t codePage_;
     std::unique_ptr<Converter> converter_;
+    std::unordered_map<std::string, std::string> decoded_;
 };
 
 }  // namespace q9::biff

@@ -1,8 +1,9 @@
 #include "convert/xls_sheet_reader.h"
 
 #include <cmath>
+#include <cstdio>
 #include <filesystem>
-#include <fstream>
+#include <memory>
 #include <optional>
 #include <vector>
 
@@ -286,11 +287,12 @@ std::vector<uint8_t> ReadFileBytes(const std::string& path) {
     const auto size = std::filesystem::file_size(path, error);
     if (error) ThrowWorkbookError("The workbook cannot be opened: " + error.message() + ".");
     if (size > kMaxFileBytes) ThrowWorkbookError("The workbook is too large to read.");
-    std::ifstream in(path, std::ios::binary);
-    if (!in) ThrowWorkbookError("The workbook cannot be opened for reading.");
+    std::unique_ptr<std::FILE, int (*)(std::FILE*)> file(std::fopen(path.c_str(), "rb"),
+                                                         &std::fclose);
+    if (!file) ThrowWorkbookError("The workbook cannot be opened for reading.");
     std::vector<uint8_t> bytes(static_cast<size_t>(size));
-    in.read(reinterpret_cast<char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
-    bytes.resize(static_cast<size_t>(in.gcount()));
+    bytes.resize(std::fread(bytes.data(), 1, bytes.size(), file.get()));
+    if (std::ferror(file.get())) ThrowWorkbookError("The workbook cannot be read.");
     return bytes;
 }
 
