@@ -99,7 +99,13 @@ std::vector<Token> Tokenize(std::string_view sql, std::vector<Literal>* literals
             const char close = c == '[' ? ']' : '"';
             const size_t end = sql.find(close, i + 1);
             if (end == std::string_view::npos) Refuse("an unterminated quoted name");
-            push(TokenType::QuotedName, std::string(sql.substr(i + 1, end - i - 1)));
+            const std::string_view name = sql.substr(i + 1, end - i - 1);
+            // Control characters would end the name early in SQLite, or pose as the
+            // translation's own literal marks.
+            for (char n : name) {
+                if (static_cast<unsigned char>(n) < 0x20) Refuse("a control character in a name");
+            }
+            push(TokenType::QuotedName, std::string(name));
             i = end + 1;
         } else if (IsDigit(c) || (c == '.' && i + 1 < sql.size() && IsDigit(sql[i + 1]))) {
             const size_t start = i;

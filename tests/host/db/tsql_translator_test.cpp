@@ -85,6 +85,11 @@ TEST(TsqlTranslator, RefusesWhatItDoesNotHandleByName) {
     EXPECT_THAT(RefusalOf("CREATE VIEW v AS SELECT 1"), HasSubstr("CREATE VIEW"));
     EXPECT_THAT(RefusalOf("SELECT 'open"), HasSubstr("unterminated"));
     EXPECT_THAT(RefusalOf("   "), HasSubstr("empty"));
+    // A control character in a quoted name would pose as a literal mark of the translation.
+    EXPECT_THAT(RefusalOf(std::string("SELECT [a\x01") + "0\x01] FROM t"),
+                HasSubstr("control character"));
+    EXPECT_THAT(RefusalOf(std::string("SELECT [a") + '\0' + "b] FROM t"),
+                HasSubstr("control character"));
 }
 
 TEST(TsqlTranslator, TextsDifferingOnlyInLiteralsShareShapeAndTranslation) {

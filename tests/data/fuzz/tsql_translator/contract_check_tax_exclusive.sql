@@ -1,0 +1,1 @@
+SELECT 1 FROM t_RPContractScheme WHERE 1<(SELECT COUNT(1) FROM t_RPContractScheme WHERE FContractID=701) AND FContractID=701

@@ -1,0 +1,2 @@
+UPDATE t_rpContract SET FTotalAmountFor= (SELECT SUM(FAmountIncludeTaxFor) FROM t_rpContractEntry WHERE FContractID=701),FTotalAmount= (SELECT SUM(FAmountIncludeTax) FROM t_rpContractEntry WHERE FContractID=701) WHERE FContractID=701
+UPDATE t_RPContractScheme SET FAmountFor= (SELECT SUM(FAmountIncludeTaxFor) FROM t_rpContractEntry WHERE FContractID=701),FAmount= (SELECT SUM(FAmountIncludeTax) FROM t_rpContractEntry WHERE FContractID=701) WHERE FContractID=701

@@ -1,0 +1,1 @@
+IF NOT EXISTS(SELECT 1 FROM sysobjects WHERE name='x' AND xtype='u')

@@ -1,0 +1,1 @@
+UPDATE te SET te.FCess=16 FROM POOrderEntry te INNER JOIN POOrder t ON te.FInterID = t.FInterID INNER JOIN WHERE te.FCess=17

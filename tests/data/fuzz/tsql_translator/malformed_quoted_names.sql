@@ -1,0 +1,1 @@
+SELECT [a"b] FROM [t_SystemProfile] WHERE FKey=N'名' AND FValue=1e308 AND FCategory=.5e

@@ -1,0 +1,1 @@
+SELECT 1 FROM POOrderEntry te WHERE (te.FInterID=1; DROP TABLE POOrderEntry AND te.FEntryID=2) 

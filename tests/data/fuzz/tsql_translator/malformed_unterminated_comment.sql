@@ -1,0 +1,1 @@
+UPDATE te SET te.FCess='16'' -- ' FROM POOrderEntry te /* unterminated

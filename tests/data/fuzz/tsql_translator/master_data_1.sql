@@ -1,0 +1,1 @@
+UPDATE t_ICItemMaterial SET FTaxRate=16 WHERE FTaxRate=17 UPDATE t_ItemPropDesc SET FDefaultValue = '16' WHERE FItemClassID =4 and FSQLColumnName ='FTaxRate'

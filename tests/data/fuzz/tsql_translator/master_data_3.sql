@@ -1,0 +1,1 @@
+UPDATE t_Supplier SET FValueAddRate=16 WHERE FValueAddRate =17 UPDATE t_ItemPropDesc SET FDefaultValue = '16' WHERE FItemClassID =8 and FSQLColumnName ='FValueAddRate'

@@ -1,0 +1,1 @@
+UPDATE t_ICItemMaterial SET FTaxRate=10 WHERE FTaxRate=11

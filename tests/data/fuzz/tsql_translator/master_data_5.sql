@@ -1,0 +1,1 @@
+UPDATE t_Organization SET FValueAddRate=10 WHERE FValueAddRate =11

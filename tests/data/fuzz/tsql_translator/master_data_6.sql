@@ -1,0 +1,1 @@
+UPDATE t_Supplier SET FValueAddRate=10 WHERE FValueAddRate =11

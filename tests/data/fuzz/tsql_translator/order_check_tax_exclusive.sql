@@ -1,0 +1,1 @@
+SELECT 1 WHERE 1=2

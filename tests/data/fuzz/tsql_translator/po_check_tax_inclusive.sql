@@ -1,0 +1,2 @@
+SELECT 1 FROM POOrderEntry te
+WHERE te.FReceiveAmountFor_Commit>ROUND(FAuxQty*FAuxTaxPrice*(100-te.FTaxRate)/(100+16.0),2) AND (te.FInterID=501 AND te.FEntryID=2) 

@@ -1,0 +1,1 @@
+SELECT FKey FROM t_SystemProfile WHERE FKey IN('DisCountIncludeTax', 'BillDisCount') AND FCategory ='IC' AND FValue = 1

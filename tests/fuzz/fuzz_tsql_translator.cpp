@@ -1,0 +1,148 @@
+// Any text as the tool's T-SQL: the translator must answer a translation or a database error,
+// nothing else; every translated statement must be exactly one SQLite statement, and it must run
+// (or fail cleanly) on the host schema inside a transaction that is rolled back.
+#include <sqlite3.h>
+
+#include <cstdint>
+#include <new>
+#include <stdexcept>
+#include <string>
+#include <string_view>
+
+#include "host/db/host_schema.h"
+#include "host/db/sqlite_handles.h"
+#include "host/db/tsql_translator.h"
+#include "host/error.h"
+
+namespace {
+
+// The tool's texts are a few kilobytes; longer inputs only slow the search down.
+constexpr size_t kMaxInput = 8192;
+constexpr int kMaxSteps = 64;
+// Virtual-machine steps between progress calls and calls before a statement is interrupted.
+constexpr int kProgressPeriod = 1000;
+constexpr int kProgressBudget = 200;
+
+// The backup tables the tool's start-up batch creates, so that its INSERTs reach real tables.
+constexpr const char* kBackupTables =
+    "CREATE TABLE POOrderEntryTaxRate(FInterID INTEGER,FEntryID INTEGER,FCess REAL,FTaxAmount "
+    "REAL,FAmount REAL,FAuxPrice REAL,FPrice REAL,FAuxTaxPrice REAL,FTaxPrice REAL,"
+    "FAuxPriceDiscount REAL,FPriceDiscount REAL,FAllAmount REAL,FDescount REAL);"
+    "CREATE TABLE SEOrderEntryTaxRate(FInterID INTEGER,FEntryID INTEGER,FCess REAL,FTaxAmt REAL,"
+    "FAmount REAL,FAuxPrice REAL,FPrice REAL,FAuxTaxPrice REAL,FTaxPrice REAL,FAuxPriceDiscount "
+    "REAL,FPriceDiscount REAL,FTaxAmount REAL,FAllAmount REAL,FAllStdAmount REAL);"
+    "CREATE TABLE t_rpContractEntryRate(FContractID INTEGER,FEntryID INTEGER,FTaxRate REAL,"
+    "FAmount REAL,FAmountFor REAL,FTaxFor REAL,FTax REAL,FPriceFor REAL,FPrice REAL,FTaxPriceFor "
+    "REAL,FTaxPrice REAL,FAmountIncludeTaxFor REAL,FAmountIncludeTax REAL);"
+    "CREATE TEMP VIEW sysobjects AS SELECT name COLLATE NOCASE AS name, CASE type WHEN 'table' "
+    "THEN 'U' ELSE 'V' END COLLATE NOCASE AS xtype FROM main.sqlite_master WHERE type IN "
+    "('table','view');";
+
+int CountProgress(void* calls) {
+    return ++*static_cast<int*>(calls) > kProgressBudget ? 1 : 0;
+}
+
+struct Database {
+    q9::sqlite::ConnectionPtr db;
+    int progressCalls = 0;
+};
+
+Database& AccountDatabase() {
+    static Database database;
+    if (!database.db) {
+        sqlite3_hard_heap_limit64(256LL << 20);
+        database.db = q9::sqlite::OpenConnection(":memory:", true);
+        sqlite3* db = database.db.get();
+        q9::CreateHostSchema(db);
+        q9::sqlite::ExecuteScript(db, kBackupTables);
+        sqlite3_limit(db, SQLITE_LIMIT_LENGTH, 1 << 20);
+        sqlite3_limit(db, SQLITE_LIMIT_SQL_LENGTH, 1 << 16);
+        sqlite3_limit(db, SQLITE_LIMIT_EXPR_DEPTH, 200);
+        sqlite3_progress_handler(db, kProgressPeriod, CountProgress, &database.progressCalls);
+    }
+    return database;
+}
+
+bool IsBlank(std::string_view text) {
+    for (char c : text) {
+        if (c != ' ' && c != '\t' && c != '\r' && c != '\n') return false;
+    }
+    return true;
+}
+
+// Prepares and steps one translated statement; true when it yielded a row.
+bool RunStatement(sqlite3* db, const std::string& text) {
+    sqlite3_stmt* raw = nullptr;
+    const char* tail = nullptr;
+    const int rc = sqlite3_prepare_v2(db, text.c_str(), static_cast<int>(text.size()), &raw, &tail);
+    q9::sqlite::StatementPtr statement(raw);
+    // A translation that SQLite reads as two statements would run text nobody translated.
+    if (rc == SQLITE_OK && tail && !IsBlank(tail)) __builtin_trap();
+    if (rc != SQLITE_OK || !statement) return false;
+    bool yielded = false;
+    for (int step = 0; step < kMaxSteps; ++step) {
+        const int stepped = sqlite3_step(statement.get());
+        if (stepped != SQLITE_ROW) break;
+        yielded = true;
+    }
+    return yielded;
+}
+
+void RunTranslated(const q9::tsql::TranslatedBatch& batch,
+                   const std::vector<q9::tsql::Literal>& literals) {
+    Database& database = AccountDatabase();
+    sqlite3* db = database.db.get();
+    database.progressCalls = 0;
+    if (sqlite3_exec(db, "BEGIN", nullptr, nullptr, nullptr) != SQLITE_OK) __builtin_trap();
+    for (const q9::tsql::TranslatedStatement& statement : batch.statements) {
+        if (statement.unlessExists &&
+            RunStatement(db, q9::tsql::Render(*statement.unlessExists, literals))) {
+            continue;
+        }
+        RunStatement(db, q9::tsql::Render(statement, literals));
+    }
+    if (!sqlite3_get_autocommit(db)) sqlite3_exec(db, "ROLLBACK", nullptr, nullptr, nullptr);
+    // Nothing of the input may outlive its transaction.
+    if (!sqlite3_get_autocommit(db)) __builtin_trap();
+}
+
+void CheckStatement(const q9::tsql::TranslatedStatement& statement, size_t literalCount) {
+    // The bound form: one "?" per parameter, each naming a literal of the text.
+    size_t marks = 0;
+    bool quotedName = false;
+    for (char c : statement.sql) {
+        if (c == '"') quotedName = !quotedName;
+        if (c == '?' && !quotedName) ++marks;
+    }
+    if (statement.bindLiterals && marks != statement.parameters.size()) __builtin_trap();
+    for (int parameter : statement.parameters) {
+        if (parameter < 0 || static_cast<size_t>(parameter) >= literalCount) __builtin_trap();
+    }
+    if (statement.unlessExists) CheckStatement(*statement.unlessExists, literalCount);
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+    if (size > kMaxInput) return 0;
+    const std::string_view text(reinterpret_cast<const char*>(data), size);
+    try {
+        const q9::tsql::Shape shape = q9::tsql::ShapeOf(text);
+        q9::tsql::TranslationCache cache(4);
+        const std::shared_ptr<const q9::tsql::TranslatedBatch> batch = cache.Get(text, shape);
+        // The same shape must come back from the cache, not be translated again.
+        if (cache.Get(text, shape) != batch || cache.hits() != 1) __builtin_trap();
+        for (const q9::tsql::TranslatedStatement& statement : batch->statements)
+            CheckStatement(statement, shape.literals.size());
+        (void)q9::tsql::TranslateToText(text);
+        RunTranslated(*batch, shape.literals);
+    } catch (const q9::HostError& error) {
+        if (error.error().number != q9::error_number::kDatabase) __builtin_trap();
+    } catch (const std::bad_alloc&) {
+        __builtin_trap();
+    } catch (const std::logic_error&) {
+        // stoi/at on a mark the translator wrote itself: a translator fault.
+        __builtin_trap();
+    }
+    return 0;
+}
