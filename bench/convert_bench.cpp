@@ -63,6 +63,21 @@ class CountingDisplay : public q9::ResultDisplay {
     int added = 0;
 };
 
+// Names a kind in the machine-readable RESULT lines.
+const char* KindCode(q9::DocumentKind kind) {
+    switch (kind) {
+        case q9::DocumentKind::PurchaseOrder:
+            return "po";
+        case q9::DocumentKind::SalesOrder:
+            return "so";
+        case q9::DocumentKind::PayableContract:
+            return "payable";
+        case q9::DocumentKind::ReceivableContract:
+            return "receivable";
+    }
+    return "?";
+}
+
 double Seconds(Clock::time_point since) {
     return std::chrono::duration<double>(Clock::now() - since).count();
 }
@@ -174,6 +189,12 @@ int main(int argc, char** argv) {
                         lines, q9::KindText(kind).c_str(), loop, lines / loop, set,
                         set > 0 ? lines / set : 0.0, set > 0 ? loop / set : 0.0, summary.converted,
                         summary.listed);
+            std::printf("RESULT convert.%d.%s.lines=%d\nRESULT convert.%d.%s.loop_s=%.6f\n", size,
+                        KindCode(kind), lines, size, KindCode(kind), loop);
+            std::printf("RESULT convert.%d.%s.converted=%d\n", size, KindCode(kind),
+                        summary.converted);
+            if (set > 0)
+                std::printf("RESULT convert.%d.%s.set_based_s=%.6f\n", size, KindCode(kind), set);
             std::fflush(stdout);
         }
         fs::remove(loopDb);
@@ -188,6 +209,7 @@ int main(int argc, char** argv) {
     struct rusage usage {};
     getrusage(RUSAGE_SELF, &usage);
     std::printf("peak memory: %.1f MiB (target < 200 MiB)\n", usage.ru_maxrss / 1024.0);
+    std::printf("RESULT convert.peak_rss_mib=%.1f\n", usage.ru_maxrss / 1024.0);
     fs::remove_all(folder);
     return 0;
 }

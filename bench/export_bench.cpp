@@ -259,6 +259,10 @@ int main(int argc, char** argv) {
                     static_cast<double>(bytes) / (1 << 20), count / best.seconds,
                     static_cast<double>(rssBefore) / 1024,
                     static_cast<double>(PeakRssKiB()) / 1024);
+        std::printf("RESULT export.%d.seconds=%.6f\nRESULT export.%d.workbooks=%d\n", count,
+                    best.seconds, count, workbooks);
+        std::printf("RESULT export.%d.peak_rss_mib=%.1f\n", count,
+                    static_cast<double>(PeakRssKiB()) / 1024);
         if (count == 16300) {
             ours16300 = best.seconds;
             rows16300 = rows;
@@ -284,6 +288,8 @@ int main(int argc, char** argv) {
                             seconds / ours16300);
             }
         };
+        std::printf("RESULT export.ssconvert_s=%.6f\nRESULT export.soffice_s=%.6f\n", gnumeric,
+                    libreoffice);
         line("ssconvert --export-type=Gnumeric_Excel:excel_biff7", gnumeric);
         line("soffice --headless --convert-to xls (BIFF8)", libreoffice);
         double fastest = 1e30;

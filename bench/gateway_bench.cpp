@@ -138,6 +138,10 @@ int main(int argc, char** argv) {
         lines, units, perLine, perLine * 1e6 / lines);
     std::printf("set-based UPDATE of the same lines: %.3f s\n", setBased);
     std::printf("ratio per-line / set-based: %.1fx (target: within 10x)\n", perLine / setBased);
+    // Machine-readable figures for bench/run-all.sh.
+    std::printf("RESULT gateway.lines=%d\nRESULT gateway.converted=%d\n", lines, units);
+    std::printf("RESULT gateway.per_line_s=%.6f\nRESULT gateway.set_based_s=%.6f\n", perLine,
+                setBased);
     fs::remove_all(folder);
     return 0;
 }

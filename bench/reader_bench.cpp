@@ -9,6 +9,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <cctype>
 #include <chrono>
 #include <cmath>
 #include <cstdio>
@@ -103,6 +104,15 @@ struct Format {
     fs::path file;
 };
 
+// "BIFF5 (our export)" -> "biff5", ".xlsx (LibreOffice)" -> "xlsx".
+std::string FormatCode(const std::string& label) {
+    std::string code;
+    for (char c : label.substr(0, label.find(' '))) {
+        if (c != '.') code += static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    }
+    return code;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -182,6 +192,14 @@ int main(int argc, char** argv) {
             std::printf("%-22s %10ju %10.2f %12.1f %9.0fx %12.1f %9.0fx\n", format.label,
                         static_cast<uintmax_t>(fs::file_size(format.file)), read * 1000,
                         ssconvert * 1000, ratio(ssconvert), soffice * 1000, ratio(soffice));
+            // Machine-readable figures for bench/run-all.sh.
+            const std::string code = FormatCode(format.label);
+            std::printf("RESULT reader.%s.rows=%d\nRESULT reader.%s.read_s=%.6f\n", code.c_str(),
+                        rowCount, code.c_str(), read);
+            if (baselines) {
+                std::printf("RESULT reader.%s.ssconvert_s=%.6f\nRESULT reader.%s.soffice_s=%.6f\n",
+                            code.c_str(), ssconvert, code.c_str(), soffice);
+            }
             if (baselines && (ratio(soffice) < 3 || ratio(ssconvert) < 1)) {
                 std::printf(
                     "  below target: at least 3x faster than soffice, not slower than "
