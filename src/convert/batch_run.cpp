@@ -3,6 +3,7 @@
 #include <exception>
 #include <memory>
 
+#include "host/startup.h"
 #include "masterdata/master_data.h"
 
 namespace q9 {
@@ -53,6 +54,10 @@ BatchSummary RunAllConversions(CoreContext& context, ResultDisplay& display) {
 }
 
 BatchSummary RunBatch(CoreContext& context, ResultDisplayFactory& displays) {
+    // Converting with guessed switches would rewrite discounted lines with the wrong formula.
+    if (!context.state.switchesRead) {
+        throw HostError(error_number::kDatabase, context.texts.LoadText(kSwitchesUnreadText));
+    }
     // The display lives until the run ends, shown or not.
     std::unique_ptr<ResultDisplay> display = PrepareDisplay(context, displays);
     AdjustMasterData(context);

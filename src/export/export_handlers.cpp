@@ -1,6 +1,7 @@
 #include "export/export_handlers.h"
 
 #include "export/save_path.h"
+#include "host/startup.h"
 
 namespace q9 {
 
@@ -19,6 +20,10 @@ const char* WholeBillDiscountRefusal(DocumentKind kind) {
 
 bool ExportCandidates(CoreContext& context, DocumentKind kind) {
     WindowState& state = context.state;
+    if (!state.switchesRead) {
+        context.texts.Notice(kSwitchesUnreadText);
+        return false;
+    }
     if (IsOrder(kind) && state.billDiscountOn) {
         context.texts.Notice(WholeBillDiscountRefusal(kind));
         return false;

@@ -42,6 +42,7 @@ std::string BackupTablesBatch() {
 
 StartupResult RunStartupSequence(HostSession& session, Gateway& gateway, WindowState& state) {
     StartupResult result;
+    state.switchesRead = false;
     try {
         if (!session.LoginToHost()) {
             result.refused = true;
@@ -56,6 +57,7 @@ StartupResult RunStartupSequence(HostSession& session, Gateway& gateway, WindowS
         state.billDiscountOn = switches->RecordCount() >= 1;
         switches->SetFilter("FKey='DisCountIncludeTax'");
         state.discountIncludeTaxOn = switches->RecordCount() >= 1;
+        state.switchesRead = true;
 
         // Without the backup tables no line could be backed up: say so.
         Outcome created = gateway.Execute(BackupTablesBatch());

@@ -15,6 +15,9 @@ struct StartupResult {
 };
 
 inline constexpr const char* kStartupErrorTitle = "澜石提示";
+// Shown instead of exporting or adjusting when the start-up could not read the switches.
+inline constexpr const char* kSwitchesUnreadText =
+    "未能读取系统参数，不能引出或调整，请重新启动本工具";
 
 // Logs in, fixes the cut-off date, reads the two discount switches and creates the missing
 // backup tables.

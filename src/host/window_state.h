@@ -30,6 +30,9 @@ struct WindowState {
     std::string cutoffDate;
     bool billDiscountOn = false;
     bool discountIncludeTaxOn = false;
+    // False after a start-up that could not read the two switches: the candidate queries and the
+    // conversion formulas depend on them, so nothing may be exported or converted on a guess.
+    bool switchesRead = true;
 
     RecordsetPtr currentRecordset;
 
