@@ -2,7 +2,6 @@
 
 #include <gtest/gtest.h>
 
-
 #include "export/cp936_encoder.h"
 #include "export/export_test_support.h"
 #include "export/ole2_container.h"
