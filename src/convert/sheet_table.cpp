@@ -92,7 +92,10 @@ RecordsetPtr SheetTableBuilder::Build() {
     std::vector<std::string> names;
     names.reserve(std::max<size_t>(columnCount, 1));
     for (size_t i = 0; i < std::max<size_t>(columnCount, 1); ++i) {
-        names.push_back("F" + std::to_string(i + 1));
+        // Appended rather than concatenated: GCC 12 at -O3 warns falsely on "F" + text.
+        std::string name = "F";
+        name += std::to_string(i + 1);
+        names.push_back(std::move(name));
     }
     return std::make_shared<Recordset>(std::move(names), std::move(rows));
 }
