@@ -4,7 +4,7 @@
 # the ratios against the references measured in the same run, and each target met or not.
 #
 # usage: bench/run-all.sh [--build-dir DIR] [--output FILE]
-# Takes about 10 minutes on two cores; the benchmarks' own output is kept in DIR/bench-logs/.
+# Takes about 2 minutes on two cores; the benchmarks' own output is kept in DIR/bench-logs/.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -44,9 +44,10 @@ run() {
 
 run gateway "$build/bin/gateway_bench" 100000
 run export "$build/bin/export_bench"
-# Two processes, so that each size's peak memory is its own.
-run convert-10000 "$build/bin/convert_bench" 10000
-run convert-100000 "$build/bin/convert_bench" 100000
+# One process per size, so that each size's peak memory is its own; repeated, and the best
+# time kept, because a run of a quarter of a second is easily disturbed by other work.
+for repeat in 1 2 3; do run "convert-10000-$repeat" "$build/bin/convert_bench" 10000; done
+for repeat in 1 2; do run "convert-100000-$repeat" "$build/bin/convert_bench" 100000; done
 if [[ " ${benches[*]} " == *" reader_bench "* ]]; then
     run reader "$build/bin/reader_bench"
 fi
@@ -81,12 +82,17 @@ for name in sorted(os.listdir(logs)):
     with open(os.path.join(logs, name), encoding="utf-8", errors="replace") as log:
         for line in log:
             found = re.match(r"RESULT ([\w.]+)=(-?[\d.]+)", line)
-            if found:
-                # convert-10000 and convert-100000 write the same peak name: keep both apart.
-                key = found.group(1)
-                if key == "convert.peak_rss_mib":
-                    key = "convert.%s.peak_rss_mib" % name.split("-")[1].split(".")[0]
-                results[key] = float(found.group(2))
+            if not found:
+                continue
+            key, value = found.group(1), float(found.group(2))
+            # Every convert_bench run writes the same peak name: keep the sizes apart.
+            if key == "convert.peak_rss_mib":
+                key = "convert.%s.peak_rss_mib" % name.split("-")[1]
+            if key in results and key.endswith("_s") and value >= 0 and results[key] >= 0:
+                value = min(value, results[key])  # the best of the repeated runs
+            elif key in results and key.endswith("_mib"):
+                value = max(value, results[key])  # the worst of the repeated runs
+            results[key] = value
 
 
 def get(key):
@@ -227,7 +233,8 @@ if not sizes:
     missing("convert")
 else:
     out.append("Each kind's rows fed straight into the row loop (check query, then backup INSERT "
-               "and UPDATE in one transaction per line); the reference is the same builders' "
+               "and UPDATE in one transaction per line; the best of 3 runs at 10,000 entries per "
+               "kind and of 2 at 100,000); the reference is the same builders' "
                "statements with the line condition removed, run once per rate (17 and 11) on a "
                "copy of the account. One set-based statement rewrites payable and receivable "
                "contract lines alike, so the contract kinds are compared together.")
@@ -271,7 +278,7 @@ else:
     out.append("")
     if len(sizes) == 2:
         out.append("Linearity: time at 100,000 entries per kind over time at 10,000 (10 is "
-                   "exactly linear; target ≤ 12, i.e. within 20 %% of linear):")
+                   "exactly linear; target ≤ 12, i.e. within 20 % of linear):")
         out.append("")
         out.append("| kind | 10,000 | 100,000 | ratio | |")
         out.append("|---|---:|---:|---:|---|")
