@@ -155,7 +155,7 @@ void MainWindowTest::controlsStandAsDesigned() {
     QVERIFY(!timer->isActive());
 
     QCOMPARE(w.state().cutoffDate, std::string("2018-05-01"));
-    QVERIFY(t.doubles.prompter->requests.empty());
+    QVERIFY(t.doubles.prompter->boxes.empty());
 }
 
 void MainWindowTest::tabOrderFollowsTheWindow() {
@@ -312,7 +312,7 @@ void MainWindowTest::backupTablesCreatedOnceAndLeftAlone() {
                                   "t_rpContractEntryRate"};
     {
         WindowUnderTest t(account);
-        QVERIFY(t.doubles.prompter->requests.empty());
+        QVERIFY(t.doubles.prompter->boxes.empty());
     }
     for (const char* table : tables) {
         QCOMPARE(account.Count(std::string("SELECT COUNT(*) FROM sqlite_master WHERE name='") +
@@ -332,7 +332,7 @@ void MainWindowTest::backupTablesCreatedOnceAndLeftAlone() {
         "INSERT INTO t_rpContractEntryRate VALUES (3,'kept');");
     {
         WindowUnderTest t(account);
-        QVERIFY(t.doubles.prompter->requests.empty());
+        QVERIFY(t.doubles.prompter->boxes.empty());
     }
     QCOMPARE(account.Count("SELECT COUNT(*) FROM POOrderEntryTaxRate WHERE FInterID=7"),
              int64_t{1});
@@ -362,7 +362,7 @@ void MainWindowTest::refusedLoginDisablesTheFramesAndCloses() {
     }
     QVERIFY(w.timer1()->isActive());
     QVERIFY(w.state().cutoffDate.empty());
-    QVERIFY(t.doubles.prompter->requests.empty());
+    QVERIFY(t.doubles.prompter->boxes.empty());
     QVERIFY(t.doubles.notifier->notices.empty());
 
     QTRY_VERIFY_WITH_TIMEOUT(!w.isVisible(), 3000);
@@ -376,7 +376,7 @@ void MainWindowTest::startupFailureShowsNumberAndDescription() {
     LoginOptions options;
     options.databaseUrl = "sqlite:" + path;
     WindowUnderTest t(options, Doubles{});
-    const auto& requests = t.doubles.prompter->requests;
+    const auto& requests = t.doubles.prompter->boxes;
     QCOMPARE(requests.size(), size_t{1});
     QCOMPARE(Q(requests[0].title), QStringLiteral("澜石提示"));
     QVERIFY(requests[0].buttons == MessageButtons::Ok);
@@ -398,7 +398,7 @@ void MainWindowTest::rejectedBackupBatchIsShown() {
     TempAccount account;
     account.Exec("CREATE VIEW POOrderEntryTaxRate AS SELECT 1 AS FInterID;");
     WindowUnderTest t(account);
-    const auto& requests = t.doubles.prompter->requests;
+    const auto& requests = t.doubles.prompter->boxes;
     QCOMPARE(requests.size(), size_t{1});
     QCOMPARE(Q(requests[0].title), QStringLiteral("澜石提示"));
     QVERIFY(requests[0].buttons == MessageButtons::Ok);
@@ -435,15 +435,15 @@ void MainWindowTest::fixAsksThenRunsAndReports() {
     auto* fix = t.Find<QPushButton>("cmdFix");
 
     QTest::mouseClick(fix, Qt::LeftButton);  // answered No
-    QCOMPARE(t.doubles.displays->log.created, 0);
+    QCOMPARE(t.doubles.displays->created, 0);
     QVERIFY(t.doubles.notifier->notices.empty());
-    const MessageBoxRequest& question = t.doubles.prompter->requests.at(0);
+    const MessageBoxRequest& question = t.doubles.prompter->boxes.at(0);
     QCOMPARE(Q(question.text), QStringLiteral("是否确定修改，修改后不可恢复，是否确认？"));
     QCOMPARE(Q(question.title), QStringLiteral("系统提示"));
 
     QTest::mouseClick(fix, Qt::LeftButton);  // answered Yes; all path boxes empty
-    QCOMPARE(t.doubles.displays->log.created, 1);
-    QCOMPARE(t.doubles.displays->log.shown, 1);
+    QCOMPARE(t.doubles.displays->created, 1);
+    QCOMPARE(t.doubles.displays->record.shown, 1);
     QCOMPARE(t.doubles.notifier->notices, std::vector<std::string>({"调整完成"}));
     QVERIFY(!t.window->RunInProgress());
 }
@@ -462,7 +462,7 @@ void MainWindowTest::noSecondRunWhileOneIsInProgress() {
     auto* poRead = t.Find<QPushButton>("cmdPORead");
     t.doubles.files->openPath = "/data/x.xls";
     bool stillOpenDuringRun = false;
-    t.doubles.displays->log.onShow = [&] {
+    t.doubles.displays->record.onShow = [&] {
         // Clicks and a close arriving while the run is still on the stack.
         QVERIFY(w.RunInProgress());
         QTest::mouseClick(fix, Qt::LeftButton);
@@ -471,8 +471,8 @@ void MainWindowTest::noSecondRunWhileOneIsInProgress() {
         stillOpenDuringRun = w.isVisible();
     };
     QTest::mouseClick(fix, Qt::LeftButton);
-    QCOMPARE(t.doubles.displays->log.created, 1);
-    QCOMPARE(t.doubles.prompter->requests.size(), size_t{1});
+    QCOMPARE(t.doubles.displays->created, 1);
+    QCOMPARE(t.doubles.prompter->boxes.size(), size_t{1});
     QCOMPARE(t.doubles.files->openCalls, 0);
     QVERIFY(stillOpenDuringRun);
     // The close asked for during the run happens once it is over.
@@ -483,9 +483,9 @@ void MainWindowTest::hiddenCommand1RunsWithoutQuestion() {
     TempAccount account;
     WindowUnderTest t(account);
     QMetaObject::invokeMethod(t.Find<QPushButton>("Command1"), "click");
-    QCOMPARE(t.doubles.displays->log.created, 1);
-    QCOMPARE(t.doubles.displays->log.calls.front(), std::string("Width=15000"));
-    QVERIFY(t.doubles.prompter->requests.empty());
+    QCOMPARE(t.doubles.displays->created, 1);
+    QCOMPARE(t.doubles.displays->record.calls.front(), std::string("Width 15000"));
+    QVERIFY(t.doubles.prompter->boxes.empty());
     QVERIFY(t.doubles.notifier->notices.empty());
 }
 
@@ -507,9 +507,9 @@ void MainWindowTest::debugLogFailureIsShown() {
     QCOMPARE(t.doubles.log->lines, std::vector<std::string>({"1"}));
     t.doubles.log->failWith = Error{70, "Permission denied"};
     t.window->DebugLog("2");
-    QCOMPARE(t.doubles.prompter->requests.size(), size_t{1});
-    QCOMPARE(Q(t.doubles.prompter->requests[0].text), QStringLiteral("Permission denied"));
-    QVERIFY(t.doubles.prompter->requests[0].buttons == MessageButtons::Ok);
+    QCOMPARE(t.doubles.prompter->boxes.size(), size_t{1});
+    QCOMPARE(Q(t.doubles.prompter->boxes[0].text), QStringLiteral("Permission denied"));
+    QVERIFY(t.doubles.prompter->boxes[0].buttons == MessageButtons::Ok);
 }
 
 void MainWindowTest::saveChoiceSplitsIntoFolderAndName() {

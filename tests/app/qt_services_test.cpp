@@ -177,14 +177,14 @@ void QtServicesTest::progressDialogStandsOverTheWindowDuringARun() {
 
     QString labelDuringRun;
     bool modalDuringRun = false;
-    t.doubles.displays->log.onShow = [&] {
+    t.doubles.displays->record.onShow = [&] {
         if (auto* dialog = w.findChild<QProgressDialog*>()) {
             labelDuringRun = dialog->labelText();
             modalDuringRun = dialog->isVisible() && dialog->windowModality() == Qt::WindowModal;
         }
     };
     QTest::mouseClick(t.Find<QPushButton>("cmdFix"), Qt::LeftButton);
-    QCOMPARE(t.doubles.displays->log.shown, 1);
+    QCOMPARE(t.doubles.displays->record.shown, 1);
     QVERIFY(modalDuringRun);
     QVERIFY2(labelDuringRun.startsWith(QStringLiteral("采购订单：第 ")),
              qPrintable(labelDuringRun));

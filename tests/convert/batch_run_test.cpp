@@ -2,13 +2,13 @@
 
 #include <gtest/gtest.h>
 
-#include "masterdata/core_doubles.h"
+#include "support/recording_engine.h"
 
 namespace q9 {
 namespace {
 
-using testing::CoreHarness;
 using testing::Events;
+using testing::RecordingHarness;
 
 const Events kDisplaySettings = {"display created",   "Width 15000",        "Cols 2",
                                  "Titles 单据|备注|", "SetColWidth 1 3000", "SetColWidth 2 11000"};
@@ -35,7 +35,7 @@ const Events kFourConverters = {"notice 文件：/nonexistent/po.xls不存在",
                                 "notice 文件：/nonexistent/receivable.xlsx不存在"};
 
 TEST(FixClicked, AsksThenAdjustsMasterDataThenConvertsInOrderThenShowsTheGrid) {
-    CoreHarness h;
+    RecordingHarness h;
     h.state.chk17 = CheckValue::Checked;
     h.state.chkItem = CheckValue::Checked;
     NameMissingWorkbooks(h.state);
@@ -47,13 +47,13 @@ TEST(FixClicked, AsksThenAdjustsMasterDataThenConvertsInOrderThenShowsTheGrid) {
                                 {"atomic"},
                                 kFourConverters,
                                 {"Show 1", "display released", "notice 调整完成"}}));
-    ASSERT_EQ(h.prompter.asked.size(), 1u);
-    EXPECT_EQ(h.prompter.asked[0].buttons, MessageButtons::YesNo);
-    EXPECT_EQ(h.prompter.asked[0].icon, MessageIcon::Information);
+    ASSERT_EQ(h.prompter.boxes.size(), 1u);
+    EXPECT_EQ(h.prompter.boxes[0].buttons, MessageButtons::YesNo);
+    EXPECT_EQ(h.prompter.boxes[0].icon, MessageIcon::Information);
 }
 
 TEST(FixClicked, EmptyRunShowsAnEmptyGridThenTheCompletionNotice) {
-    CoreHarness h;
+    RecordingHarness h;
     h.state.chk11 = CheckValue::Checked;
     BatchSummary summary;
     summary.salesOrders.converted = 99;
@@ -68,7 +68,7 @@ TEST(FixClicked, EmptyRunShowsAnEmptyGridThenTheCompletionNotice) {
 
 TEST(FixClicked, AnswerNoChangesNothingAndShowsNothingMore) {
     for (MessageAnswer answer : {MessageAnswer::No, MessageAnswer::Ok}) {
-        CoreHarness h;
+        RecordingHarness h;
         h.prompter.answer = answer;
         h.state.chk17 = CheckValue::Checked;
         h.state.chkCust = CheckValue::Checked;
@@ -82,7 +82,7 @@ TEST(FixClicked, AnswerNoChangesNothingAndShowsNothingMore) {
 }
 
 TEST(FixClicked, DisplayThatCannotBeCreatedStopsBeforeAnyChange) {
-    CoreHarness h;
+    RecordingHarness h;
     h.displays.unavailable = true;
     h.state.chk17 = CheckValue::Checked;
     h.state.chkItem = CheckValue::Checked;
@@ -94,8 +94,8 @@ TEST(FixClicked, DisplayThatCannotBeCreatedStopsBeforeAnyChange) {
 }
 
 TEST(FixClicked, DisplayRefusingASettingStopsBeforeAnyChangeAndIsNotShown) {
-    CoreHarness h;
-    h.displays.failAt = "SetColWidth 2";
+    RecordingHarness h;
+    h.displays.record.failAt = "SetColWidth 2";
     h.state.chk17 = CheckValue::Checked;
     h.state.chkSupply = CheckValue::Checked;
     NameMissingWorkbooks(h.state);
@@ -108,8 +108,8 @@ TEST(FixClicked, DisplayRefusingASettingStopsBeforeAnyChangeAndIsNotShown) {
 }
 
 TEST(FixClicked, FailingShowKeepsTheWorkDoneAndSkipsTheCompletionNotice) {
-    CoreHarness h;
-    h.displays.failAt = "Show";
+    RecordingHarness h;
+    h.displays.record.failAt = "Show";
     h.state.chk11 = CheckValue::Checked;
     h.state.chkCust = CheckValue::Checked;
     NameMissingWorkbooks(h.state);
@@ -124,7 +124,7 @@ TEST(FixClicked, FailingShowKeepsTheWorkDoneAndSkipsTheCompletionNotice) {
 }
 
 TEST(FixClicked, FailedMasterDataBatchIsReportedAndTheDocumentsStillRun) {
-    CoreHarness h;
+    RecordingHarness h;
     h.engine->failOn = "t_Organization";
     h.engine->failure = "deadlock victim";
     h.state.chk17 = CheckValue::Checked;
@@ -141,7 +141,7 @@ TEST(FixClicked, FailedMasterDataBatchIsReportedAndTheDocumentsStillRun) {
 }
 
 TEST(FixClicked, FailureRaisedInTheMasterDataStepSkipsTheConversionsAndTheGrid) {
-    CoreHarness h;
+    RecordingHarness h;
     h.engine->failOn = "t_ICItemMaterial";
     h.notifier.throwOn = "基础资料税率调整失败";  // the step's own notice fails
     h.state.chk17 = CheckValue::Checked;
@@ -157,7 +157,7 @@ TEST(FixClicked, FailureRaisedInTheMasterDataStepSkipsTheConversionsAndTheGrid) 
 }
 
 TEST(Command1Clicked, RunsWithoutQuestionOrCompletionNotice) {
-    CoreHarness h;
+    RecordingHarness h;
     h.state.chk17 = CheckValue::Checked;
     h.state.chkItem = CheckValue::Checked;
     NameMissingWorkbooks(h.state);
@@ -170,14 +170,14 @@ TEST(Command1Clicked, RunsWithoutQuestionOrCompletionNotice) {
 }
 
 TEST(Command1Clicked, ShowsAFailureByItsDescription) {
-    CoreHarness h;
+    RecordingHarness h;
     h.displays.unavailable = true;
     EXPECT_FALSE(Command1Clicked(h.context, h.displays));
     EXPECT_EQ(h.events, (Events{"notice ActiveX component can't create object"}));
 }
 
 TEST(RunBatch, EachRunGetsAFreshDisplay) {
-    CoreHarness h;
+    RecordingHarness h;
     h.state.chk17 = CheckValue::Checked;
     RunBatch(h.context, h.displays);
     RunBatch(h.context, h.displays);

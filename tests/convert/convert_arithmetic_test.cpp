@@ -12,11 +12,13 @@
 #include "convert_fixture.h"
 #include "host/db/engine_factory.h"
 #include "host/startup.h"
+#include "support/core_doubles.h"
 
 namespace q9 {
 namespace {
 
 using namespace testing_doubles;
+using testing::CoreHarness;
 
 using Figures = std::map<std::string, Exact>;
 
@@ -204,7 +206,7 @@ class ConversionOnAccount : public ::testing::Test {
   protected:
     void SetUp() override {
         engine = std::make_shared<FaultyEngine>(OpenSqliteEngine(account.path()));
-        desk = std::make_unique<Desk>(engine);
+        desk = std::make_unique<CoreHarness<>>(engine);
         ASSERT_TRUE(engine->Execute(BackupTablesBatch()).ok());
         desk->state.chk17 = CheckValue::Checked;
         desk->state.chk11 = CheckValue::Checked;
@@ -317,7 +319,7 @@ class ConversionOnAccount : public ::testing::Test {
 
     FixtureAccount account;
     std::shared_ptr<FaultyEngine> engine;
-    std::unique_ptr<Desk> desk;
+    std::unique_ptr<CoreHarness<>> desk;
 };
 
 std::vector<SheetRow> SheetOf(const std::vector<LineData>& lines, int rate) {

@@ -1,68 +1,17 @@
 #pragma once
 
-// Doubles of the front end and of the account database for the conversion tests.
+// A scripted account database and workbook rows for the conversion tests; the front end's
+// doubles are in support/core_doubles.h.
 
 #include <functional>
 #include <memory>
 #include <string>
 #include <vector>
 
-#include "host/context.h"
 #include "host/db/database_engine.h"
+#include "host/recordset.h"
 
 namespace q9::testing_doubles {
-
-class RecordingNotifier : public Notifier {
-  public:
-    void ShowNotice(const std::string& message) override { notices.push_back(message); }
-    std::vector<std::string> notices;
-};
-
-class SilentPrompter : public Prompter {
-  public:
-    MessageAnswer Ask(const MessageBoxRequest& request) override {
-        boxes.push_back(request);
-        return MessageAnswer::Ok;
-    }
-    std::vector<MessageBoxRequest> boxes;
-};
-
-class NoFiles : public FileChooser {
-  public:
-    std::string ChooseOpenFile() override { return {}; }
-    std::string ChooseSavePath() override { return {}; }
-};
-
-class CountingPump : public EventPump {
-  public:
-    void ProcessEvents() override { ++processed; }
-    void ReportProgress(const std::string& kind, int row, int count) override {
-        progress.push_back(kind + " " + std::to_string(row) + "/" + std::to_string(count));
-    }
-    int processed = 0;
-    std::vector<std::string> progress;
-};
-
-class MemoryLog : public DebugLog {
-  public:
-    void Write(const std::string& message) override { lines.push_back(message); }
-    std::vector<std::string> lines;
-};
-
-class RecordingDisplay : public ResultDisplay {
-  public:
-    void SetWidth(int16_t) override {}
-    void SetCols(int16_t) override {}
-    void SetTitles(const std::string&) override {}
-    void SetColWidth(int16_t, int16_t) override {}
-    void Add(const std::string& text) override {
-        if (failAdd) throw HostError(438, "Object doesn't support this property or method");
-        rows.push_back(text);
-    }
-    void Show(int16_t) override {}
-    std::vector<std::string> rows;
-    bool failAdd = false;
-};
 
 // An account database whose answers the test decides; remembers what it was sent.
 class ScriptedEngine : public DatabaseEngine {
@@ -92,25 +41,6 @@ class ScriptedEngine : public DatabaseEngine {
     std::vector<std::string> queries;
     std::vector<std::string> executed;
     std::vector<std::vector<AtomicBatch>> runs;
-};
-
-// Everything a converter needs, with the window's state to set per test.
-struct Desk {
-    explicit Desk(std::shared_ptr<DatabaseEngine> engine)
-        : gateway(std::move(engine)),
-          texts([] { return std::string("chs"); }, notifier),
-          context{gateway, texts, prompter, files, pump, log, state} {}
-
-    RecordingNotifier notifier;
-    SilentPrompter prompter;
-    NoFiles files;
-    CountingPump pump;
-    MemoryLog log;
-    WindowState state;
-    Gateway gateway;
-    Texts texts;
-    RecordingDisplay display;
-    CoreContext context;
 };
 
 // Workbook rows as the reader gives them: F1…F14, the title row first.

@@ -5,11 +5,13 @@
 #include "convert/order_sql.h"
 #include "convert/row_loop.h"
 #include "convert_doubles.h"
+#include "support/core_doubles.h"
 
 namespace q9 {
 namespace {
 
 using namespace testing_doubles;
+using testing::CoreHarness;
 
 const std::string kRateReason = "xls上该行数据的税率不是17或11，该行数据不处理";
 const std::string kOrderReason = "xls上该行数据的关联金额大于金额，该行数据不处理";
@@ -32,7 +34,7 @@ class RowLoopTest : public ::testing::Test {
     }
 
     std::shared_ptr<ScriptedEngine> engine;
-    Desk desk;
+    CoreHarness<> desk;
 };
 
 TEST_F(RowLoopTest, TitleRowIsSteppedOverOnlyWhenThereAreRecords) {
@@ -162,7 +164,8 @@ TEST_F(RowLoopTest, ACheckQueryWithoutRecordsetStopsTheLoop) {
 }
 
 TEST_F(RowLoopTest, AFailingDisplayStopsTheLoopWithANotice) {
-    desk.display.failAdd = true;
+    desk.display.failAt = "Add";
+    desk.display.failure = Error{438, "Object doesn't support this property or method"};
     ConversionSummary s =
         Run(DocumentKind::PurchaseOrder, Sheet({{"CG1", 16, 1, 1}, {"CG2", 17, 2, 1}}));
     EXPECT_TRUE(s.stopped);

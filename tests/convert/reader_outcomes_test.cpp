@@ -3,8 +3,8 @@
 
 #include <filesystem>
 
-#include "convert/reader_test_doubles.h"
 #include "convert/workbook_reader.h"
+#include "support/core_doubles.h"
 
 namespace q9 {
 namespace {
@@ -28,7 +28,7 @@ class ReadWorkbookTest : public ::testing::Test {
         EXPECT_TRUE(doubles_.notifier.notices.empty());
     }
 
-    testing::ReaderContext doubles_;
+    testing::CoreHarness<> doubles_;  // no database
 };
 
 TEST_F(ReadWorkbookTest, LogsTheCountAndStandsOnTheTitleRow) {
@@ -90,7 +90,7 @@ TEST_F(ReadWorkbookTest, UnreadableFile) {
 }
 
 TEST_F(ReadWorkbookTest, FailureWhileLoggingStillHandsBackTheRows) {
-    doubles_.log.failing = true;
+    doubles_.log.failWith = Error{error_number::kPermissionDenied, "Permission denied"};
     RecordsetPtr rs = Read(Fixture("xlwt_biff8.xls"));
     ASSERT_TRUE(rs);
     EXPECT_EQ(rs->RecordCount(), 6);

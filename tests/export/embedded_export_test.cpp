@@ -42,19 +42,17 @@ class EmbeddedExportTest : public ::testing::TestWithParam<DocumentKind> {
 
 TEST_P(EmbeddedExportTest, WorkbookHoldsTheRowsOfTheKindsQuery) {
     const DocumentKind kind = GetParam();
-    test::ExportHarness harness;
-    Gateway gateway(engine_);
+    testing::CoreHarness<> harness(engine_);
+    harness.state.cutoffDate = "2018-05-01";
     harness.state.discountIncludeTaxOn = true;
     harness.files.savePath = folder_.FolderText() + "out.xls";
-    CoreContext context{gateway,      harness.texts, harness.prompter, harness.files,
-                        harness.pump, harness.log,   harness.state};
 
     Error error;
     const RecordsetPtr expected = engine_->Query(CandidateQuery(kind, "2018-05-01", true), &error);
     ASSERT_TRUE(expected) << error.description;
     ASSERT_GT(expected->RecordCount(), 0) << "the demo account has no candidates of this kind";
 
-    ASSERT_TRUE(ExportCandidates(context, kind));
+    ASSERT_TRUE(ExportCandidates(harness.context, kind));
     EXPECT_EQ(harness.notifier.notices, std::vector<std::string>{"引出成功"});
     const test::XlrdBook book = test::ReadWithXlrd(folder_.path() / "out.xls");
     ASSERT_EQ(book.sheets.size(), 1u);

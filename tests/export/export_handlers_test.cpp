@@ -10,7 +10,7 @@ namespace {
 class ExportCandidatesTest : public ::testing::Test {
   protected:
     bool Click(DocumentKind kind) {
-        CoreContext context = harness_.Context();
+        CoreContext context = harness_.context;
         return ExportCandidates(context, kind);
     }
     std::vector<std::string>& Notices() { return harness_.notifier.notices; }
@@ -30,11 +30,11 @@ TEST_F(ExportCandidatesTest, WholeBillDiscountRefusesOrdersOnlyBeforeAnyQuery) {
               (std::vector<std::string>{"系统启用整单折扣，本工具不支持修改采购订单业务。",
                                         "系统启用整单折扣，本工具不支持修改销售订单业务。"}));
     EXPECT_TRUE(harness_.engine->queries.empty());
-    EXPECT_EQ(harness_.files.saveDialogs, 0);
+    EXPECT_EQ(harness_.files.saveCalls, 0);
 
     EXPECT_TRUE(Click(DocumentKind::PayableContract));
     EXPECT_TRUE(Click(DocumentKind::ReceivableContract));
-    EXPECT_EQ(harness_.files.saveDialogs, 2);
+    EXPECT_EQ(harness_.files.saveCalls, 2);
 }
 
 TEST_F(ExportCandidatesTest, FailedQueryIsReportedWithTheDatabaseMessageAndNoDialog) {
@@ -42,7 +42,7 @@ TEST_F(ExportCandidatesTest, FailedQueryIsReportedWithTheDatabaseMessageAndNoDia
     harness_.engine->failure = Error{error_number::kDatabase, "no such table: POOrder"};
     EXPECT_FALSE(Click(DocumentKind::PurchaseOrder));
     EXPECT_EQ(Notices(), std::vector<std::string>{"查询候选数据失败：no such table: POOrder"});
-    EXPECT_EQ(harness_.files.saveDialogs, 0);
+    EXPECT_EQ(harness_.files.saveCalls, 0);
     EXPECT_EQ(harness_.state.currentRecordset, nullptr);
 }
 
@@ -50,7 +50,7 @@ TEST_F(ExportCandidatesTest, NoCandidatesNeverOpensTheSaveDialog) {
     harness_.engine->rows = test::MakeCandidateRows(0);
     EXPECT_FALSE(Click(DocumentKind::SalesOrder));
     EXPECT_EQ(Notices(), std::vector<std::string>{"没有符合条件的数据，不需要引出"});
-    EXPECT_EQ(harness_.files.saveDialogs, 0);
+    EXPECT_EQ(harness_.files.saveCalls, 0);
 }
 
 TEST_F(ExportCandidatesTest, CancelledOrFolderlessSaveEndsSilently) {
@@ -59,9 +59,9 @@ TEST_F(ExportCandidatesTest, CancelledOrFolderlessSaveEndsSilently) {
     EXPECT_FALSE(Click(DocumentKind::PurchaseOrder));
     harness_.files.savePath = "po.xls";
     EXPECT_FALSE(Click(DocumentKind::PurchaseOrder));
-    EXPECT_EQ(harness_.files.saveDialogs, 2);
+    EXPECT_EQ(harness_.files.saveCalls, 2);
     EXPECT_TRUE(Notices().empty());
-    EXPECT_TRUE(harness_.prompter.shown.empty());
+    EXPECT_TRUE(harness_.prompter.boxes.empty());
 }
 
 TEST_F(ExportCandidatesTest, RunsTheKindsQueryAndWritesTheSheetNamedAfterTheKind) {

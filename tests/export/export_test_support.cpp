@@ -11,15 +11,6 @@
 
 namespace q9::test {
 
-MessageAnswer ScriptedPrompter::Ask(const MessageBoxRequest& request) {
-    shown.push_back(request);
-    if (request.buttons == MessageButtons::Ok) return MessageAnswer::Ok;
-    if (answers.empty()) return MessageAnswer::Yes;
-    const MessageAnswer answer = answers.front();
-    answers.pop_front();
-    return answer;
-}
-
 RecordsetPtr FakeEngine::Query(const std::string& sql, Error* error) {
     queries.push_back(sql);
     if (failure.IsSet()) {
@@ -35,14 +26,6 @@ Outcome FakeEngine::Execute(const std::string&) {
 
 Outcome FakeEngine::ExecuteAtomic(const std::vector<std::string>&) {
     return Outcome::Failure(Error{error_number::kDatabase, "not expected"});
-}
-
-ExportHarness::ExportHarness() : texts([] { return std::string("chs"); }, notifier) {
-    state.cutoffDate = "2018-05-01";
-}
-
-CoreContext ExportHarness::Context() {
-    return CoreContext{gateway, texts, prompter, files, pump, log, state};
 }
 
 RecordsetPtr MakeCandidateRows(int count) {

@@ -1,8 +1,7 @@
 #pragma once
 
-// Doubles of the front end and the database, and independent readers of the workbooks written.
+// A fake database and a harness on it, and independent readers of the workbooks written.
 
-#include <deque>
 #include <filesystem>
 #include <map>
 #include <memory>
@@ -10,47 +9,10 @@
 #include <utility>
 #include <vector>
 
-#include "host/context.h"
 #include "host/db/database_engine.h"
+#include "support/core_doubles.h"
 
 namespace q9::test {
-
-class RecordingNotifier : public Notifier {
-  public:
-    void ShowNotice(const std::string& message) override { notices.push_back(message); }
-    std::vector<std::string> notices;
-};
-
-// Answers questions from a script (Yes when it runs out) and keeps every box it was shown.
-class ScriptedPrompter : public Prompter {
-  public:
-    MessageAnswer Ask(const MessageBoxRequest& request) override;
-    std::deque<MessageAnswer> answers;
-    std::vector<MessageBoxRequest> shown;
-};
-
-class FixedFileChooser : public FileChooser {
-  public:
-    std::string ChooseOpenFile() override { return {}; }
-    std::string ChooseSavePath() override {
-        ++saveDialogs;
-        return savePath;
-    }
-    std::string savePath;
-    int saveDialogs = 0;
-};
-
-class IdlePump : public EventPump {
-  public:
-    void ProcessEvents() override {}
-    void ReportProgress(const std::string&, int, int) override {}
-};
-
-class MemoryLog : public DebugLog {
-  public:
-    void Write(const std::string& message) override { lines.push_back(message); }
-    std::vector<std::string> lines;
-};
 
 // Answers every query with the same rows, or with a failure when `failure` is set.
 class FakeEngine : public DatabaseEngine {
@@ -64,20 +26,11 @@ class FakeEngine : public DatabaseEngine {
     std::vector<std::string> queries;
 };
 
-// Everything a core operation needs, wired to the doubles.
-struct ExportHarness {
-    ExportHarness();
-    CoreContext Context();
-
-    std::shared_ptr<FakeEngine> engine = std::make_shared<FakeEngine>();
-    Gateway gateway{engine};
-    RecordingNotifier notifier;
-    Texts texts;
-    ScriptedPrompter prompter;
-    FixedFileChooser files;
-    IdlePump pump;
-    MemoryLog log;
-    WindowState state;
+// A core context over the doubles on the fake engine, with the cutoff date of the candidates.
+struct ExportHarness : testing::CoreHarness<FakeEngine> {
+    ExportHarness() : CoreHarness(std::make_shared<FakeEngine>()) {
+        state.cutoffDate = "2018-05-01";
+    }
 };
 
 // Candidate rows as the purchase-order query returns them, with Chinese names and amounts

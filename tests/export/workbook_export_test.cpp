@@ -92,7 +92,7 @@ class WorkbookExportTest : public ::testing::Test {
   protected:
     bool Export(int rowCount, const std::string& kindText = "采购订单") {
         harness_.state.currentRecordset = test::MakeCandidateRows(rowCount);
-        CoreContext context = harness_.Context();
+        CoreContext context = harness_.context;
         return WriteToExcel(context, folder_.FolderText(), "po.xls", kindText);
     }
     void ExpectWorkbook(const std::string& name, int first, int count) {
@@ -103,7 +103,7 @@ class WorkbookExportTest : public ::testing::Test {
                              "采购订单", "关联金额");
     }
     std::vector<std::string>& Notices() { return harness_.notifier.notices; }
-    std::vector<MessageBoxRequest>& Boxes() { return harness_.prompter.shown; }
+    std::vector<MessageBoxRequest>& Boxes() { return harness_.prompter.boxes; }
 
     test::ScratchFolder folder_;
     test::ExportHarness harness_;
@@ -172,7 +172,7 @@ TEST_F(WorkbookExportTest, TextColumnsHoldNumbersAsTypedValueColumnsKeepTheirTyp
     set("FAmount", "");            // text column: empty text, empty cell
     harness_.state.currentRecordset =
         std::make_shared<Recordset>(rows->FieldNames(), std::vector<Recordset::Row>{row});
-    CoreContext context = harness_.Context();
+    CoreContext context = harness_.context;
     ASSERT_TRUE(WriteToExcel(context, folder_.FolderText(), "po.xls", "采购订单"));
 
     const XlrdBook book = ReadWithXlrd(folder_.path() / "po.xls");
@@ -248,7 +248,7 @@ TEST_F(WorkbookExportTest, FolderThatRefusesNewFilesNamesTheWorkbookBeingWritten
 
 TEST_F(WorkbookExportTest, SystemFolderRefusesEvenRoot) {
     harness_.state.currentRecordset = test::MakeCandidateRows(1);
-    CoreContext context = harness_.Context();
+    CoreContext context = harness_.context;
     EXPECT_FALSE(WriteToExcel(context, "/sys/", "po.xls", "采购订单"));
     ASSERT_EQ(Boxes().size(), 1u);
     EXPECT_EQ(Boxes()[0].text, "[/sys/po.xls]文件被占用");
@@ -256,7 +256,7 @@ TEST_F(WorkbookExportTest, SystemFolderRefusesEvenRoot) {
 
 TEST_F(WorkbookExportTest, MissingFolderIsReportedByItsDescription) {
     harness_.state.currentRecordset = test::MakeCandidateRows(1);
-    CoreContext context = harness_.Context();
+    CoreContext context = harness_.context;
     EXPECT_FALSE(WriteToExcel(context, folder_.FolderText() + "nope/", "po.xls", "采购订单"));
     ASSERT_EQ(Boxes().size(), 1u);
     EXPECT_EQ(Boxes()[0].text, "Path not found");
@@ -267,7 +267,7 @@ TEST_F(WorkbookExportTest, NullAmountFailsTheWorkbookItIsInAndLeavesNoPartialFil
     std::vector<Recordset::Row> rows = source->Rows();
     rows[16302][static_cast<size_t>(source->FieldIndex("FAmount"))] = Value::Null();
     harness_.state.currentRecordset = std::make_shared<Recordset>(source->FieldNames(), rows);
-    CoreContext context = harness_.Context();
+    CoreContext context = harness_.context;
     EXPECT_FALSE(WriteToExcel(context, folder_.FolderText(), "po.xls", "采购订单"));
 
     ASSERT_EQ(Boxes().size(), 1u);
@@ -285,7 +285,7 @@ TEST_F(WorkbookExportTest, NullInTheOnlyWorkbookLeavesTheOldFileInPlace) {
     std::vector<Recordset::Row> rows = source->Rows();
     rows[1][static_cast<size_t>(source->FieldIndex("FTaxRate"))] = Value::Null();
     harness_.state.currentRecordset = std::make_shared<Recordset>(source->FieldNames(), rows);
-    CoreContext context = harness_.Context();
+    CoreContext context = harness_.context;
     EXPECT_FALSE(WriteToExcel(context, folder_.FolderText(), "po.xls", "采购订单"));
     EXPECT_EQ(Boxes().back().text, "Invalid use of Null");
     EXPECT_EQ(ReadFile(folder_.path() / "po.xls"), "old");

@@ -5,14 +5,12 @@
 #include <filesystem>
 #include <fstream>
 
+#include "support/core_doubles.h"
+
 namespace q9 {
 namespace {
 
-class RecordingNotifier : public Notifier {
-  public:
-    void ShowNotice(const std::string& message) override { notices.push_back(message); }
-    std::vector<std::string> notices;
-};
+using testing::RecordingNotifier;
 
 class TextsTest : public ::testing::Test {
   protected:

@@ -6,8 +6,8 @@
 #include <filesystem>
 
 #include "host/db/engine_factory.h"
-#include "masterdata/core_doubles.h"
 #include "masterdata/master_data.h"
+#include "support/core_doubles.h"
 
 namespace q9 {
 namespace {
@@ -17,7 +17,7 @@ class MasterDataOnDatabase : public ::testing::Test {
     void SetUp() override {
         std::string pattern = (std::filesystem::temp_directory_path() / "q9md-XXXXXX").string();
         folder_ = mkdtemp(pattern.data());
-        engine_ = OpenDatabaseEngine("sqlite:" + (folder_ / "account.db").string());
+        h_.engine = OpenDatabaseEngine("sqlite:" + (folder_ / "account.db").string());
         Run("CREATE TABLE t_ICItemMaterial(FItemID INTEGER PRIMARY KEY, FTaxRate REAL)");
         Run("CREATE TABLE t_Organization(FItemID INTEGER PRIMARY KEY, FValueAddRate REAL)");
         Run("CREATE TABLE t_ItemPropDesc(FItemClassID INTEGER, FSQLColumnName TEXT, "
@@ -28,15 +28,15 @@ class MasterDataOnDatabase : public ::testing::Test {
             "'17'), (8, 'FValueAddRate', '17')");
     }
     void TearDown() override {
-        engine_.reset();
+        h_.engine.reset();
         std::filesystem::remove_all(folder_);
     }
 
-    void Run(const std::string& sql) { ASSERT_TRUE(engine_->Execute(sql).ok()) << sql; }
+    void Run(const std::string& sql) { ASSERT_TRUE(h_.engine->Execute(sql).ok()) << sql; }
 
     std::string Column(const std::string& sql) {
         Error error;
-        RecordsetPtr rows = engine_->Query(sql, &error);
+        RecordsetPtr rows = h_.engine->Query(sql, &error);
         EXPECT_TRUE(rows) << error.description;
         std::string values;
         for (const auto& row : rows ? rows->Rows() : std::vector<Recordset::Row>{}) {
@@ -47,14 +47,11 @@ class MasterDataOnDatabase : public ::testing::Test {
 
     void Adjust(WindowState boxes) {
         h_.state = boxes;
-        CoreContext context{gateway_, h_.texts, h_.prompter, h_.files, h_.pump, h_.log, h_.state};
-        AdjustMasterData(context);
+        AdjustMasterData(h_.context);
     }
 
     std::filesystem::path folder_;
-    std::shared_ptr<DatabaseEngine> engine_;
-    testing::CoreHarness h_;
-    Gateway gateway_{[this] { return engine_; }};
+    testing::CoreHarness<> h_;
 };
 
 WindowState Ticked(bool to16, bool to10, bool items, bool customers, bool suppliers) {

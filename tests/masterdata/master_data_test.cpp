@@ -2,12 +2,12 @@
 
 #include <gtest/gtest.h>
 
-#include "masterdata/core_doubles.h"
+#include "support/recording_engine.h"
 
 namespace q9 {
 namespace {
 
-using testing::CoreHarness;
+using testing::RecordingHarness;
 
 const char* const kMaterials16 =
     "UPDATE t_ICItemMaterial SET FTaxRate=16 WHERE FTaxRate=17 UPDATE t_ItemPropDesc SET "
@@ -86,14 +86,14 @@ TEST(MasterDataBatch, EveryStateOfTheFiveBoxes) {
 }
 
 TEST(AdjustMasterData, SendsNothingWhenTheBatchIsEmpty) {
-    CoreHarness h;
+    RecordingHarness h;
     h.state = Boxes(kOn, kOn, kGrey, kOff, kOff);
     AdjustMasterData(h.context);
     EXPECT_TRUE(h.events.empty());
 }
 
 TEST(AdjustMasterData, SendsTheBatchOnceAsOneAtomicUnit) {
-    CoreHarness h;
+    RecordingHarness h;
     h.state = Boxes(kOn, kOn, kOn, kOn, kOn);
     AdjustMasterData(h.context);
     ASSERT_EQ(h.engine->atomic.size(), 1u);
@@ -104,7 +104,7 @@ TEST(AdjustMasterData, SendsTheBatchOnceAsOneAtomicUnit) {
 }
 
 TEST(AdjustMasterData, ShowsTheDatabaseMessageWhenTheBatchFails) {
-    CoreHarness h;
+    RecordingHarness h;
     h.state = Boxes(kOn, kOff, kOn, kOff, kOn);
     h.engine->failOn = "t_Supplier";
     h.engine->failure = "no such table: t_Supplier";

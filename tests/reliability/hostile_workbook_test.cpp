@@ -18,6 +18,7 @@
 #include "host/startup.h"
 #include "reliability/fault_engine.h"
 #include "reliability/one_click_run.h"
+#include "support/core_doubles.h"
 
 namespace q9::reliability {
 namespace {
@@ -109,7 +110,7 @@ TEST_F(HostileWorkbooks, NothingForeignReachesTheDatabaseAndEachRowGoesAsTheRule
         TempFolder account("q9-hostile-account");
         std::shared_ptr<DatabaseEngine> real = StartedAccount(account);
         auto engine = std::make_shared<FaultEngine>(real);
-        testing_doubles::Desk desk(engine);
+        testing::CoreHarness<> desk(engine);
         desk.state.chk17 = desk.state.chk11 = CheckValue::Checked;
         desk.state.txtPOFile = folder_->File(c.name + ".xlsx");
 
@@ -146,7 +147,7 @@ TEST_F(HostileWorkbooks, NothingForeignReachesTheDatabaseAndEachRowGoesAsTheRule
 // A bill number with the grid's separator and line breaks stays in its own cell.
 TEST_F(HostileWorkbooks, ABillNumberCannotSplitTheGridRow) {
     TempFolder account("q9-hostile-account");
-    testing_doubles::Desk desk(StartedAccount(account));
+    testing::CoreHarness<> desk(StartedAccount(account));
     desk.state.chk17 = desk.state.chk11 = CheckValue::Checked;
     desk.state.txtPOFile = folder_->File("rate-drop.xlsx");
     ConvertPurchaseOrders(desk.context, desk.display);

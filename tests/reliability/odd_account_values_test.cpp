@@ -15,19 +15,10 @@
 #include "host/db/engine_factory.h"
 #include "host/startup.h"
 #include "reliability/one_click_run.h"
+#include "support/core_doubles.h"
 
 namespace q9::reliability {
 namespace {
-
-class SavePathChooser : public FileChooser {
-  public:
-    explicit SavePathChooser(std::string path) : path_(std::move(path)) {}
-    std::string ChooseOpenFile() override { return {}; }
-    std::string ChooseSavePath() override { return path_; }
-
-  private:
-    std::string path_;
-};
 
 // The demo sample with its purchase-order lines free to hold NULL, and the odd values written.
 class OddAccount {
@@ -91,14 +82,12 @@ class OddAccount {
 TEST(OddAccountValues, ANullAmountFailsTheExportAndLeavesNoWorkbook) {
     OddAccount account;
     account.Run("UPDATE POOrderEntry SET FTaxAmount=NULL WHERE FInterID=1001 AND FEntryID=1");
-    testing_doubles::Desk desk(account.engine());
-    WindowState& state = desk.state;
-    state.cutoffDate = "2018-05-01";
+    testing::CoreHarness<> desk(account.engine());
+    desk.state.cutoffDate = "2018-05-01";
     const std::string path = account.File("po.xls");
-    SavePathChooser files(path);
-    CoreContext context{desk.gateway, desk.texts, desk.prompter, files, desk.pump, desk.log, state};
+    desk.files.savePath = path;
 
-    EXPECT_FALSE(ExportCandidates(context, DocumentKind::PurchaseOrder));
+    EXPECT_FALSE(ExportCandidates(desk.context, DocumentKind::PurchaseOrder));
     EXPECT_FALSE(std::filesystem::exists(path));
     ASSERT_EQ(desk.prompter.boxes.size(), 1u);  // the failure, by its description
     EXPECT_FALSE(desk.prompter.boxes[0].text.empty());
@@ -112,7 +101,7 @@ TEST(OddAccountValues, ConversionKeepsNullsZerosAndSignsAndRoundsTenDecimals) {
         "UPDATE POOrderEntry SET FAuxTaxPrice=12.3456789012 "
         "WHERE FInterID=1002 AND FEntryID=1");
     account.Run("UPDATE POOrderEntry SET FAuxTaxPrice=NULL WHERE FInterID=1001 AND FEntryID=2");
-    testing_doubles::Desk desk(account.engine());
+    testing::CoreHarness<> desk(account.engine());
     desk.state.chk17 = desk.state.chk11 = CheckValue::Checked;
     const RecordsetPtr rows =
         testing_doubles::Sheet({{Value("CG001"), Value(17.0), Value(1001.0), Value(1.0)},
@@ -149,7 +138,7 @@ TEST(OddAccountValues, ANegativePriceIsListedAndLeftAlone) {
     account.Run(
         "UPDATE POOrderEntry SET FAuxTaxPrice=-12.3456789012 "
         "WHERE FInterID=1002 AND FEntryID=1");
-    testing_doubles::Desk desk(account.engine());
+    testing::CoreHarness<> desk(account.engine());
     desk.state.chk17 = CheckValue::Checked;
     const RecordsetPtr rows =
         testing_doubles::Sheet({{Value("CG002"), Value(17.0), Value(1002.0), Value(1.0)}});

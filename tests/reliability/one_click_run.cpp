@@ -19,27 +19,6 @@ namespace q9::reliability {
 
 namespace {
 
-// Saves each export where the test says.
-class ChosenSavePath : public FileChooser {
-  public:
-    std::string ChooseOpenFile() override { return {}; }
-    std::string ChooseSavePath() override { return next; }
-    std::string next;
-};
-
-class RecordingPump : public EventPump {
-  public:
-    explicit RecordingPump(testing::Events& events) : events_(events) {}
-    void ProcessEvents() override {}
-    void ReportProgress(const std::string& kind, int row, int count) override {
-        events_.push_back("progress " + kind + " " + std::to_string(row) + "/" +
-                          std::to_string(count));
-    }
-
-  private:
-    testing::Events& events_;
-};
-
 std::string& WorkbookBox(WindowState& state, DocumentKind kind) {
     return state.*ConversionKindOf(kind).pathBox;
 }
@@ -148,15 +127,15 @@ std::unique_ptr<OneClickRun> RunOneClick(const OneClickPlan& plan) {
     // The window stays open after a failed start-up; a refused login closes it.
     if (!run->startup.refused) {
         testing::RecordingPrompter prompter(run->events);
-        ChosenSavePath files;
-        RecordingPump pump(run->events);
+        testing::ScriptedFileChooser files;
+        testing::CountingPump pump(run->events);
         testing::MemoryLog log;
         CoreContext context{tool.gateway(), tool.texts(), prompter, files, pump, log, state};
         for (DocumentKind kind : kAllDocumentKinds) {
-            files.next = run->folder.File(KindText(kind) + ".xls");
+            files.savePath = run->folder.File(KindText(kind) + ".xls");
             if (ExportCandidates(context, kind)) {
-                run->workbooks[kind] = files.next;
-                WorkbookBox(state, kind) = files.next;
+                run->workbooks[kind] = files.savePath;
+                WorkbookBox(state, kind) = files.savePath;
             }
         }
         state.chk17 = state.chk11 = CheckValue::Checked;

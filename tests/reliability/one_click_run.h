@@ -13,7 +13,7 @@
 #include "convert/batch_run.h"
 #include "host/document_kind.h"
 #include "host/startup.h"
-#include "masterdata/core_doubles.h"
+#include "support/core_doubles.h"
 
 namespace q9::reliability {
 
