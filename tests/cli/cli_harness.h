@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "cli.h"
+#include "support/temp_folder.h"
 
 namespace q9::testing {
 
@@ -36,24 +37,16 @@ inline CliResult RunCli(const std::vector<std::string>& arguments, const std::st
 class PrivateHome {
   public:
     PrivateHome() {
-        std::string pattern = (std::filesystem::temp_directory_path() / "q9cli-XXXXXX").string();
-        path_ = mkdtemp(pattern.data());
         for (const char* variable : {"XDG_DATA_HOME", "XDG_STATE_HOME", "XDG_CONFIG_HOME"}) {
-            setenv(variable, (path_ / variable).c_str(), 1);
+            setenv(variable, folder_.File(variable).c_str(), 1);
         }
     }
-    ~PrivateHome() {
-        std::error_code ignored;
-        std::filesystem::remove_all(path_, ignored);
-    }
-    PrivateHome(const PrivateHome&) = delete;
-    PrivateHome& operator=(const PrivateHome&) = delete;
 
-    std::string File(const std::string& name) const { return (path_ / name).string(); }
-    const std::filesystem::path& path() const { return path_; }
+    std::string File(const std::string& name) const { return folder_.File(name); }
+    const std::filesystem::path& path() const { return folder_.path(); }
 
   private:
-    std::filesystem::path path_;
+    TempFolder folder_{"q9cli"};
 };
 
 inline std::vector<std::string> Lines(const std::string& text) {

@@ -6,6 +6,7 @@
 #include "export/export_test_support.h"
 #include "export/ole2_container.h"
 #include "export/workbook_file.h"
+#include "support/temp_folder.h"
 
 namespace q9 {
 namespace {
@@ -39,7 +40,7 @@ TEST(Biff5WorkbookBuilder, IndependentReaderSeesSheetTextNumbersAndLimits) {
     book.AddNumber(16300, 13, 1e20);
     const std::vector<uint8_t> stream = book.Finish();
 
-    test::ScratchFolder folder;
+    testing::TempFolder folder{"q9-export"};
     const auto path = folder.path() / "book.xls";
     ReplaceFileWith(path.string(),
                     [&stream](std::FILE* file) { WriteCompoundFile(file, "Book", stream); });

@@ -10,6 +10,7 @@
 #include "export/export_test_support.h"
 #include "host/db/demo_account.h"
 #include "host/db/engine_factory.h"
+#include "support/temp_folder.h"
 
 namespace q9 {
 namespace {
@@ -36,7 +37,7 @@ class EmbeddedExportTest : public ::testing::TestWithParam<DocumentKind> {
         engine_ = OpenSqliteEngine((folder_.path() / "demo.db").string());
     }
 
-    test::ScratchFolder folder_;
+    testing::TempFolder folder_{"q9-export"};
     std::shared_ptr<DatabaseEngine> engine_;
 };
 

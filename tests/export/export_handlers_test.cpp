@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "export/export_test_support.h"
+#include "support/temp_folder.h"
 
 namespace q9 {
 namespace {
@@ -15,7 +16,7 @@ class ExportCandidatesTest : public ::testing::Test {
     }
     std::vector<std::string>& Notices() { return harness_.notifier.notices; }
 
-    test::ScratchFolder folder_;
+    testing::TempFolder folder_{"q9-export"};
     test::ExportHarness harness_;
 };
 

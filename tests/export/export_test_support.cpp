@@ -5,7 +5,6 @@
 #include <array>
 #include <cstdio>
 #include <cstdlib>
-#include <random>
 #include <sstream>
 #include <stdexcept>
 
@@ -62,18 +61,6 @@ RecordsetPtr MakeCandidateRows(int count) {
         });
     }
     return std::make_shared<Recordset>(std::move(fields), std::move(rows));
-}
-
-ScratchFolder::ScratchFolder() {
-    std::random_device random;
-    path_ = std::filesystem::temp_directory_path() /
-            ("q9-export-" + std::to_string(random()) + "-" + std::to_string(random()));
-    std::filesystem::create_directories(path_);
-}
-
-ScratchFolder::~ScratchFolder() {
-    std::error_code ignored;
-    std::filesystem::remove_all(path_, ignored);
 }
 
 std::string RunCommand(const std::string& command) {

@@ -37,21 +37,6 @@ struct ExportHarness : testing::CoreHarness<FakeEngine> {
 // that have decimals; row i (from 0) is predictable from i.
 RecordsetPtr MakeCandidateRows(int count);
 
-// A fresh folder under the system's temporary folder, removed with the object.
-class ScratchFolder {
-  public:
-    ScratchFolder();
-    ~ScratchFolder();
-    ScratchFolder(const ScratchFolder&) = delete;
-    ScratchFolder& operator=(const ScratchFolder&) = delete;
-    const std::filesystem::path& path() const { return path_; }
-    // The folder as the export takes it: ending with the separator.
-    std::string FolderText() const { return path_.string() + "/"; }
-
-  private:
-    std::filesystem::path path_;
-};
-
 // A workbook as python3-xlrd reads it.
 struct ReadCell {
     char type = 0;  // 'n' number, 's' text

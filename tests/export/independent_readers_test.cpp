@@ -10,6 +10,7 @@
 
 #include "export/export_handlers.h"
 #include "export/export_test_support.h"
+#include "support/temp_folder.h"
 
 namespace q9 {
 namespace {
@@ -120,7 +121,7 @@ class IndependentReadersTest : public ::testing::Test {
         workbook_ = folder_.path() / "po.xls";
     }
 
-    test::ScratchFolder folder_;
+    testing::TempFolder folder_{"q9-export"};
     test::ExportHarness harness_;
     fs::path workbook_;
 };

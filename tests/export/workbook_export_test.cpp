@@ -10,6 +10,7 @@
 #include "convert/workbook_reader.h"
 #include "export/export_handlers.h"
 #include "export/export_test_support.h"
+#include "support/temp_folder.h"
 
 namespace q9 {
 namespace {
@@ -105,7 +106,7 @@ class WorkbookExportTest : public ::testing::Test {
     std::vector<std::string>& Notices() { return harness_.notifier.notices; }
     std::vector<MessageBoxRequest>& Boxes() { return harness_.prompter.boxes; }
 
-    test::ScratchFolder folder_;
+    testing::TempFolder folder_{"q9-export"};
     test::ExportHarness harness_;
 };
 

@@ -3,11 +3,10 @@
 
 #include <gtest/gtest.h>
 
-#include <filesystem>
-
 #include "host/db/engine_factory.h"
 #include "masterdata/master_data.h"
 #include "support/core_doubles.h"
+#include "support/temp_folder.h"
 
 namespace q9 {
 namespace {
@@ -15,9 +14,7 @@ namespace {
 class MasterDataOnDatabase : public ::testing::Test {
   protected:
     void SetUp() override {
-        std::string pattern = (std::filesystem::temp_directory_path() / "q9md-XXXXXX").string();
-        folder_ = mkdtemp(pattern.data());
-        h_.engine = OpenDatabaseEngine("sqlite:" + (folder_ / "account.db").string());
+        h_.engine = OpenDatabaseEngine("sqlite:" + folder_.File("account.db"));
         Run("CREATE TABLE t_ICItemMaterial(FItemID INTEGER PRIMARY KEY, FTaxRate REAL)");
         Run("CREATE TABLE t_Organization(FItemID INTEGER PRIMARY KEY, FValueAddRate REAL)");
         Run("CREATE TABLE t_ItemPropDesc(FItemClassID INTEGER, FSQLColumnName TEXT, "
@@ -26,10 +23,6 @@ class MasterDataOnDatabase : public ::testing::Test {
         Run("INSERT INTO t_Organization VALUES (1, 17), (2, 11), (3, 10)");
         Run("INSERT INTO t_ItemPropDesc VALUES (4, 'FTaxRate', '17'), (1, 'FValueAddRate', "
             "'17'), (8, 'FValueAddRate', '17')");
-    }
-    void TearDown() override {
-        h_.engine.reset();
-        std::filesystem::remove_all(folder_);
     }
 
     void Run(const std::string& sql) { ASSERT_TRUE(h_.engine->Execute(sql).ok()) << sql; }
@@ -50,7 +43,7 @@ class MasterDataOnDatabase : public ::testing::Test {
         AdjustMasterData(h_.context);
     }
 
-    std::filesystem::path folder_;
+    testing::TempFolder folder_{"q9md"};
     testing::CoreHarness<> h_;
 };
 

@@ -23,6 +23,8 @@
 namespace q9::reliability {
 namespace {
 
+using testing::TempFolder;
+
 struct HostileCase {
     std::string name, outcome, text;
 };
@@ -57,16 +59,13 @@ std::set<std::string> BuilderShapes() {
 class HostileWorkbooks : public ::testing::Test {
   protected:
     static void SetUpTestSuite() {
-        folder_ = new TempFolder("q9-hostile");
+        folder_ = std::make_unique<TempFolder>("q9-hostile");
         const std::string script =
             std::string(Q9_TEST_DATA) + "/../reliability/make_hostile_workbooks.py";
         const std::string command = "/usr/bin/python3 '" + script + "' '" + folder_->File("") + "'";
         ASSERT_EQ(std::system(command.c_str()), 0) << command;
     }
-    static void TearDownTestSuite() {
-        delete folder_;
-        folder_ = nullptr;
-    }
+    static void TearDownTestSuite() { folder_.reset(); }
 
     static std::vector<HostileCase> Cases() {
         std::vector<HostileCase> cases;
@@ -80,7 +79,7 @@ class HostileWorkbooks : public ::testing::Test {
         return cases;
     }
 
-    static inline TempFolder* folder_ = nullptr;
+    static inline std::unique_ptr<TempFolder> folder_;
 };
 
 // A copy of the demo sample with the backup tables of an earlier start-up.

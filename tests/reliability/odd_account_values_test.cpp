@@ -73,7 +73,7 @@ class OddAccount {
     std::string File(const std::string& name) const { return folder_.File(name); }
 
   private:
-    TempFolder folder_;
+    testing::TempFolder folder_;
     std::string path_;
     sqlite3* db_ = nullptr;
     std::shared_ptr<DatabaseEngine> engine_;

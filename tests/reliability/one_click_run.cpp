@@ -25,18 +25,8 @@ std::string& WorkbookBox(WindowState& state, DocumentKind kind) {
 
 }  // namespace
 
-TempFolder::TempFolder(const std::string& stem) {
-    std::string pattern = (std::filesystem::temp_directory_path() / (stem + "-XXXXXX")).string();
-    path_ = mkdtemp(pattern.data());
-}
-
-TempFolder::~TempFolder() {
-    std::error_code ignored;
-    std::filesystem::remove_all(path_, ignored);
-}
-
 const std::string& DemoSamplePath(bool discountIncludesTax) {
-    static TempFolder folder("q9-sample");
+    static testing::TempFolder folder("q9-sample");
     static const std::string plain = [] {
         std::string file = folder.File("sample.db");
         CreateDemoAccount(file, DemoAccountOptions{});

@@ -14,21 +14,9 @@
 #include "host/document_kind.h"
 #include "host/startup.h"
 #include "support/core_doubles.h"
+#include "support/temp_folder.h"
 
 namespace q9::reliability {
-
-// A temporary folder, removed with its content.
-class TempFolder {
-  public:
-    explicit TempFolder(const std::string& stem);
-    ~TempFolder();
-    TempFolder(const TempFolder&) = delete;
-    TempFolder& operator=(const TempFolder&) = delete;
-    std::string File(const std::string& name) const { return (path_ / name).string(); }
-
-  private:
-    std::filesystem::path path_;
-};
 
 // The demo sample, created once per process; with the switch "discount includes tax" on (and
 // the backup tables of an earlier start) or off.
@@ -56,7 +44,7 @@ struct OneClickPlan {
 
 struct OneClickRun {
     OneClickRun() : folder("q9-oneclick") {}
-    TempFolder folder;
+    testing::TempFolder folder;
     std::string databasePath;
     testing::Events events;  // "notice …", "box …", "progress KIND i/n", "Add …", "Show 1", …
     StartupResult startup;
