@@ -10,10 +10,7 @@ namespace {
 
 class ExportCandidatesTest : public ::testing::Test {
   protected:
-    bool Click(DocumentKind kind) {
-        CoreContext context = harness_.context;
-        return ExportCandidates(context, kind);
-    }
+    bool Click(DocumentKind kind) { return ExportCandidates(harness_.context, kind); }
     std::vector<std::string>& Notices() { return harness_.notifier.notices; }
 
     testing::TempFolder folder_{"q9-export"};

@@ -116,8 +116,7 @@ class IndependentReadersTest : public ::testing::Test {
   protected:
     void SetUp() override {
         harness_.state.currentRecordset = test::MakeCandidateRows(12);
-        CoreContext context = harness_.context;
-        ASSERT_TRUE(WriteToExcel(context, folder_.FolderText(), "po.xls", "采购订单"));
+        ASSERT_TRUE(WriteToExcel(harness_.context, folder_.FolderText(), "po.xls", "采购订单"));
         workbook_ = folder_.path() / "po.xls";
     }
 

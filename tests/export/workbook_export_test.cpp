@@ -89,12 +89,19 @@ void ExpectCandidateSheet(const XlrdSheet& sheet, const Recordset& source, int f
     EXPECT_EQ(sheet.cells.size(), expectedCells);
 }
 
+// `count` candidate rows with the value of `field` in row `row` (from 0) made null.
+RecordsetPtr CandidatesWithNull(int count, size_t row, const std::string& field) {
+    RecordsetPtr source = test::MakeCandidateRows(count);
+    std::vector<Recordset::Row> rows = source->Rows();
+    rows[row][static_cast<size_t>(source->FieldIndex(field))] = Value::Null();
+    return std::make_shared<Recordset>(source->FieldNames(), rows);
+}
+
 class WorkbookExportTest : public ::testing::Test {
   protected:
     bool Export(int rowCount, const std::string& kindText = "采购订单") {
         harness_.state.currentRecordset = test::MakeCandidateRows(rowCount);
-        CoreContext context = harness_.context;
-        return WriteToExcel(context, folder_.FolderText(), "po.xls", kindText);
+        return WriteToExcel(harness_.context, folder_.FolderText(), "po.xls", kindText);
     }
     void ExpectWorkbook(const std::string& name, int first, int count) {
         SCOPED_TRACE(name);
@@ -173,8 +180,7 @@ TEST_F(WorkbookExportTest, TextColumnsHoldNumbersAsTypedValueColumnsKeepTheirTyp
     set("FAmount", "");            // text column: empty text, empty cell
     harness_.state.currentRecordset =
         std::make_shared<Recordset>(rows->FieldNames(), std::vector<Recordset::Row>{row});
-    CoreContext context = harness_.context;
-    ASSERT_TRUE(WriteToExcel(context, folder_.FolderText(), "po.xls", "采购订单"));
+    ASSERT_TRUE(WriteToExcel(harness_.context, folder_.FolderText(), "po.xls", "采购订单"));
 
     const XlrdBook book = ReadWithXlrd(folder_.path() / "po.xls");
     const auto& cells = book.sheets.at(0).cells;
@@ -249,27 +255,22 @@ TEST_F(WorkbookExportTest, FolderThatRefusesNewFilesNamesTheWorkbookBeingWritten
 
 TEST_F(WorkbookExportTest, SystemFolderRefusesEvenRoot) {
     harness_.state.currentRecordset = test::MakeCandidateRows(1);
-    CoreContext context = harness_.context;
-    EXPECT_FALSE(WriteToExcel(context, "/sys/", "po.xls", "采购订单"));
+    EXPECT_FALSE(WriteToExcel(harness_.context, "/sys/", "po.xls", "采购订单"));
     ASSERT_EQ(Boxes().size(), 1u);
     EXPECT_EQ(Boxes()[0].text, "[/sys/po.xls]文件被占用");
 }
 
 TEST_F(WorkbookExportTest, MissingFolderIsReportedByItsDescription) {
     harness_.state.currentRecordset = test::MakeCandidateRows(1);
-    CoreContext context = harness_.context;
-    EXPECT_FALSE(WriteToExcel(context, folder_.FolderText() + "nope/", "po.xls", "采购订单"));
+    EXPECT_FALSE(
+        WriteToExcel(harness_.context, folder_.FolderText() + "nope/", "po.xls", "采购订单"));
     ASSERT_EQ(Boxes().size(), 1u);
     EXPECT_EQ(Boxes()[0].text, "Path not found");
 }
 
 TEST_F(WorkbookExportTest, NullAmountFailsTheWorkbookItIsInAndLeavesNoPartialFile) {
-    RecordsetPtr source = test::MakeCandidateRows(16305);
-    std::vector<Recordset::Row> rows = source->Rows();
-    rows[16302][static_cast<size_t>(source->FieldIndex("FAmount"))] = Value::Null();
-    harness_.state.currentRecordset = std::make_shared<Recordset>(source->FieldNames(), rows);
-    CoreContext context = harness_.context;
-    EXPECT_FALSE(WriteToExcel(context, folder_.FolderText(), "po.xls", "采购订单"));
+    harness_.state.currentRecordset = CandidatesWithNull(16305, 16302, "FAmount");
+    EXPECT_FALSE(WriteToExcel(harness_.context, folder_.FolderText(), "po.xls", "采购订单"));
 
     ASSERT_EQ(Boxes().size(), 1u);
     EXPECT_EQ(Boxes()[0].text, "Invalid use of Null");
@@ -282,12 +283,8 @@ TEST_F(WorkbookExportTest, NullAmountFailsTheWorkbookItIsInAndLeavesNoPartialFil
 
 TEST_F(WorkbookExportTest, NullInTheOnlyWorkbookLeavesTheOldFileInPlace) {
     std::ofstream(folder_.path() / "po.xls") << "old";
-    RecordsetPtr source = test::MakeCandidateRows(2);
-    std::vector<Recordset::Row> rows = source->Rows();
-    rows[1][static_cast<size_t>(source->FieldIndex("FTaxRate"))] = Value::Null();
-    harness_.state.currentRecordset = std::make_shared<Recordset>(source->FieldNames(), rows);
-    CoreContext context = harness_.context;
-    EXPECT_FALSE(WriteToExcel(context, folder_.FolderText(), "po.xls", "采购订单"));
+    harness_.state.currentRecordset = CandidatesWithNull(2, 1, "FTaxRate");
+    EXPECT_FALSE(WriteToExcel(harness_.context, folder_.FolderText(), "po.xls", "采购订单"));
     EXPECT_EQ(Boxes().back().text, "Invalid use of Null");
     EXPECT_EQ(ReadFile(folder_.path() / "po.xls"), "old");
     EXPECT_EQ(FileNames(folder_.path()), std::vector<std::string>{"po.xls"});
