@@ -2,10 +2,10 @@
 
 #include <gtest/gtest.h>
 
-#include <filesystem>
 #include <fstream>
 
 #include "support/core_doubles.h"
+#include "support/temp_folder.h"
 
 namespace q9 {
 namespace {
@@ -15,16 +15,11 @@ using testing::RecordingNotifier;
 class TextsTest : public ::testing::Test {
   protected:
     void SetUp() override {
-        dir_ = std::filesystem::temp_directory_path() /
-               ("q9-texts-" + std::to_string(::testing::UnitTest::GetInstance()->random_seed()) +
-                "-" + ::testing::UnitTest::GetInstance()->current_test_info()->name());
-        std::filesystem::create_directories(dir_);
-        std::ofstream(dir_ / "Q9INDUSTRY.en.tsv") << "# comment\n"
-                                                  << "调整完成\tAdjustment complete\n"
-                                                  << "b\tB translated\n"
-                                                  << "文件：%1不存在\tFile %1 does not exist\n";
+        std::ofstream(dir_.File("Q9INDUSTRY.en.tsv")) << "# comment\n"
+                                                      << "调整完成\tAdjustment complete\n"
+                                                      << "b\tB translated\n"
+                                                      << "文件：%1不存在\tFile %1 does not exist\n";
     }
-    void TearDown() override { std::filesystem::remove_all(dir_); }
 
     Texts Make(std::string language) {
         return Texts(
@@ -32,10 +27,10 @@ class TextsTest : public ::testing::Test {
                 ++languageQueries_;
                 return language;
             },
-            notifier_, dir_.string());
+            notifier_, dir_.path().string());
     }
 
-    std::filesystem::path dir_;
+    testing::TempFolder dir_{"q9-texts"};
     RecordingNotifier notifier_;
     int languageQueries_ = 0;
 };

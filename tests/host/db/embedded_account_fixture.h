@@ -1,35 +1,25 @@
 #pragma once
 
 #include <gtest/gtest.h>
-#include <unistd.h>
 
-#include <filesystem>
 #include <memory>
 #include <string>
 
 #include "host/db/demo_account.h"
 #include "host/db/engine_factory.h"
 #include "host/recordset.h"
+#include "support/temp_folder.h"
 
 namespace q9::testing {
 
 // A fresh demo account in a temporary folder, opened on the embedded engine.
 class EmbeddedAccount {
   public:
-    explicit EmbeddedAccount(const DemoAccountOptions& options = {}, std::string name = "demo") {
-        folder_ = std::filesystem::temp_directory_path() /
-                  ("q9-sqlite-" + name + "-" + std::to_string(::getpid()) + "-" +
-                   std::to_string(counter_++));
-        std::filesystem::remove_all(folder_);
-        std::filesystem::create_directories(folder_);
-        path_ = (folder_ / "account.db").string();
+    explicit EmbeddedAccount(const DemoAccountOptions& options = {},
+                             const std::string& name = "demo")
+        : folder_("q9-sqlite-" + name), path_(folder_.File("account.db")) {
         CreateDemoAccount(path_, options);
         engine_ = OpenSqliteEngine(path_);
-    }
-    ~EmbeddedAccount() {
-        engine_.reset();
-        std::error_code ec;
-        std::filesystem::remove_all(folder_, ec);
     }
     EmbeddedAccount(const EmbeddedAccount&) = delete;
     EmbeddedAccount& operator=(const EmbeddedAccount&) = delete;
@@ -66,8 +56,7 @@ class EmbeddedAccount {
     }
 
   private:
-    static inline int counter_ = 0;
-    std::filesystem::path folder_;
+    TempFolder folder_;  // outlives the engine
     std::string path_;
     std::shared_ptr<DatabaseEngine> engine_;
 };
