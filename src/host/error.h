@@ -44,6 +44,10 @@ class HostError : public std::exception {
     Error error_;
 };
 
+// The Error of the exception being handled: a HostError keeps its own; anything else gets
+// `otherNumber` and its message. Call only inside a catch block.
+Error CurrentExceptionError(int32_t otherNumber = error_number::kDatabase);
+
 // The outcome of a call that may fail without raising.
 struct Outcome {
     Error error;

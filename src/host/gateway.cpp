@@ -44,10 +44,8 @@ RecordsetPtr Gateway::TryOpenRecordset(const std::string& sql, Error* error) {
         RecordsetPtr rows = CreateConnection().GetAnyRecordset(sql, &target);
         if (!rows && !target.IsSet()) target = Error{error_number::kDatabase, "No recordset"};
         return rows;
-    } catch (const HostError& e) {
-        target = e.error();
-    } catch (const std::exception& e) {
-        target = Error{error_number::kDatabase, e.what()};
+    } catch (...) {
+        target = CurrentExceptionError();
     }
     return nullptr;
 }
@@ -59,10 +57,8 @@ RecordsetPtr Gateway::OpenRecordset(const std::string& sql) {
 Outcome Gateway::Execute(const std::string& sql) {
     try {
         return CreateConnection().Execute(sql);
-    } catch (const HostError& e) {
-        return Outcome::Failure(e.error());
-    } catch (const std::exception& e) {
-        return Outcome::Failure(Error{error_number::kDatabase, e.what()});
+    } catch (...) {
+        return Outcome::Failure(CurrentExceptionError());
     }
 }
 
@@ -73,20 +69,16 @@ void Gateway::ExecuteSql(const std::string& sql) {
 Outcome Gateway::ExecuteAtomic(const std::vector<std::string>& batches) {
     try {
         return CreateConnection().ExecuteAtomic(batches);
-    } catch (const HostError& e) {
-        return Outcome::Failure(e.error());
-    } catch (const std::exception& e) {
-        return Outcome::Failure(Error{error_number::kDatabase, e.what()});
+    } catch (...) {
+        return Outcome::Failure(CurrentExceptionError());
     }
 }
 
 AtomicOutcome Gateway::ExecuteAtomicGuarded(const std::vector<AtomicBatch>& batches) {
     try {
         return CreateConnection().ExecuteAtomicGuarded(batches);
-    } catch (const HostError& e) {
-        return {e.error()};
-    } catch (const std::exception& e) {
-        return {Error{error_number::kDatabase, e.what()}};
+    } catch (...) {
+        return {CurrentExceptionError()};
     }
 }
 

@@ -62,10 +62,8 @@ StartupResult RunStartupSequence(HostSession& session, Gateway& gateway, WindowS
         // Without the backup tables no line could be backed up: say so.
         Outcome created = gateway.Execute(BackupTablesBatch());
         if (!created.ok()) result.error = created.error;
-    } catch (const HostError& e) {
-        result.error = e.error();
-    } catch (const std::exception& e) {
-        result.error = Error{error_number::kCannotCreateObject, e.what()};
+    } catch (...) {
+        result.error = CurrentExceptionError(error_number::kCannotCreateObject);
     }
     return result;
 }

@@ -174,10 +174,8 @@ RecordsetPtr SqliteEngine::Query(const std::string& sql, Error* error) {
         RunBatch(sql, &rows);
         if (!rows) target = Error{error_number::kDatabase, "The SQL text returned no rows"};
         return rows;
-    } catch (const HostError& e) {
-        target = e.error();
-    } catch (const std::exception& e) {
-        target = Error{error_number::kDatabase, e.what()};
+    } catch (...) {
+        target = CurrentExceptionError();
     }
     return nullptr;
 }
@@ -187,10 +185,8 @@ Outcome SqliteEngine::Execute(const std::string& sql) {
     try {
         RunBatch(sql, nullptr);
         return Outcome::Success();
-    } catch (const HostError& e) {
-        return Outcome::Failure(e.error());
-    } catch (const std::exception& e) {
-        return Outcome::Failure(Error{error_number::kDatabase, e.what()});
+    } catch (...) {
+        return Outcome::Failure(CurrentExceptionError());
     }
 }
 
@@ -221,10 +217,8 @@ AtomicOutcome SqliteEngine::ExecuteAtomicGuarded(const std::vector<AtomicBatch>&
         }
         RunFixed(commit_.get());
         return outcome;
-    } catch (const HostError& e) {
-        outcome.error = e.error();
-    } catch (const std::exception& e) {
-        outcome.error = Error{error_number::kDatabase, e.what()};
+    } catch (...) {
+        outcome.error = CurrentExceptionError();
     }
     RollBackIfOpen();
     return outcome;
