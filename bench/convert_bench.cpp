@@ -3,9 +3,6 @@
 //
 //   convert_bench [SIZE...]     (default 10000 100000)
 
-#include <sys/resource.h>
-
-#include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
@@ -13,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "bench_support.h"
 #include "convert/contract_sql.h"
 #include "convert/order_sql.h"
 #include "convert/row_loop.h"
@@ -24,32 +22,9 @@
 namespace {
 
 namespace fs = std::filesystem;
-using Clock = std::chrono::steady_clock;
+using q9::bench::Clock;
+using q9::bench::SecondsSince;
 
-class QuietNotifier : public q9::Notifier {
-  public:
-    void ShowNotice(const std::string& message) override {
-        std::fprintf(stderr, "notice: %s\n", message.c_str());
-    }
-};
-class NoPrompter : public q9::Prompter {
-  public:
-    q9::MessageAnswer Ask(const q9::MessageBoxRequest&) override { return q9::MessageAnswer::Ok; }
-};
-class NoFiles : public q9::FileChooser {
-  public:
-    std::string ChooseOpenFile() override { return {}; }
-    std::string ChooseSavePath() override { return {}; }
-};
-class NoPump : public q9::EventPump {
-  public:
-    void ProcessEvents() override {}
-    void ReportProgress(const std::string&, int, int) override {}
-};
-class NoLog : public q9::DebugLog {
-  public:
-    void Write(const std::string&) override {}
-};
 class CountingDisplay : public q9::ResultDisplay {
   public:
     void SetWidth(int16_t) override {}
@@ -76,19 +51,6 @@ const char* KindCode(q9::DocumentKind kind) {
             return "receivable";
     }
     return "?";
-}
-
-// Processor time of this process (user and system): unlike wall time, not stretched by other
-// work on a shared machine.
-double CpuSeconds() {
-    struct rusage usage {};
-    getrusage(RUSAGE_SELF, &usage);
-    return static_cast<double>(usage.ru_utime.tv_sec + usage.ru_stime.tv_sec) +
-           static_cast<double>(usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
-}
-
-double Seconds(Clock::time_point since) {
-    return std::chrono::duration<double>(Clock::now() - since).count();
 }
 
 // Candidate rows in the shape the workbook reader gives: title row, then F1…F14.
@@ -139,7 +101,7 @@ double SetBasedSeconds(q9::DatabaseEngine& engine, q9::DocumentKind kind) {
         if (!outcome.ok())
             std::fprintf(stderr, "set-based: %s\n", outcome.error.description.c_str());
     }
-    return Seconds(start);
+    return SecondsSince(start);
 }
 
 }  // namespace
@@ -150,9 +112,7 @@ int main(int argc, char** argv) {
         sizes.clear();
         for (int i = 1; i < argc; ++i) sizes.push_back(std::atoi(argv[i]));
     }
-    const fs::path folder =
-        fs::temp_directory_path() / ("q9-convert-bench-" + std::to_string(getpid()));
-    fs::create_directories(folder);
+    const q9::bench::WorkFolder folder("q9-convert-bench");
     std::map<int, std::map<q9::DocumentKind, double>> loopSeconds;
 
     std::printf("%-8s %-10s %8s %10s %12s %10s %8s\n", "lines", "kind", "loop s", "lines/s",
@@ -170,28 +130,20 @@ int main(int argc, char** argv) {
         engine->Execute(q9::BackupTablesBatch());
         setEngine->Execute(q9::BackupTablesBatch());
 
-        QuietNotifier notifier;
-        NoPrompter prompter;
-        NoFiles files;
-        NoPump pump;
-        NoLog log;
-        q9::WindowState state;
-        state.chk17 = q9::CheckValue::Checked;
-        state.chk11 = q9::CheckValue::Checked;
-        q9::Gateway gateway(engine);
-        q9::Texts texts([] { return std::string("chs"); }, notifier);
-        q9::CoreContext context{gateway, texts, prompter, files, pump, log, state};
+        q9::bench::QuietCore core(engine, /*echoNotices=*/true);
+        core.state.chk17 = q9::CheckValue::Checked;
+        core.state.chk11 = q9::CheckValue::Checked;
 
         for (q9::DocumentKind kind : q9::kAllDocumentKinds) {
             q9::RecordsetPtr sheet = SheetOfCandidates(*engine, kind);
             const int lines = sheet->RecordCount() - 1;
             CountingDisplay display;
-            const double cpuStart = CpuSeconds();
+            const double cpuStart = q9::bench::CpuSeconds();
             const auto start = Clock::now();
             q9::ConversionSummary summary =
-                q9::ConvertRows(context, display, q9::ConversionKindOf(kind), sheet);
-            const double loop = Seconds(start);
-            const double loopCpu = CpuSeconds() - cpuStart;
+                q9::ConvertRows(core.context, display, q9::ConversionKindOf(kind), sheet);
+            const double loop = SecondsSince(start);
+            const double loopCpu = q9::bench::CpuSeconds() - cpuStart;
             loopSeconds[size][kind] = loop;
             const double set = kind == q9::DocumentKind::ReceivableContract
                                    ? 0  // the payable run already rewrote every contract line
@@ -200,13 +152,13 @@ int main(int argc, char** argv) {
                         lines, q9::KindText(kind).c_str(), loop, lines / loop, set,
                         set > 0 ? lines / set : 0.0, set > 0 ? loop / set : 0.0, summary.converted,
                         summary.listed);
-            std::printf("RESULT convert.%d.%s.lines=%d\nRESULT convert.%d.%s.loop_s=%.6f\n", size,
-                        KindCode(kind), lines, size, KindCode(kind), loop);
-            std::printf("RESULT convert.%d.%s.converted=%d\n", size, KindCode(kind),
-                        summary.converted);
-            std::printf("RESULT convert.%d.%s.loop_cpu_s=%.6f\n", size, KindCode(kind), loopCpu);
-            if (set > 0)
-                std::printf("RESULT convert.%d.%s.set_based_s=%.6f\n", size, KindCode(kind), set);
+            const std::string figure =
+                "convert." + std::to_string(size) + "." + KindCode(kind) + ".";
+            q9::bench::ReportCount(figure + "lines", lines);
+            q9::bench::ReportSeconds(figure + "loop_s", loop);
+            q9::bench::ReportCount(figure + "converted", summary.converted);
+            q9::bench::ReportSeconds(figure + "loop_cpu_s", loopCpu);
+            if (set > 0) q9::bench::ReportSeconds(figure + "set_based_s", set);
             std::fflush(stdout);
         }
         fs::remove(loopDb);
@@ -218,10 +170,8 @@ int main(int argc, char** argv) {
                         loopSeconds[100000][kind] / loopSeconds[10000][kind]);
         }
     }
-    struct rusage usage {};
-    getrusage(RUSAGE_SELF, &usage);
-    std::printf("peak memory: %.1f MiB (target < 200 MiB)\n", usage.ru_maxrss / 1024.0);
-    std::printf("RESULT convert.peak_rss_mib=%.1f\n", usage.ru_maxrss / 1024.0);
-    fs::remove_all(folder);
+    const double peak = q9::bench::PeakRssMiB();
+    std::printf("peak memory: %.1f MiB (target < 200 MiB)\n", peak);
+    q9::bench::ReportMiB("convert.peak_rss_mib", peak);
     return 0;
 }

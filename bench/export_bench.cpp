@@ -9,101 +9,25 @@
 //     --in-memory     generate the rows in memory instead (no account database)
 //     --no-baselines  skip gnumeric and LibreOffice
 
-#include <sys/resource.h>
-
-#include <chrono>
+#include <algorithm>
+#include <cstdint>
 #include <cstdio>
-#include <cstdlib>
 #include <filesystem>
 #include <fstream>
-#include <random>
 #include <stdexcept>
 #include <string>
 #include <vector>
 
+#include "bench_support.h"
 #include "export/export_handlers.h"
-#include "host/context.h"
 #include "host/db/demo_account.h"
 #include "host/db/engine_factory.h"
 
 namespace {
 
 namespace fs = std::filesystem;
-using Clock = std::chrono::steady_clock;
-
-class QuietNotifier : public q9::Notifier {
-  public:
-    void ShowNotice(const std::string& message) override { last = message; }
-    std::string last;
-};
-
-class YesPrompter : public q9::Prompter {
-  public:
-    q9::MessageAnswer Ask(const q9::MessageBoxRequest& request) override {
-        if (request.buttons == q9::MessageButtons::Ok) {
-            std::fprintf(stderr, "message: %s\n", request.text.c_str());
-            failed = true;
-            return q9::MessageAnswer::Ok;
-        }
-        return q9::MessageAnswer::Yes;
-    }
-    bool failed = false;
-};
-
-class NoFiles : public q9::FileChooser {
-  public:
-    std::string ChooseOpenFile() override { return {}; }
-    std::string ChooseSavePath() override { return {}; }
-};
-
-class NoPump : public q9::EventPump {
-  public:
-    void ProcessEvents() override {}
-    void ReportProgress(const std::string&, int, int) override {}
-};
-
-class NoLog : public q9::DebugLog {
-  public:
-    void Write(const std::string&) override {}
-};
-
-const std::vector<std::string> kFields = {"FBillNo",      "FInterID",   "FEntryID",  "FSupplyName",
-                                          "FItemNumber",  "FItemName",  "FAuxQty",   "FAuxPrice",
-                                          "FAuxTaxPrice", "FAmount",    "FTaxRate",  "FTaxAmount",
-                                          "FAllAmount",   "FCommitQty", "FCommitAmt"};
-
-// Rows shaped like the purchase-order query's: Chinese partner and material names, amounts
-// in cents.
-q9::RecordsetPtr MakeRows(int count) {
-    std::mt19937 random(20180501);
-    std::vector<q9::Recordset::Row> rows;
-    rows.reserve(static_cast<size_t>(count));
-    const char* partners[] = {"上海宝钢国际贸易有限公司", "北京京东方科技集团股份有限公司",
-                              "深圳市华强电子有限公司", "杭州娃哈哈集团有限公司"};
-    for (int i = 0; i < count; ++i) {
-        char bill[32];
-        std::snprintf(bill, sizeof bill, "POORD%06d", i / 4 + 1);
-        const double quantity = static_cast<double>(random() % 100000) / 100;
-        const double price = static_cast<double>(random() % 1000000) / 100;
-        const int64_t rate = i % 3 ? 17 : 11;
-        const double amount = static_cast<double>(std::llround(quantity * price * 100)) / 100;
-        const double tax = static_cast<double>(std::llround(amount * rate)) / 100;
-        rows.push_back({q9::Value(std::string(bill)), q9::Value(int64_t{1000 + i / 4}),
-                        q9::Value(int64_t{i % 4 + 1}),
-                        i % 50 == 0 ? q9::Value::Null() : q9::Value(partners[i % 4]),
-                        q9::Value("01.02." + std::to_string(i % 5000)),
-                        q9::Value("热轧钢板 Q235B " + std::to_string(i % 300) + "mm"),
-                        q9::Value(quantity), q9::Value(price),
-                        q9::Value(price * static_cast<double>(100 + rate) / 100), q9::Value(amount),
-                        q9::Value(rate), q9::Value(tax), q9::Value(amount + tax),
-                        q9::Value(int64_t{0}), q9::Value(0.0)});
-    }
-    return std::make_shared<q9::Recordset>(kFields, std::move(rows));
-}
-
-double Seconds(Clock::duration d) {
-    return std::chrono::duration<double>(d).count();
-}
+using q9::bench::Clock;
+using q9::bench::SecondsSince;
 
 // The first `count` purchase-order candidates of a generated demo account; about seven in ten
 // generated lines are candidates.
@@ -117,7 +41,7 @@ q9::RecordsetPtr QueryRows(int count, const fs::path& work, double* querySeconds
     q9::Error error;
     const q9::RecordsetPtr all = gateway.TryOpenRecordset(
         q9::CandidateQuery(q9::DocumentKind::PurchaseOrder, "2018-05-01", false), &error);
-    *querySeconds = Seconds(Clock::now() - start);
+    *querySeconds = SecondsSince(start);
     if (!all) throw std::runtime_error("candidate query failed: " + error.description);
     if (all->RecordCount() < count) {
         throw std::runtime_error("the demo account has only " + std::to_string(all->RecordCount()) +
@@ -127,32 +51,18 @@ q9::RecordsetPtr QueryRows(int count, const fs::path& work, double* querySeconds
     return std::make_shared<q9::Recordset>(all->FieldNames(), std::move(rows));
 }
 
-long PeakRssKiB() {
-    rusage usage{};
-    getrusage(RUSAGE_SELF, &usage);
-    return usage.ru_maxrss;
-}
-
 struct ExportRun {
     double seconds = 0;
     bool ok = false;
 };
 
 ExportRun ExportRows(const q9::RecordsetPtr& rows, const fs::path& folder) {
-    QuietNotifier notifier;
-    YesPrompter prompter;
-    NoFiles files;
-    NoPump pump;
-    NoLog log;
-    q9::Gateway gateway(std::shared_ptr<q9::DatabaseEngine>{});
-    q9::Texts texts([] { return std::string("chs"); }, notifier);
-    q9::WindowState state;
-    state.currentRecordset = rows;
+    q9::bench::QuietCore core(nullptr);
+    core.state.currentRecordset = rows;
     rows->MoveFirst();
-    q9::CoreContext context{gateway, texts, prompter, files, pump, log, state};
     const auto start = Clock::now();
-    const bool ok = q9::WriteToExcel(context, folder.string() + "/", "po.xls", "采购订单");
-    return {Seconds(Clock::now() - start), ok && !prompter.failed};
+    const bool ok = q9::WriteToExcel(core.context, folder.string() + "/", "po.xls", "采购订单");
+    return {SecondsSince(start), ok && core.prompter.messages == 0};
 }
 
 std::string CsvField(const q9::Value& value) {
@@ -183,14 +93,6 @@ void WriteCsv(const q9::Recordset& rows, const fs::path& path) {
     }
 }
 
-// Wall time of a shell command, or a negative number when it failed.
-double TimeCommand(const std::string& command) {
-    const auto start = Clock::now();
-    const int status = std::system(command.c_str());
-    const double seconds = Seconds(Clock::now() - start);
-    return status == 0 ? seconds : -1;
-}
-
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -207,9 +109,7 @@ int main(int argc, char** argv) {
             return 2;
         }
     }
-    std::random_device seed;
-    const fs::path work = fs::temp_directory_path() / ("q9-export-bench-" + std::to_string(seed()));
-    fs::create_directories(work);
+    const q9::bench::WorkFolder work("q9-export-bench");
 
 #ifdef NDEBUG
     const char* build = "optimised build";
@@ -222,7 +122,7 @@ int main(int argc, char** argv) {
         16300, build);
     std::printf("Rows: %s; time is the best of 5 exports into a temporary folder (%s)\n\n",
                 inMemory ? "generated in memory" : "candidate query on a generated demo account",
-                work.c_str());
+                work.path().c_str());
     std::printf("%8s %10s %10s %10s %9s %12s %11s %11s\n", "rows", "query ms", "export ms",
                 "workbooks", "MiB", "rows/s", "RSS before", "peak RSS");
     double ours16300 = 0;
@@ -231,12 +131,13 @@ int main(int argc, char** argv) {
         double querySeconds = 0;
         q9::RecordsetPtr rows;
         try {
-            rows = inMemory ? MakeRows(count) : QueryRows(count, work, &querySeconds);
+            rows = inMemory ? q9::bench::MakeCandidateRows(count)
+                            : QueryRows(count, work.path(), &querySeconds);
         } catch (const std::exception& e) {
             std::fprintf(stderr, "%s\n", e.what());
             return 1;
         }
-        const long rssBefore = PeakRssKiB();
+        const double rssBefore = q9::bench::PeakRssMiB();
         const fs::path folder = work / std::to_string(count);
         fs::create_directories(folder);
         ExportRun best{1e9, true};
@@ -256,13 +157,12 @@ int main(int argc, char** argv) {
         }
         std::printf("%8d %10.1f %10.2f %10d %9.2f %12.0f %9.1f M %9.1f M\n", count,
                     querySeconds * 1000, best.seconds * 1000, workbooks,
-                    static_cast<double>(bytes) / (1 << 20), count / best.seconds,
-                    static_cast<double>(rssBefore) / 1024,
-                    static_cast<double>(PeakRssKiB()) / 1024);
-        std::printf("RESULT export.%d.seconds=%.6f\nRESULT export.%d.workbooks=%d\n", count,
-                    best.seconds, count, workbooks);
-        std::printf("RESULT export.%d.peak_rss_mib=%.1f\n", count,
-                    static_cast<double>(PeakRssKiB()) / 1024);
+                    static_cast<double>(bytes) / (1 << 20), count / best.seconds, rssBefore,
+                    q9::bench::PeakRssMiB());
+        const std::string figure = "export." + std::to_string(count) + ".";
+        q9::bench::ReportSeconds(figure + "seconds", best.seconds);
+        q9::bench::ReportCount(figure + "workbooks", workbooks);
+        q9::bench::ReportMiB(figure + "peak_rss_mib", q9::bench::PeakRssMiB());
         if (count == 16300) {
             ours16300 = best.seconds;
             rows16300 = rows;
@@ -272,13 +172,13 @@ int main(int argc, char** argv) {
     if (baselines) {
         const fs::path csv = work / "rows.csv";
         WriteCsv(*rows16300, csv);
-        const double gnumeric = TimeCommand(
-            "WINDOWS_LANGUAGE=zh_CN ssconvert --export-type=Gnumeric_Excel:excel_biff7 '" +
-            csv.string() + "' '" + (work / "gnumeric.xls").string() + "' >/dev/null 2>&1");
+        const double gnumeric = q9::bench::TimeCommand(
+            "WINDOWS_LANGUAGE=zh_CN ssconvert --export-type=Gnumeric_Excel:excel_biff7 " +
+            q9::bench::Quoted(csv) + " " + q9::bench::Quoted(work / "gnumeric.xls"));
         const double libreoffice =
-            TimeCommand("soffice -env:UserInstallation=file://" + (work / "lo-profile").string() +
-                        " --headless --infilter=CSV:44,34,76,1 --convert-to xls --outdir '" +
-                        (work / "lo").string() + "' '" + csv.string() + "' >/dev/null 2>&1");
+            q9::bench::TimeCommand(q9::bench::SofficeCommand(work / "lo-profile") +
+                                   " --infilter=CSV:44,34,76,1 --convert-to xls --outdir " +
+                                   q9::bench::Quoted(work / "lo") + " " + q9::bench::Quoted(csv));
         std::printf("\nThe same 16300 rows from CSV (wall time, one run each):\n");
         auto line = [&](const char* name, double seconds) {
             if (seconds < 0) {
@@ -288,8 +188,8 @@ int main(int argc, char** argv) {
                             seconds / ours16300);
             }
         };
-        std::printf("RESULT export.ssconvert_s=%.6f\nRESULT export.soffice_s=%.6f\n", gnumeric,
-                    libreoffice);
+        q9::bench::ReportSeconds("export.ssconvert_s", gnumeric);
+        q9::bench::ReportSeconds("export.soffice_s", libreoffice);
         line("ssconvert --export-type=Gnumeric_Excel:excel_biff7", gnumeric);
         line("soffice --headless --convert-to xls (BIFF8)", libreoffice);
         double fastest = 1e30;
@@ -301,7 +201,5 @@ int main(int argc, char** argv) {
                         ratio >= 30 ? "met" : "NOT met");
         }
     }
-    std::error_code ignored;
-    fs::remove_all(work, ignored);
     return 0;
 }

@@ -1,27 +1,22 @@
 // The embedded account database under the tool's per-line protocol: 100,000 units of check
 // query + backup INSERT + UPDATE by key, each unit one atomic call through the gateway, against
 // one set-based UPDATE of the same lines. Prints both times and their ratio (target: within 10x).
-#include <unistd.h>
-
-#include <chrono>
 #include <cstdio>
 #include <filesystem>
 #include <string>
 #include <vector>
 
+#include "bench_support.h"
 #include "host/db/demo_account.h"
 #include "host/db/engine_factory.h"
 #include "host/gateway.h"
 
 namespace {
 
-using Clock = std::chrono::steady_clock;
+using q9::bench::Clock;
+using q9::bench::SecondsSince;
 
 const std::string kCrLf = "\r\n";
-
-double SecondsSince(Clock::time_point start) {
-    return std::chrono::duration<double>(Clock::now() - start).count();
-}
 
 // The purchase-order texts of the tax-inclusive rule, as the tool sends them per line.
 std::string CheckSql(int id, int entry, const std::string& n) {
@@ -71,18 +66,14 @@ const std::string kStartup =
 
 int main(int argc, char** argv) {
     const int lines = argc > 1 ? std::stoi(argv[1]) : 100000;
-    namespace fs = std::filesystem;
-    const fs::path folder =
-        fs::temp_directory_path() / ("q9-gateway-bench-" + std::to_string(::getpid()));
-    fs::remove_all(folder);
-    fs::create_directories(folder);
+    const q9::bench::WorkFolder folder("q9-gateway-bench");
     const std::string perLinePath = (folder / "per-line.db").string();
     const std::string setBasedPath = (folder / "set-based.db").string();
 
     auto start = Clock::now();
     q9::CreateDemoAccount(perLinePath, {lines, 7, false, false});
     std::printf("demo account, %d lines per kind: %.2f s\n", lines, SecondsSince(start));
-    fs::copy_file(perLinePath, setBasedPath);
+    std::filesystem::copy_file(perLinePath, setBasedPath);
 
     // Per-line protocol through the gateway.
     double perLine = 0;
@@ -138,10 +129,9 @@ int main(int argc, char** argv) {
         lines, units, perLine, perLine * 1e6 / lines);
     std::printf("set-based UPDATE of the same lines: %.3f s\n", setBased);
     std::printf("ratio per-line / set-based: %.1fx (target: within 10x)\n", perLine / setBased);
-    // Machine-readable figures for bench/run-all.sh.
-    std::printf("RESULT gateway.lines=%d\nRESULT gateway.converted=%d\n", lines, units);
-    std::printf("RESULT gateway.per_line_s=%.6f\nRESULT gateway.set_based_s=%.6f\n", perLine,
-                setBased);
-    fs::remove_all(folder);
+    q9::bench::ReportCount("gateway.lines", lines);
+    q9::bench::ReportCount("gateway.converted", units);
+    q9::bench::ReportSeconds("gateway.per_line_s", perLine);
+    q9::bench::ReportSeconds("gateway.set_based_s", setBased);
     return 0;
 }

@@ -6,21 +6,18 @@
 //   reader_bench [--runs N] [--no-baselines] [--keep]
 //     --keep  leave the workbooks in the temporary folder and print where
 
-#include <unistd.h>
-
 #include <algorithm>
 #include <cctype>
-#include <chrono>
-#include <cmath>
+#include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <memory>
-#include <random>
 #include <stdexcept>
 #include <string>
 #include <vector>
 
+#include "bench_support.h"
 #include "convert/workbook_reader.h"
 #include "export/ole2_container.h"
 #include "export/workbook_export.h"
@@ -28,46 +25,13 @@
 namespace {
 
 namespace fs = std::filesystem;
-using Clock = std::chrono::steady_clock;
-
-double Seconds(Clock::duration d) {
-    return std::chrono::duration<double>(d).count();
-}
-
-const std::vector<std::string> kFields = {"FBillNo",    "FSupplyName", "FItemNumber",  "FItemName",
-                                          "FAuxQty",    "FAuxPrice",   "FAuxTaxPrice", "FTaxRate",
-                                          "FTaxAmount", "FAmount",     "FAllAmount",   "FCommitAmt",
-                                          "FInterID",   "FEntryID"};
-
-// Rows shaped like the purchase-order candidates: Chinese names, amounts in cents.
-q9::RecordsetPtr MakeRows(int count) {
-    std::mt19937 random(20180501);
-    const char* partners[] = {"上海宝钢国际贸易有限公司", "北京京东方科技集团股份有限公司",
-                              "深圳市华强电子有限公司", "杭州娃哈哈集团有限公司"};
-    std::vector<q9::Recordset::Row> rows;
-    rows.reserve(static_cast<size_t>(count));
-    for (int i = 0; i < count; ++i) {
-        char bill[32];
-        std::snprintf(bill, sizeof bill, "POORD%06d", i / 4 + 1);
-        const double quantity = static_cast<double>(random() % 100000) / 100;
-        const double price = static_cast<double>(random() % 1000000) / 100;
-        const double rate = i % 3 ? 17 : 11;
-        const double amount = static_cast<double>(std::llround(quantity * price * 100)) / 100;
-        const double tax = static_cast<double>(std::llround(amount * rate)) / 100;
-        rows.push_back({q9::Value(std::string(bill)),
-                        i % 50 == 0 ? q9::Value::Null() : q9::Value(partners[i % 4]),
-                        q9::Value("01.02." + std::to_string(i % 5000)),
-                        q9::Value("热轧钢板 Q235B " + std::to_string(i % 300) + "mm"),
-                        q9::Value(quantity), q9::Value(price),
-                        q9::Value(price * (100 + rate) / 100), q9::Value(rate), q9::Value(tax),
-                        q9::Value(amount), q9::Value(amount + tax), q9::Value(0.0),
-                        q9::Value(int64_t{1000 + i / 4}), q9::Value(int64_t{i % 4 + 1})});
-    }
-    return std::make_shared<q9::Recordset>(kFields, std::move(rows));
-}
+using q9::bench::Clock;
+using q9::bench::Quoted;
+using q9::bench::SecondsSince;
+using q9::bench::TimeCommand;
 
 void WriteExport(const fs::path& path, int rowCount) {
-    const q9::RecordsetPtr rows = MakeRows(rowCount);
+    const q9::RecordsetPtr rows = q9::bench::MakeCandidateRows(rowCount);
     rows->MoveFirst();
     const std::vector<uint8_t> stream = q9::BuildCandidateBookStream(*rows, "采购订单", 1, 1);
     std::unique_ptr<std::FILE, int (*)(std::FILE*)> file(std::fopen(path.c_str(), "wb"),
@@ -76,27 +40,9 @@ void WriteExport(const fs::path& path, int rowCount) {
     q9::WriteCompoundFile(file.get(), "Book", stream);
 }
 
-// Wall time of a shell command, or a negative number when it failed.
-double TimeCommand(const std::string& command) {
-    const auto start = Clock::now();
-    const int status = std::system((command + " >/dev/null 2>&1").c_str());
-    const double seconds = Seconds(Clock::now() - start);
-    return status == 0 ? seconds : -1;
-}
-
-std::string Quoted(const fs::path& path) {
-    return "'" + path.string() + "'";
-}
-
-// LibreOffice with a profile of its own, so that it runs beside any other instance.
+// LibreOffice on a profile in the work folder.
 std::string Soffice(const fs::path& work) {
-    return "soffice -env:UserInstallation=file://" + (work / "profile").string() +
-           " --headless --norestore";
-}
-
-double Median(std::vector<double> values) {
-    std::sort(values.begin(), values.end());
-    return values[values.size() / 2];
+    return q9::bench::SofficeCommand(work / "profile") + " --norestore";
 }
 
 struct Format {
@@ -133,9 +79,8 @@ int main(int argc, char** argv) {
         }
     }
     const int rowCount = q9::kRowsPerWorkbook;
-    const fs::path work =
-        fs::temp_directory_path() / ("q9-reader-bench-" + std::to_string(getpid()));
-    fs::create_directories(work);
+    q9::bench::WorkFolder folder("q9-reader-bench");
+    const fs::path& work = folder.path();
     int status = 0;
     try {
         const fs::path biff5 = work / "export.xls";
@@ -169,7 +114,7 @@ int main(int argc, char** argv) {
             for (int run = 0; run < runs; ++run) {
                 const auto start = Clock::now();
                 const q9::RecordsetPtr rows = q9::ReadSheet(format.file.string(), "采购订单");
-                times.push_back(Seconds(Clock::now() - start));
+                times.push_back(SecondsSince(start));
                 records = rows->RecordCount();
             }
             if (records != rowCount + 1) {
@@ -177,7 +122,7 @@ int main(int argc, char** argv) {
                              rowCount + 1);
                 status = 1;
             }
-            const double read = Median(times);
+            const double read = q9::bench::Median(times);
             double ssconvert = -1;
             double soffice = -1;
             if (baselines) {
@@ -192,13 +137,12 @@ int main(int argc, char** argv) {
             std::printf("%-22s %10ju %10.2f %12.1f %9.0fx %12.1f %9.0fx\n", format.label,
                         static_cast<uintmax_t>(fs::file_size(format.file)), read * 1000,
                         ssconvert * 1000, ratio(ssconvert), soffice * 1000, ratio(soffice));
-            // Machine-readable figures for bench/run-all.sh.
-            const std::string code = FormatCode(format.label);
-            std::printf("RESULT reader.%s.rows=%d\nRESULT reader.%s.read_s=%.6f\n", code.c_str(),
-                        rowCount, code.c_str(), read);
+            const std::string figure = "reader." + FormatCode(format.label) + ".";
+            q9::bench::ReportCount(figure + "rows", rowCount);
+            q9::bench::ReportSeconds(figure + "read_s", read);
             if (baselines) {
-                std::printf("RESULT reader.%s.ssconvert_s=%.6f\nRESULT reader.%s.soffice_s=%.6f\n",
-                            code.c_str(), ssconvert, code.c_str(), soffice);
+                q9::bench::ReportSeconds(figure + "ssconvert_s", ssconvert);
+                q9::bench::ReportSeconds(figure + "soffice_s", soffice);
             }
             if (baselines && (ratio(soffice) < 3 || ratio(ssconvert) < 1)) {
                 std::printf(
@@ -212,10 +156,8 @@ int main(int argc, char** argv) {
         status = 1;
     }
     if (keep) {
+        folder.Keep();
         std::printf("workbooks kept in %s\n", work.c_str());
-    } else {
-        std::error_code ignored;
-        fs::remove_all(work, ignored);
     }
     return status;
 }
