@@ -24,6 +24,16 @@ std::string OrderCheckSql(const std::string& entryTable, const std::string& rowC
            n + "),2) AND " + rowCondition;
 }
 
+// The UPDATE's joins and line condition: the same for both order kinds but for the tables.
+std::vector<std::string> OrderUpdateTail(const std::string& entryTable,
+                                         const std::string& headerTable, const std::string& n,
+                                         const std::string& keyCondition) {
+    return {"  FROM " + entryTable + " te",
+            "INNER JOIN " + headerTable + " t ON te.FInterID = t.FInterID",
+            "INNER JOIN t_ICItemMaterial ti ON ti.FItemID = te.FItemID",
+            "WHERE te.FCess=1+" + n + " AND " + keyCondition};
+}
+
 }  // namespace
 
 std::string OrderRowCondition(int32_t interId, int32_t entryId) {
@@ -52,10 +62,7 @@ LineStatements PurchaseOrderLineStatements(int32_t interId, int32_t entryId,
     const std::string& n = newRate;
     const std::string k = OrderKeyCondition(interId, entryId);
     const std::string pn = "ROUND(te.FAuxPrice*(100+" + n + ")/100,ti.FPriceDecimal)";
-    const std::string tail[] = {"  FROM POOrderEntry te",
-                                "INNER JOIN POOrder t ON te.FInterID = t.FInterID",
-                                "INNER JOIN t_ICItemMaterial ti ON ti.FItemID = te.FItemID",
-                                "WHERE te.FCess=1+" + n + " AND " + k};
+    const std::vector<std::string> tail = OrderUpdateTail("POOrderEntry", "POOrder", n, k);
     LineStatements statements;
     std::vector<std::string> update;
     if (optAmount) {
@@ -114,7 +121,7 @@ LineStatements PurchaseOrderLineStatements(int32_t interId, int32_t entryId,
                              "),2)");
         }
     }
-    update.insert(update.end(), std::begin(tail), std::end(tail));
+    update.insert(update.end(), tail.begin(), tail.end());
     statements.update = JoinLines(update);
     return statements;
 }
@@ -125,10 +132,7 @@ LineStatements SalesOrderLineStatements(int32_t interId, int32_t entryId,
     const std::string& n = newRate;
     const std::string k = OrderKeyCondition(interId, entryId);
     const std::string pn = "ROUND(te.FAuxPrice*(100+" + n + ")/100,ti.FPriceDecimal)";
-    const std::string tail[] = {"  FROM SEOrderEntry te",
-                                "INNER JOIN SEOrder t ON te.FInterID = t.FInterID",
-                                "INNER JOIN t_ICItemMaterial ti ON ti.FItemID = te.FItemID",
-                                "WHERE te.FCess=1+" + n + " AND " + k};
+    const std::vector<std::string> tail = OrderUpdateTail("SEOrderEntry", "SEOrder", n, k);
     LineStatements statements;
     std::vector<std::string> update;
     if (optAmount) {
@@ -179,7 +183,7 @@ LineStatements SalesOrderLineStatements(int32_t interId, int32_t entryId,
             "te.FAllStdAmount=ROUND((te.FAmount+" + tax + ") * t.FExchangeRate, 2)",
         };
     }
-    update.insert(update.end(), std::begin(tail), std::end(tail));
+    update.insert(update.end(), tail.begin(), tail.end());
     statements.update = JoinLines(update);
     return statements;
 }
