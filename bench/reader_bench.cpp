@@ -18,9 +18,9 @@
 #include <vector>
 
 #include "bench_support.h"
-#include "convert/workbook_reader.h"
-#include "export/ole2_container.h"
 #include "export/workbook_export.h"
+#include "workbook/compound_file_writer.h"
+#include "workbook/sheet_reader.h"
 
 namespace {
 

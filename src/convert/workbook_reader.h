@@ -7,12 +7,6 @@
 
 namespace q9 {
 
-// Every row of the named sheet, without a header line: fields F1…Fn after the sheet columns,
-// the sheet's first row as the first record, empty cells null, mixed columns as text. Throws
-// HostError (with a clear description) when the file is not a readable workbook or has no such
-// sheet. The format is chosen by content: BIFF5/BIFF8 .xls or .xlsx.
-RecordsetPtr ReadSheet(const std::string& path, const std::string& sheetName);
-
 // The reader as the converters call it: the missing-file notice, the "count:" debug-log line,
 // failures in a "Read_Excel" message box; nullptr when there is nothing to convert.
 RecordsetPtr ReadWorkbook(CoreContext& context, const std::string& path,

@@ -4,11 +4,11 @@
 #include <charconv>
 #include <cmath>
 
-#include "export/biff5_writer.h"
 #include "export/export_handlers.h"
-#include "export/ole2_container.h"
-#include "export/workbook_file.h"
 #include "host/error.h"
+#include "workbook/biff5_writer.h"
+#include "workbook/compound_file_writer.h"
+#include "workbook/workbook_file.h"
 
 namespace q9 {
 

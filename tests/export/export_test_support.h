@@ -1,6 +1,6 @@
 #pragma once
 
-// A fake database and a harness on it, and independent readers of the workbooks written.
+// A fake database and a harness on it; independent readers of the workbooks written.
 
 #include <filesystem>
 #include <map>
@@ -11,6 +11,7 @@
 
 #include "host/db/database_engine.h"
 #include "support/core_doubles.h"
+#include "support/independent_readers.h"
 
 namespace q9::test {
 
@@ -36,28 +37,5 @@ struct ExportHarness : testing::CoreHarness<FakeEngine> {
 // Candidate rows as the purchase-order query returns them, with Chinese names and amounts
 // that have decimals; row i (from 0) is predictable from i.
 RecordsetPtr MakeCandidateRows(int count);
-
-// A workbook as python3-xlrd reads it.
-struct ReadCell {
-    char type = 0;  // 'n' number, 's' text
-    std::string text;
-    double number = 0;
-};
-struct XlrdSheet {
-    std::string name;
-    int rows = 0;
-    int columns = 0;
-    std::map<std::pair<int, int>, ReadCell> cells;  // non-empty cells by (row, column)
-};
-struct XlrdBook {
-    std::vector<std::string> streams;
-    int biffVersion = 0;
-    std::string codepage;
-    std::vector<XlrdSheet> sheets;
-};
-XlrdBook ReadWithXlrd(const std::filesystem::path& workbook);
-
-// Runs a shell command; its standard output, or throws when it fails.
-std::string RunCommand(const std::string& command);
 
 }  // namespace q9::test

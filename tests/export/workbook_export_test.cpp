@@ -7,10 +7,10 @@
 #include <fstream>
 #include <iterator>
 
-#include "convert/workbook_reader.h"
 #include "export/export_handlers.h"
 #include "export/export_test_support.h"
 #include "support/temp_folder.h"
+#include "workbook/sheet_reader.h"
 
 namespace q9 {
 namespace {

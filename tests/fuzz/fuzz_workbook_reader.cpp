@@ -6,9 +6,9 @@
 #include <new>
 #include <string>
 
-#include "convert/workbook_reader.h"
-#include "convert/xls_sheet_reader.h"
 #include "host/error.h"
+#include "workbook/sheet_reader.h"
+#include "workbook/xls_sheet_reader.h"
 
 namespace {
 

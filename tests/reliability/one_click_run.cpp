@@ -7,13 +7,13 @@
 #include <set>
 
 #include "convert/row_loop.h"
-#include "convert/workbook_reader.h"
 #include "export/export_handlers.h"
 #include "host/db/demo_account.h"
 #include "host/db/engine_factory.h"
 #include "host/session.h"
 #include "host/tool_session.h"
 #include "reliability/fault_engine.h"
+#include "workbook/sheet_reader.h"
 
 namespace q9::reliability {
 

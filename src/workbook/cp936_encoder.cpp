@@ -1,4 +1,4 @@
-#include "export/cp936_encoder.h"
+#include "workbook/cp936_encoder.h"
 
 #include <iconv.h>
 

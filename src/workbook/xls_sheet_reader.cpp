@@ -1,4 +1,4 @@
-#include "convert/xls_sheet_reader.h"
+#include "workbook/xls_sheet_reader.h"
 
 #include <cmath>
 #include <cstdio>
@@ -7,10 +7,10 @@
 #include <optional>
 #include <vector>
 
-#include "convert/biff_records.h"
-#include "convert/biff_text.h"
-#include "convert/sheet_table.h"
-#include "convert/xls_compound_file.h"
+#include "workbook/biff_records.h"
+#include "workbook/code_page.h"
+#include "workbook/compound_file_reader.h"
+#include "workbook/sheet_table.h"
 
 namespace q9 {
 

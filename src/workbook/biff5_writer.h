@@ -6,7 +6,7 @@
 #include <string_view>
 #include <vector>
 
-#include "export/cp936_encoder.h"
+#include "workbook/cp936_encoder.h"
 
 namespace q9 {
 

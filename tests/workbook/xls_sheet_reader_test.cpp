@@ -1,5 +1,7 @@
 // The .xls record stream, built by hand record by record: what other writers put there and
 // what damage looks like.
+#include "workbook/xls_sheet_reader.h"
+
 #include <gtest/gtest.h>
 
 #include <bit>
@@ -9,12 +11,11 @@
 #include <string>
 #include <vector>
 
-#include "convert/biff_records.h"
-#include "convert/workbook_reader.h"
-#include "convert/xls_compound_file.h"
-#include "convert/xls_sheet_reader.h"
-#include "export/ole2_container.h"
 #include "host/error.h"
+#include "workbook/biff_records.h"
+#include "workbook/compound_file_reader.h"
+#include "workbook/compound_file_writer.h"
+#include "workbook/sheet_reader.h"
 
 namespace q9 {
 namespace {

@@ -1,4 +1,4 @@
-#include "export/biff5_writer.h"
+#include "workbook/biff5_writer.h"
 
 #include <algorithm>
 #include <bit>

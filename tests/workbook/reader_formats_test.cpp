@@ -5,10 +5,10 @@
 #include <fstream>
 #include <memory>
 
-#include "convert/workbook_reader.h"
-#include "export/ole2_container.h"
 #include "export/workbook_export.h"
 #include "host/error.h"
+#include "workbook/compound_file_writer.h"
+#include "workbook/sheet_reader.h"
 
 namespace q9 {
 namespace {

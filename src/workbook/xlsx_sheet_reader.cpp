@@ -1,12 +1,12 @@
-#include "convert/xlsx_sheet_reader.h"
+#include "workbook/xlsx_sheet_reader.h"
 
 #include <charconv>
 #include <cmath>
 #include <map>
 #include <vector>
 
-#include "convert/sheet_table.h"
-#include "convert/xlsx_package.h"
+#include "workbook/sheet_table.h"
+#include "workbook/zip_xml_package.h"
 
 namespace q9 {
 

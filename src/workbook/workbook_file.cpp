@@ -1,4 +1,4 @@
-#include "export/workbook_file.h"
+#include "workbook/workbook_file.h"
 
 #include <cerrno>
 #include <cstdio>

@@ -1,10 +1,10 @@
-#include "convert/biff_text.h"
+#include "workbook/code_page.h"
 
 #include <iconv.h>
 
 #include <cerrno>
 
-#include "convert/sheet_table.h"
+#include "workbook/sheet_table.h"
 
 namespace q9::biff {
 

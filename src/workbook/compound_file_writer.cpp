@@ -1,4 +1,4 @@
-#include "export/ole2_container.h"
+#include "workbook/compound_file_writer.h"
 
 #include <gsf/gsf-outfile-msole.h>
 #include <gsf/gsf-outfile.h>

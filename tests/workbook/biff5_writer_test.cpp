@@ -1,12 +1,12 @@
-#include "export/biff5_writer.h"
+#include "workbook/biff5_writer.h"
 
 #include <gtest/gtest.h>
 
-#include "export/cp936_encoder.h"
-#include "export/export_test_support.h"
-#include "export/ole2_container.h"
-#include "export/workbook_file.h"
+#include "support/independent_readers.h"
 #include "support/temp_folder.h"
+#include "workbook/compound_file_writer.h"
+#include "workbook/cp936_encoder.h"
+#include "workbook/workbook_file.h"
 
 namespace q9 {
 namespace {

@@ -7,8 +7,8 @@
 #include <iterator>
 #include <utility>
 
-#include "convert/workbook_reader.h"
 #include "host/error.h"
+#include "workbook/sheet_reader.h"
 
 namespace q9 {
 namespace {

@@ -1,4 +1,4 @@
-#include "convert/xlsx_package.h"
+#include "workbook/zip_xml_package.h"
 
 #include <expat.h>
 #include <unzip.h>
@@ -7,7 +7,7 @@
 #include <filesystem>
 #include <vector>
 
-#include "convert/sheet_table.h"
+#include "workbook/sheet_table.h"
 
 namespace q9 {
 

@@ -1,11 +1,11 @@
-#include "convert/biff_records.h"
+#include "workbook/biff_records.h"
 
 #include <algorithm>
 #include <bit>
 #include <cstring>
 
-#include "convert/biff_text.h"
-#include "convert/sheet_table.h"
+#include "workbook/code_page.h"
+#include "workbook/sheet_table.h"
 
 namespace q9::biff {
 

@@ -1,11 +1,11 @@
-#include "convert/xls_compound_file.h"
+#include "workbook/compound_file_reader.h"
 
 #include <algorithm>
 #include <cstring>
 #include <optional>
 #include <string>
 
-#include "convert/sheet_table.h"
+#include "workbook/sheet_table.h"
 
 namespace q9 {
 

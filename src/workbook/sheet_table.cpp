@@ -1,4 +1,4 @@
-#include "convert/sheet_table.h"
+#include "workbook/sheet_table.h"
 
 #include <algorithm>
 
