@@ -17,7 +17,7 @@
 #include "export/export_handlers.h"
 #include "host/db/demo_account.h"
 #include "host/db/engine_factory.h"
-#include "host/startup.h"
+#include "jobs/startup.h"
 
 namespace {
 

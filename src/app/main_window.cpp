@@ -6,8 +6,9 @@
 #include <QMessageBox>
 #include <exception>
 
-#include "convert/batch_run.h"
-#include "export/export_handlers.h"
+#include "jobs/batch_run.h"
+#include "jobs/export_candidates.h"
+#include "jobs/startup.h"
 #include "qt_event_pump.h"
 #include "qt_file_chooser.h"
 #include "qt_login_prompt.h"
@@ -155,7 +156,7 @@ void MainWindow::ConnectEvents() {
 }
 
 void MainWindow::RunStartup() {
-    const StartupResult result = session_->Start(state_);
+    const StartupResult result = RunStartupSequence(*session_, state_);
     if (result.refused) {
         for (QGroupBox* frame : {po_.frame, so_.frame, htyf_.frame, htys_.frame}) {
             frame->setEnabled(false);

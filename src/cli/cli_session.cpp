@@ -2,6 +2,8 @@
 
 #include <filesystem>
 
+#include "jobs/startup.h"
+
 namespace q9::cli {
 
 namespace {
@@ -41,7 +43,7 @@ bool CliSession::Start() {
             return false;
         }
     }
-    StartupResult result = tool_.Start(state_);
+    StartupResult result = RunStartupSequence(tool_, state_);
     if (result.error) {
         ShowStartupError(*result.error);
         return false;

@@ -1,8 +1,8 @@
 #pragma once
 
 #include "command.h"
-#include "convert/batch_run.h"
 #include "host/window_state.h"
+#include "jobs/batch_run.h"
 
 namespace q9::cli {
 

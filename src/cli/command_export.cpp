@@ -3,7 +3,7 @@
 #include <ostream>
 
 #include "cli_session.h"
-#include "export/export_handlers.h"
+#include "jobs/export_candidates.h"
 
 namespace q9::cli {
 

@@ -11,9 +11,6 @@ namespace q9 {
 std::string CandidateQuery(DocumentKind kind, const std::string& cutoffDate,
                            bool discountIncludeTaxOn);
 
-// The export button of a kind (cmdPO, cmdSO, cmdHTYF, cmdHTYS). True when workbooks were written.
-bool ExportCandidates(CoreContext& context, DocumentKind kind);
-
 // Writes context.state.currentRecordset to folder + fileName (and further workbooks) as
 // Excel 5.0/95 with the sheet named `kindText`. True on success.
 bool WriteToExcel(CoreContext& context, const std::string& folder, const std::string& fileName,

@@ -6,7 +6,6 @@
 #include "host/db/database_engine.h"
 #include "host/gateway.h"
 #include "host/session.h"
-#include "host/startup.h"
 #include "host/texts.h"
 
 namespace q9 {
@@ -20,11 +19,6 @@ class ToolSession {
     HostSession& session() { return session_; }
     Gateway& gateway() { return gateway_; }
     Texts& texts() { return texts_; }
-
-    // The start-up sequence against this session.
-    StartupResult Start(WindowState& state) {
-        return RunStartupSequence(session_, gateway_, state);
-    }
 
     // The engine of the session's account database, opened on first use (the demo account is
     // created when it is missing). Throws HostError when it cannot be opened.

@@ -8,7 +8,7 @@
 #include <filesystem>
 
 #include "app_test_support.h"
-#include "host/startup.h"
+#include "jobs/startup.h"
 
 namespace q9::app::test {
 

@@ -11,7 +11,7 @@
 #include "convert_exact_decimal.h"
 #include "convert_fixture.h"
 #include "host/db/engine_factory.h"
-#include "host/startup.h"
+#include "jobs/startup.h"
 #include "support/core_doubles.h"
 
 namespace q9 {

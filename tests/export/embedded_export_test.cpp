@@ -10,6 +10,7 @@
 #include "export/export_test_support.h"
 #include "host/db/demo_account.h"
 #include "host/db/engine_factory.h"
+#include "jobs/export_candidates.h"
 #include "support/temp_folder.h"
 
 namespace q9 {

@@ -3,7 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "host/error.h"
-#include "host/startup.h"
+#include "jobs/startup.h"
 
 namespace q9 {
 namespace {

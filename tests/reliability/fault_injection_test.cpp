@@ -7,7 +7,7 @@
 #include <algorithm>
 #include <set>
 
-#include "host/startup.h"
+#include "jobs/startup.h"
 #include "reliability/fault_engine.h"
 #include "reliability/one_click_run.h"
 

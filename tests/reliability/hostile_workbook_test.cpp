@@ -15,7 +15,7 @@
 #include "convert/order_sql.h"
 #include "convert/row_loop.h"
 #include "host/db/engine_factory.h"
-#include "host/startup.h"
+#include "jobs/startup.h"
 #include "reliability/fault_engine.h"
 #include "reliability/one_click_run.h"
 #include "support/core_doubles.h"

@@ -3,7 +3,7 @@
 #include <set>
 
 #include "convert/row_loop.h"
-#include "host/startup.h"
+#include "jobs/startup.h"
 #include "reliability/one_click_run.h"
 
 namespace q9::reliability {

@@ -11,9 +11,9 @@
 
 #include "convert/convert_doubles.h"
 #include "convert/row_loop.h"
-#include "export/export_handlers.h"
 #include "host/db/engine_factory.h"
-#include "host/startup.h"
+#include "jobs/export_candidates.h"
+#include "jobs/startup.h"
 #include "reliability/one_click_run.h"
 #include "support/core_doubles.h"
 

@@ -7,11 +7,12 @@
 #include <set>
 
 #include "convert/row_loop.h"
-#include "export/export_handlers.h"
 #include "host/db/demo_account.h"
 #include "host/db/engine_factory.h"
 #include "host/session.h"
 #include "host/tool_session.h"
+#include "jobs/export_candidates.h"
+#include "jobs/startup.h"
 #include "reliability/fault_engine.h"
 #include "workbook/sheet_reader.h"
 
@@ -111,7 +112,7 @@ std::unique_ptr<OneClickRun> RunOneClick(const OneClickPlan& plan) {
     tool.SetEngine(engine);
 
     WindowState state;
-    run->startup = tool.Start(state);
+    run->startup = RunStartupSequence(tool, state);
     if (run->startup.error)
         run->events.push_back("box " + run->startup.error->NumberAndDescription());
     // The window stays open after a failed start-up; a refused login closes it.

@@ -10,9 +10,9 @@
 #include <string>
 #include <vector>
 
-#include "convert/batch_run.h"
 #include "host/document_kind.h"
-#include "host/startup.h"
+#include "jobs/batch_run.h"
+#include "jobs/startup.h"
 #include "support/core_doubles.h"
 #include "support/temp_folder.h"
 

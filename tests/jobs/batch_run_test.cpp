@@ -1,4 +1,4 @@
-#include "convert/batch_run.h"
+#include "jobs/batch_run.h"
 
 #include <gtest/gtest.h>
 

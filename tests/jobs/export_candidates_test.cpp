@@ -1,7 +1,8 @@
-#include "export/export_handlers.h"
+#include "jobs/export_candidates.h"
 
 #include <gtest/gtest.h>
 
+#include "export/export_handlers.h"
 #include "export/export_test_support.h"
 #include "support/temp_folder.h"
 

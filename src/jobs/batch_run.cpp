@@ -1,9 +1,9 @@
-#include "convert/batch_run.h"
+#include "jobs/batch_run.h"
 
 #include <exception>
 #include <memory>
 
-#include "host/startup.h"
+#include "jobs/startup.h"
 #include "masterdata/master_data.h"
 
 namespace q9 {

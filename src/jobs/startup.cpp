@@ -1,4 +1,4 @@
-#include "host/startup.h"
+#include "jobs/startup.h"
 
 namespace q9 {
 

@@ -5,6 +5,7 @@
 #include "host/error.h"
 #include "host/gateway.h"
 #include "host/session.h"
+#include "host/tool_session.h"
 #include "host/window_state.h"
 
 namespace q9 {
@@ -22,6 +23,10 @@ inline constexpr const char* kSwitchesUnreadText =
 // Logs in, fixes the cut-off date, reads the two discount switches and creates the missing
 // backup tables.
 StartupResult RunStartupSequence(HostSession& session, Gateway& gateway, WindowState& state);
+// The same against a tool session.
+inline StartupResult RunStartupSequence(ToolSession& tool, WindowState& state) {
+    return RunStartupSequence(tool.session(), tool.gateway(), state);
+}
 
 // The texts it sends, exactly.
 std::string SwitchesQuery();

@@ -1,7 +1,8 @@
-#include "export/export_handlers.h"
+#include "jobs/export_candidates.h"
 
+#include "export/export_handlers.h"
 #include "export/save_path.h"
-#include "host/startup.h"
+#include "jobs/startup.h"
 
 namespace q9 {
 
