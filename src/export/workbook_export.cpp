@@ -7,6 +7,7 @@
 #include "export/export_handlers.h"
 #include "host/error.h"
 #include "workbook/biff5_writer.h"
+#include "workbook/biff_records.h"
 #include "workbook/compound_file_writer.h"
 #include "workbook/workbook_file.h"
 
@@ -41,7 +42,7 @@ constexpr std::array<CandidateColumn, 14> kColumns = {{
     {"单据分录", "FEntryID", CellContent::Value},
 }};
 
-constexpr const char* kBookStreamName = "Book";
+constexpr const char* kBookStreamName = biff::kBiff5StreamName;
 
 std::array<size_t, kColumns.size()> FieldIndexes(const Recordset& rows) {
     std::array<size_t, kColumns.size()> indexes{};

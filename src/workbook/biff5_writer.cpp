@@ -5,29 +5,16 @@
 #include <cstring>
 
 #include "host/error.h"
+#include "workbook/biff_records.h"
 
 namespace q9 {
 
 namespace {
 
-namespace record {
-constexpr uint16_t kBof = 0x0809;
-constexpr uint16_t kEof = 0x000A;
-constexpr uint16_t kCodePage = 0x0042;
-constexpr uint16_t kWindow1 = 0x003D;
-constexpr uint16_t kFont = 0x0031;
-constexpr uint16_t kXf = 0x00E0;
-constexpr uint16_t kStyle = 0x0293;
-constexpr uint16_t kBoundSheet = 0x0085;
-constexpr uint16_t kDimensions = 0x0200;
-constexpr uint16_t kNumber = 0x0203;
-constexpr uint16_t kLabel = 0x0204;
-constexpr uint16_t kWindow2 = 0x023E;
-}  // namespace record
+namespace record = biff::record;
+using biff::kWorkbookGlobals;
+using biff::kWorksheet;
 
-constexpr uint16_t kBiff5 = 0x0500;
-constexpr uint16_t kWorkbookGlobals = 0x0005;
-constexpr uint16_t kWorksheet = 0x0010;
 constexpr uint16_t kCodePage936 = 936;
 constexpr uint8_t kCharsetGb2312 = 134;
 constexpr uint16_t kFontHeight = 240;  // twips: 12 points, a new workbook's default in 936
@@ -67,7 +54,7 @@ void PutHeader(std::vector<uint8_t>& out, uint16_t id, uint16_t size) {
 
 void PutBof(std::vector<uint8_t>& out, uint16_t substreamType) {
     PutHeader(out, record::kBof, 8);
-    PutU16(out, kBiff5);
+    PutU16(out, biff::kBiff5Version);
     PutU16(out, substreamType);
     PutU16(out, 0x0DBB);  // build
     PutU16(out, 0x07CC);  // build year
@@ -213,7 +200,7 @@ void Biff5WorkbookBuilder::BeginCell(uint8_t* at, uint16_t recordId, uint16_t bo
 
 void Biff5WorkbookBuilder::AddLabel(uint16_t row, uint16_t column, std::string_view utf8) {
     scratch_.clear();
-    encoder_.Append(utf8, scratch_);
+    encoder_.Encode(utf8, scratch_);
     const std::string_view text = Cp936Prefix(scratch_, kMaxLabelBytes);
     const auto bodySize = static_cast<uint16_t>(8 + text.size());
     uint8_t* at = Extend(4u + bodySize);

@@ -6,7 +6,7 @@
 #include <string_view>
 #include <vector>
 
-#include "workbook/cp936_encoder.h"
+#include "workbook/code_page.h"
 
 namespace q9 {
 
@@ -36,7 +36,7 @@ class Biff5WorkbookBuilder {
     void BeginCell(uint8_t* at, uint16_t recordId, uint16_t bodySize, uint16_t row,
                    uint16_t column);
 
-    Cp936Encoder encoder_;
+    CodePage encoder_{936};
     std::vector<uint8_t> stream_;  // grown ahead of use; `used_` bytes are written
     size_t used_ = 0;
     std::string scratch_;

@@ -12,24 +12,41 @@ namespace q9::biff {
 // The longest record body BIFF8 allows (BIFF5 stays below it).
 inline constexpr size_t kMaxRecordBody = 8224;
 
+// The records that the reader and the writer know, by their ids in BIFF5 and BIFF8.
 namespace record {
 inline constexpr uint16_t kFormula = 0x0006;
 inline constexpr uint16_t kEof = 0x000A;
 inline constexpr uint16_t kFilePass = 0x002F;
+inline constexpr uint16_t kFont = 0x0031;
 inline constexpr uint16_t kContinue = 0x003C;
+inline constexpr uint16_t kWindow1 = 0x003D;
 inline constexpr uint16_t kCodePage = 0x0042;
 inline constexpr uint16_t kBoundSheet = 0x0085;
 inline constexpr uint16_t kMulRk = 0x00BD;
 inline constexpr uint16_t kRString = 0x00D6;
+inline constexpr uint16_t kXf = 0x00E0;
 inline constexpr uint16_t kSst = 0x00FC;
 inline constexpr uint16_t kLabelSst = 0x00FD;
+inline constexpr uint16_t kDimensions = 0x0200;
 inline constexpr uint16_t kNumber = 0x0203;
 inline constexpr uint16_t kLabel = 0x0204;
 inline constexpr uint16_t kBoolErr = 0x0205;
 inline constexpr uint16_t kString = 0x0207;
+inline constexpr uint16_t kWindow2 = 0x023E;
 inline constexpr uint16_t kRk = 0x027E;
+inline constexpr uint16_t kStyle = 0x0293;
 inline constexpr uint16_t kBof = 0x0809;
 }  // namespace record
+
+// BOF fields: the version and the kind of substream that follows.
+inline constexpr uint16_t kBiff5Version = 0x0500;
+inline constexpr uint16_t kBiff8Version = 0x0600;
+inline constexpr uint16_t kWorkbookGlobals = 0x0005;
+inline constexpr uint16_t kWorksheet = 0x0010;
+
+// The workbook stream of a compound file: BIFF5 names it `Book`, BIFF8 `Workbook`.
+inline constexpr const char* kBiff5StreamName = "Book";
+inline constexpr const char* kBiff8StreamName = "Workbook";
 
 // Throws HostError (workbook): "The workbook is damaged: <what>."
 [[noreturn]] void ThrowDamaged(const std::string& what);

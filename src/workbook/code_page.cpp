@@ -2,16 +2,23 @@
 
 #include <iconv.h>
 
+#include <algorithm>
 #include <cerrno>
+#include <cstring>
 
+#include "host/error.h"
 #include "workbook/sheet_table.h"
 
-namespace q9::biff {
+namespace q9 {
 
 namespace {
 
 constexpr uint32_t kReplacement = 0xFFFD;
 constexpr size_t kRememberedTexts = 16384;
+constexpr uint16_t kUnknownCode = 0xFFFF;
+constexpr uint16_t kMissingCode = 0x0000;
+// The code page of Unicode workbooks: their 8-bit strings hold the low bytes of UTF-16.
+constexpr uint16_t kUtf16CodePage = 1200;
 
 // The converter's name for a code page of the CODEPAGE record.
 std::string IconvName(uint16_t codePage) {
@@ -26,6 +33,10 @@ std::string IconvName(uint16_t codePage) {
         default:
             return "CP" + std::to_string(codePage);
     }
+}
+
+bool IsAscii(std::span<const uint8_t> bytes) {
+    return std::all_of(bytes.begin(), bytes.end(), [](uint8_t byte) { return byte < 0x80; });
 }
 
 }  // namespace
@@ -64,55 +75,99 @@ void AppendUtf16(std::string& out, std::span<const char16_t> units) {
     }
 }
 
-struct CodePageDecoder::Converter {
-    explicit Converter(uint16_t codePage)
-        : handle(iconv_open("UTF-8", IconvName(codePage).c_str())) {
-        if (handle == reinterpret_cast<iconv_t>(-1)) {
-            ThrowWorkbookError("The workbook's text is in code page " + std::to_string(codePage) +
-                               ", which cannot be decoded on this system.");
-        }
+char32_t NextUtf8(std::string_view text, size_t at, size_t* length) {
+    const auto lead = static_cast<unsigned char>(text[at]);
+    size_t expected = 1;
+    char32_t character = 0;
+    char32_t minimum = 0;
+    if (lead < 0x80) {
+        *length = 1;
+        return lead;
+    } else if (lead >= 0xC2 && lead <= 0xDF) {
+        expected = 2, character = lead & 0x1F, minimum = 0x80;
+    } else if (lead >= 0xE0 && lead <= 0xEF) {
+        expected = 3, character = lead & 0x0F, minimum = 0x800;
+    } else if (lead >= 0xF0 && lead <= 0xF4) {
+        expected = 4, character = lead & 0x07, minimum = 0x10000;
     }
-    ~Converter() { iconv_close(handle); }
+    size_t n = 1;
+    while (n < expected && at + n < text.size() &&
+           (static_cast<unsigned char>(text[at + n]) & 0xC0) == 0x80) {
+        character = (character << 6) | (static_cast<unsigned char>(text[at + n]) & 0x3F);
+        ++n;
+    }
+    *length = n;
+    if (expected == 1 || n < expected || character < minimum || character > 0x10FFFF ||
+        (character >= 0xD800 && character <= 0xDFFF)) {
+        // Skip what belongs to the broken sequence, so one broken character counts once.
+        while (at + *length < text.size() &&
+               (static_cast<unsigned char>(text[at + *length]) & 0xC0) == 0x80 && *length < 4) {
+            ++*length;
+        }
+        return kMalformedUtf8;
+    }
+    return character;
+}
+
+// One direction of the system's converter.
+class CodePage::Converter {
+  public:
+    // Null when the system has no such converter; errno tells why.
+    static std::unique_ptr<Converter> Open(const std::string& to, const std::string& from) {
+        const iconv_t handle = iconv_open(to.c_str(), from.c_str());
+        if (handle == reinterpret_cast<iconv_t>(-1)) return nullptr;
+        return std::make_unique<Converter>(handle);
+    }
+    explicit Converter(iconv_t handle) : handle_(handle) {}
+    ~Converter() { iconv_close(handle_); }
     Converter(const Converter&) = delete;
     Converter& operator=(const Converter&) = delete;
 
-    iconv_t handle;
+    // Converts as much as it can; false at a sequence it cannot convert. Starts afresh.
+    bool Convert(char** in, size_t* inLeft, char** out, size_t* outLeft) {
+        return iconv(handle_, in, inLeft, out, outLeft) != static_cast<size_t>(-1);
+    }
+    void Reset() { iconv(handle_, nullptr, nullptr, nullptr, nullptr); }
+
+  private:
+    iconv_t handle_;
 };
 
-CodePageDecoder::CodePageDecoder(uint16_t codePage) : codePage_(codePage) {}
+CodePage::CodePage(uint16_t number) : number_(number) {}
 
-CodePageDecoder::~CodePageDecoder() = default;
+CodePage::~CodePage() = default;
 
-void CodePageDecoder::Append(std::string& out, std::span<const uint8_t> bytes) {
-    bool ascii = true;
-    for (uint8_t byte : bytes) ascii = ascii && byte < 0x80;
-    if (ascii) {
-        out.append(bytes.begin(), bytes.end());
+void CodePage::Decode(std::span<const uint8_t> bytes, std::string& utf8) {
+    if (IsAscii(bytes)) {
+        utf8.append(bytes.begin(), bytes.end());
         return;
     }
-    // The code page of Unicode workbooks: their 8-bit strings hold the low bytes of UTF-16.
-    if (codePage_ == 1200) {
-        for (uint8_t byte : bytes) AppendUtf8(out, byte);
+    if (number_ == kUtf16CodePage) {
+        for (uint8_t byte : bytes) AppendUtf8(utf8, byte);
         return;
     }
     std::string key(bytes.begin(), bytes.end());
     if (const auto known = decoded_.find(key); known != decoded_.end()) {
-        out += known->second;
+        utf8 += known->second;
         return;
     }
-    if (!converter_) converter_ = std::make_unique<Converter>(codePage_);
-    iconv(converter_->handle, nullptr, nullptr, nullptr, nullptr);
+    if (!decoder_) {
+        decoder_ = Converter::Open("UTF-8", IconvName(number_));
+        if (!decoder_) {
+            ThrowWorkbookError("The workbook's text is in code page " + std::to_string(number_) +
+                               ", which cannot be decoded on this system.");
+        }
+    }
+    decoder_->Reset();
 
-    const size_t start = out.size();
-    out.resize(start + bytes.size() * 4 + 4);
+    const size_t start = utf8.size();
+    utf8.resize(start + bytes.size() * 4 + 4);
     auto* in = const_cast<char*>(reinterpret_cast<const char*>(bytes.data()));
     size_t inLeft = bytes.size();
-    char* to = out.data() + start;
-    size_t toLeft = out.size() - start;
+    char* to = utf8.data() + start;
+    size_t toLeft = utf8.size() - start;
     while (inLeft > 0) {
-        if (iconv(converter_->handle, &in, &inLeft, &to, &toLeft) != static_cast<size_t>(-1)) {
-            break;
-        }
+        if (decoder_->Convert(&in, &inLeft, &to, &toLeft)) break;
         if (errno == E2BIG) break;  // cannot happen: four bytes out for every byte in
         // An undefined sequence, or one cut off at the end: replace a byte and go on.
         if (toLeft < 3) break;
@@ -122,10 +177,80 @@ void CodePageDecoder::Append(std::string& out, std::span<const uint8_t> bytes) {
         toLeft -= 3;
         ++in;
         --inLeft;
-        iconv(converter_->handle, nullptr, nullptr, nullptr, nullptr);
+        decoder_->Reset();
     }
-    out.resize(static_cast<size_t>(to - out.data()));
-    if (decoded_.size() < kRememberedTexts) decoded_.emplace(std::move(key), out.substr(start));
+    utf8.resize(static_cast<size_t>(to - utf8.data()));
+    if (decoded_.size() < kRememberedTexts) decoded_.emplace(std::move(key), utf8.substr(start));
 }
 
-}  // namespace q9::biff
+uint16_t CodePage::CodeOf(char32_t character) {
+    if (!encoder_) {
+        encoder_ = Converter::Open(IconvName(number_), "UTF-32LE");
+        if (!encoder_) {
+            throw HostError(error_number::kCannotCreateObject, "No converter to code page " +
+                                                                   std::to_string(number_) + ": " +
+                                                                   std::strerror(errno));
+        }
+        codes_.assign(0x10000, kUnknownCode);
+    }
+    uint16_t& code = codes_[character];
+    if (code != kUnknownCode) return code;
+    unsigned char in[4] = {static_cast<unsigned char>(character),
+                           static_cast<unsigned char>(character >> 8),
+                           static_cast<unsigned char>(character >> 16), 0};
+    char out[8];
+    char* inPointer = reinterpret_cast<char*>(in);
+    size_t inLeft = sizeof in;
+    char* outPointer = out;
+    size_t outLeft = sizeof out;
+    encoder_->Reset();
+    const bool converted = encoder_->Convert(&inPointer, &inLeft, &outPointer, &outLeft);
+    const size_t written = sizeof out - outLeft;
+    if (!converted || written == 0 || written > 2) {
+        code = kMissingCode;
+    } else if (written == 1) {
+        code = static_cast<unsigned char>(out[0]);
+    } else {
+        code = static_cast<uint16_t>((static_cast<unsigned char>(out[0]) << 8) |
+                                     static_cast<unsigned char>(out[1]));
+    }
+    return code;
+}
+
+void CodePage::Encode(std::string_view utf8, std::string& out) {
+    size_t at = 0;
+    while (at < utf8.size()) {
+        // Runs of ASCII, the bulk of numbers and codes, are copied as they are.
+        size_t ascii = at;
+        while (ascii < utf8.size() && static_cast<unsigned char>(utf8[ascii]) < 0x80) ++ascii;
+        out.append(utf8.data() + at, ascii - at);
+        at = ascii;
+        if (at == utf8.size()) break;
+
+        size_t length = 0;
+        const char32_t character = NextUtf8(utf8, at, &length);
+        at += length;
+        const uint16_t code = character <= 0xFFFF ? CodeOf(character) : kMissingCode;
+        if (code == kMissingCode) {
+            out.push_back('?');
+        } else if (code < 0x100) {
+            out.push_back(static_cast<char>(code));
+        } else {
+            out.push_back(static_cast<char>(code >> 8));
+            out.push_back(static_cast<char>(code & 0xFF));
+        }
+    }
+}
+
+std::string_view Cp936Prefix(std::string_view text, size_t maxBytes) {
+    size_t end = 0;
+    while (end < text.size()) {
+        const auto lead = static_cast<unsigned char>(text[end]);
+        const size_t width = (lead >= 0x81 && lead <= 0xFE) ? 2 : 1;
+        if (end + width > maxBytes) break;
+        end += width;
+    }
+    return text.substr(0, std::min(end, text.size()));
+}
+
+}  // namespace q9

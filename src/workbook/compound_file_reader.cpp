@@ -5,6 +5,7 @@
 #include <optional>
 #include <string>
 
+#include "workbook/biff_records.h"
 #include "workbook/sheet_table.h"
 
 namespace q9 {
@@ -80,8 +81,8 @@ class CompoundFileReader {
         for (uint32_t index : RootChildren(entries)) {
             const DirectoryEntry& entry = entries[index];
             if (entry.type != kStreamEntry) continue;
-            if (!workbook && NameIs(entry.name, "Workbook")) workbook = &entry;
-            if (!book && NameIs(entry.name, "Book")) book = &entry;
+            if (!workbook && NameIs(entry.name, biff::kBiff8StreamName)) workbook = &entry;
+            if (!book && NameIs(entry.name, biff::kBiff5StreamName)) book = &entry;
         }
         const DirectoryEntry* chosen = workbook ? workbook : book;
         if (!chosen) {

@@ -21,9 +21,6 @@ using biff::RecordBody;
 using biff::RecordReader;
 namespace record = biff::record;
 
-constexpr uint16_t kBiff5 = 0x0500;
-constexpr uint16_t kBiff8 = 0x0600;
-constexpr uint16_t kGlobalsSubstream = 0x0005;
 constexpr uint64_t kMaxFileBytes = 512ULL << 20;
 
 std::string Hex4(uint16_t value) {
@@ -95,16 +92,16 @@ class BiffWorkbook {
         RecordBody bof(rec.body);
         const uint16_t version = bof.U16();
         const uint16_t substream = bof.U16();
-        if (version != kBiff5 && version != kBiff8) {
+        if (version != biff::kBiff5Version && version != biff::kBiff8Version) {
             ThrowWorkbookError("The workbook is in BIFF version " + Hex4(version) +
                                "; only Excel 5.0/95 (BIFF5) and 97-2003 (BIFF8) workbooks (.xls) "
                                "can be read.");
         }
-        if (substream != kGlobalsSubstream) {
+        if (substream != biff::kWorkbookGlobals) {
             ThrowWorkbookError(
                 "The workbook stream does not begin with the workbook's global records.");
         }
-        biff8_ = version == kBiff8;
+        biff8_ = version == biff::kBiff8Version;
 
         while (reader.Next(rec) && rec.type != record::kEof) {
             RecordBody body(rec.body);
@@ -133,7 +130,7 @@ class BiffWorkbook {
         }
         decoder_.emplace(codePage_);
         for (SheetEntry& sheet : sheets_) {
-            if (!biff8_) decoder_->Append(sheet.name, sheet.rawName);
+            if (!biff8_) decoder_->Decode(sheet.rawName, sheet.name);
         }
     }
 
@@ -166,7 +163,7 @@ class BiffWorkbook {
     std::string ByteString(RecordBody& body, size_t countBytes) {
         const size_t count = countBytes == 1 ? body.U8() : body.U16();
         std::string out;
-        decoder_->Append(out, body.Bytes(count));
+        decoder_->Decode(body.Bytes(count), out);
         return out;
     }
 
@@ -277,7 +274,7 @@ class BiffWorkbook {
     std::span<const uint8_t> stream_;
     bool biff8_ = false;
     uint16_t codePage_ = 1252;
-    std::optional<biff::CodePageDecoder> decoder_;
+    std::optional<CodePage> decoder_;
     std::vector<SheetEntry> sheets_;
     std::vector<std::string> strings_;
 };

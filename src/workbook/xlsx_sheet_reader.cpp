@@ -280,7 +280,7 @@ std::string RelationshipsPartOf(const std::string& part) {
     return folder + "_rels/" + file + ".rels";
 }
 
-std::string WorkbookPartOf(XlsxPackage& package) {
+std::string WorkbookPartOf(ZipXmlPackage& package) {
     if (package.HasPart("_rels/.rels")) {
         RelationshipsHandler root;
         package.ParsePart("_rels/.rels", root);
@@ -296,7 +296,7 @@ std::string WorkbookPartOf(XlsxPackage& package) {
 }  // namespace
 
 RecordsetPtr ReadXlsxSheet(const std::string& path, const std::string& sheetName) {
-    XlsxPackage package(path);
+    ZipXmlPackage package(path);
     const std::string workbookPart = WorkbookPartOf(package);
 
     WorkbookHandler workbook;

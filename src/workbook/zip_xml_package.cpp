@@ -82,11 +82,11 @@ const char* FindPrefixedAttribute(const char** attributes, std::string_view name
     return nullptr;
 }
 
-void XlsxPackage::ZipCloser::operator()(void* zip) const {
+void ZipXmlPackage::ZipCloser::operator()(void* zip) const {
     unzClose(static_cast<unzFile>(zip));
 }
 
-XlsxPackage::XlsxPackage(const std::string& path) {
+ZipXmlPackage::ZipXmlPackage(const std::string& path) {
     std::error_code error;
     fileSize_ = std::filesystem::file_size(path, error);
     if (error) ThrowWorkbookError("The workbook cannot be opened: " + error.message() + ".");
@@ -96,13 +96,13 @@ XlsxPackage::XlsxPackage(const std::string& path) {
     }
 }
 
-XlsxPackage::~XlsxPackage() = default;
+ZipXmlPackage::~ZipXmlPackage() = default;
 
-bool XlsxPackage::HasPart(const std::string& partName) {
+bool ZipXmlPackage::HasPart(const std::string& partName) {
     return unzLocateFile(static_cast<unzFile>(zip_.get()), partName.c_str(), 2) == UNZ_OK;
 }
 
-void XlsxPackage::ParsePart(const std::string& partName, XmlPartHandler& handler) {
+void ZipXmlPackage::ParsePart(const std::string& partName, XmlPartHandler& handler) {
     auto zip = static_cast<unzFile>(zip_.get());
     if (unzLocateFile(zip, partName.c_str(), 2) != UNZ_OK) {
         ThrowWorkbookError("The workbook is damaged: its part " + partName + " is missing.");

@@ -22,19 +22,19 @@ const char* FindAttribute(const char** attributes, std::string_view name);
 // Value of a prefixed attribute whose local name is `name` ("r:id"), or null.
 const char* FindPrefixedAttribute(const char** attributes, std::string_view name);
 
-// The zip container of an .xlsx workbook, its parts streamed through an XML parser. Inflating is
-// bounded in total and per part, so that a small crafted file cannot make us inflate gigabytes.
-// Every failure throws HostError (workbook).
-class XlsxPackage {
+// A zip package (an .xlsx workbook, or another format built the same way), its parts streamed
+// through an XML parser. Inflating is bounded in total and per part, so that a small crafted
+// file cannot make us inflate gigabytes. Every failure throws HostError (workbook).
+class ZipXmlPackage {
   public:
     static constexpr uint64_t kMaxInflatedBytes = 512ULL << 20;
     static constexpr uint64_t kMaxCompressionRatio = 500;
     static constexpr uint64_t kRatioCheckedFrom = 4ULL << 20;
 
-    explicit XlsxPackage(const std::string& path);
-    ~XlsxPackage();
-    XlsxPackage(const XlsxPackage&) = delete;
-    XlsxPackage& operator=(const XlsxPackage&) = delete;
+    explicit ZipXmlPackage(const std::string& path);
+    ~ZipXmlPackage();
+    ZipXmlPackage(const ZipXmlPackage&) = delete;
+    ZipXmlPackage& operator=(const ZipXmlPackage&) = delete;
 
     // Part names as in the zip, without a leading "/"; compared without letter case.
     bool HasPart(const std::string& partName);

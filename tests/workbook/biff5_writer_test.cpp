@@ -4,15 +4,15 @@
 
 #include "support/independent_readers.h"
 #include "support/temp_folder.h"
+#include "workbook/code_page.h"
 #include "workbook/compound_file_writer.h"
-#include "workbook/cp936_encoder.h"
 #include "workbook/workbook_file.h"
 
 namespace q9 {
 namespace {
 
 TEST(Cp936Encoder, EncodesChineseAndReplacesWhatTheCodePageLacks) {
-    Cp936Encoder encoder;
+    CodePage encoder(936);
     EXPECT_EQ(encoder.Encode("采购 A1"), "\xB2\xC9\xB9\xBA A1");
     // An emoji, a Korean syllable and a stray byte have no place in code page 936.
     EXPECT_EQ(encoder.Encode("a😀b한c\xFF"
