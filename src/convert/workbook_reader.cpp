@@ -10,9 +10,10 @@ namespace q9 {
 
 namespace {
 
+// Some descriptions are keys of the text catalog; the others are shown as they are.
 void ShowReadFailure(CoreContext& context, const std::string& description) {
     MessageBoxRequest box;
-    box.text = description;
+    box.text = context.texts.LoadText(description);
     box.title = context.texts.LoadText("Read_Excel");
     box.buttons = MessageButtons::Ok;
     box.icon = MessageIcon::Exclamation;

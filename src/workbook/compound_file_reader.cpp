@@ -78,13 +78,21 @@ class CompoundFileReader {
         }
         const DirectoryEntry* workbook = nullptr;
         const DirectoryEntry* book = nullptr;
+        bool encryptedPackage = false;
+        bool encryptionInfo = false;
         for (uint32_t index : RootChildren(entries)) {
             const DirectoryEntry& entry = entries[index];
             if (entry.type != kStreamEntry) continue;
             if (!workbook && NameIs(entry.name, biff::kBiff8StreamName)) workbook = &entry;
             if (!book && NameIs(entry.name, biff::kBiff5StreamName)) book = &entry;
+            encryptedPackage = encryptedPackage || NameIs(entry.name, "EncryptedPackage");
+            encryptionInfo = encryptionInfo || NameIs(entry.name, "EncryptionInfo");
         }
         const DirectoryEntry* chosen = workbook ? workbook : book;
+        // An .xlsx saved with a password to open: the package, encrypted, inside a compound file.
+        if (!chosen && encryptedPackage && encryptionInfo) {
+            ThrowWorkbookError(kPasswordProtectedWorkbook);
+        }
         if (!chosen) {
             ThrowWorkbookError(
                 "The file is a compound document but holds no workbook (no Workbook or Book "

@@ -15,6 +15,12 @@ inline constexpr uint32_t kMaxSheetRows = 1'048'576;
 inline constexpr uint32_t kMaxSheetColumns = 16'384;
 inline constexpr size_t kMaxSheetCells = 8'388'608;  // of the rectangle A1 to the last used cell
 
+// Failures described by a key of the text catalog, which the reader's caller shows translated.
+inline constexpr const char* kPasswordProtectedWorkbook =
+    "工作簿设有打开密码（已加密），不能读取；请取消密码另存后再试。";
+inline constexpr const char* kOtherZipFormat =
+    "该文件是其他格式的压缩包（如 .ods、.xlsb、.docx），不是可以读取的工作簿（.xls 或 .xlsx）。";
+
 // Throws HostError (workbook) with this description.
 [[noreturn]] void ThrowWorkbookError(const std::string& description);
 // The sheet asked for is not in the workbook; the description names the sheets there are.

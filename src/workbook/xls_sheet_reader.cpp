@@ -299,6 +299,10 @@ RecordsetPtr ReadBiffSheet(std::span<const uint8_t> stream, const std::string& s
     return BiffWorkbook(stream).ReadSheet(sheetName);
 }
 
+RecordsetPtr ReadBareBiffSheet(const std::string& path, const std::string& sheetName) {
+    return ReadBiffSheet(ReadFileBytes(path), sheetName);
+}
+
 RecordsetPtr ReadXlsSheet(const std::string& path, const std::string& sheetName) {
     const std::vector<uint8_t> file = ReadFileBytes(path);
     const std::vector<uint8_t> stream = ReadWorkbookStream(file);

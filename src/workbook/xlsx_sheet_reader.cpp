@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "workbook/sheet_table.h"
+#include "workbook/xlsx_text.h"
 #include "workbook/zip_xml_package.h"
 
 namespace q9 {
@@ -78,7 +79,7 @@ class SharedStringsHandler : public XmlPartHandler {
     void EndElement(std::string_view name) override {
         if (name == "si") {
             inItem_ = false;
-            strings.push_back(std::move(current_));
+            strings.push_back(UnescapeXlsxText(current_));
             current_.clear();
         } else if (name == "rPh") {
             if (phoneticDepth_ > 0) --phoneticDepth_;
@@ -241,8 +242,10 @@ class WorksheetHandler : public XmlPartHandler {
             }
             table_.AddText(row, column, sharedStrings_[index]);
         } else if (type_ == "inlineStr") {
-            table_.AddText(row, column, std::move(inlineText_));
-        } else if (type_ == "str" || type_ == "d") {
+            table_.AddText(row, column, UnescapeXlsxText(inlineText_));
+        } else if (type_ == "str") {
+            table_.AddText(row, column, UnescapeXlsxText(value_));
+        } else if (type_ == "d") {
             table_.AddText(row, column, std::move(value_));
         } else if (type_ == "e") {
             // An error value (#N/A, #DIV/0!) has nothing to give: an empty cell.

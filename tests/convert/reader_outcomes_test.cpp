@@ -98,5 +98,68 @@ TEST_F(ReadWorkbookTest, FailureWhileLoggingStillHandsBackTheRows) {
     EXPECT_EQ(doubles_.prompter.boxes.front().text, "Permission denied");
 }
 
+// Files from other programs that the reader must understand, or name for what they are, in the
+// session's language.
+struct ReaderItemCase {
+    const char* fixture;
+    const char* chineseBox;  // empty: the sheet is read
+    const char* englishBox;
+    std::vector<std::pair<const char*, std::string>> fields;  // of the first record
+};
+
+class ReaderItemTest : public ::testing::TestWithParam<ReaderItemCase> {};
+
+TEST_P(ReaderItemTest, ReadsOrNamesTheFileInBothLanguages) {
+    const ReaderItemCase& c = GetParam();
+    for (const char* language : {"chs", "en"}) {
+        SCOPED_TRACE(language);
+        testing::CoreHarness<> doubles;
+        Texts texts{[language] { return std::string(language); }, doubles.notifier};
+        CoreContext context{doubles.gateway, texts,       doubles.prompter, doubles.files,
+                            doubles.pump,    doubles.log, doubles.state};
+        const RecordsetPtr rs = ReadWorkbook(context, Fixture(c.fixture), "采购订单");
+        const std::string box = std::string(language) == "chs" ? c.chineseBox : c.englishBox;
+        if (box.empty()) {
+            ASSERT_TRUE(rs);
+            EXPECT_TRUE(doubles.prompter.boxes.empty());
+            for (const auto& [name, text] : c.fields) EXPECT_EQ(rs->Field(name), Value(text));
+        } else {
+            EXPECT_EQ(rs, nullptr);
+            ASSERT_EQ(doubles.prompter.boxes.size(), 1u);
+            EXPECT_NE(doubles.prompter.boxes.front().text.find(box), std::string::npos)
+                << doubles.prompter.boxes.front().text;
+        }
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    OtherPrograms, ReaderItemTest,
+    ::testing::Values(
+        ReaderItemCase{"escapes.xlsx",
+                       "",
+                       "",
+                       {{"F1", "POORD_x0041_"},
+                        {"F2", "华东\r\n供应商"},
+                        {"F3", "😀价"},
+                        {"F4", "café"},
+                        {"F5", "a_x00_b_x12345_"},
+                        {"F6", "\t"}}},
+        ReaderItemCase{"encrypted.xlsx",
+                       "工作簿设有打开密码（已加密），不能读取；请取消密码另存后再试。",
+                       "The workbook is protected by a password (encrypted) and cannot be read",
+                       {}},
+        ReaderItemCase{"biff4.xls", "older than Excel 5.0", "older than Excel 5.0", {}},
+        ReaderItemCase{"opendocument.xlsx",
+                       "该文件是其他格式的压缩包",
+                       "The file is a zip package of another format",
+                       {}}),
+    [](const auto& param) {
+        std::string name = param.param.fixture;
+        for (char& c : name) {
+            if (c == '.') c = '_';
+        }
+        return name;
+    });
+
 }  // namespace
 }  // namespace q9

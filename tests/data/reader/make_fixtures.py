@@ -6,6 +6,7 @@ Needs python3-xlwt, python3-openpyxl, gnumeric (ssconvert) and LibreOffice (soff
 """
 import os
 import shutil
+import struct
 import subprocess
 import tempfile
 import zipfile
@@ -109,6 +110,115 @@ def write_handmade(path):
         z.writestr("xl/worksheets/data.xml", HANDMADE_SHEET)
 
 
+ESCAPES_SHEET = """<?xml version="1.0" encoding="UTF-8" standalone="yes"?>
+<worksheet xmlns="http://schemas.openxmlformats.org/spreadsheetml/2006/main">
+<sheetData>
+<row r="1"><c r="A1" t="s"><v>0</v></c><c r="B1" t="s"><v>1</v></c><c r="C1" t="inlineStr"><is><t>_xD83D__xDE00_价</t></is></c><c r="D1" t="s"><v>2</v></c><c r="E1" t="inlineStr"><is><t>a_x00_b_x12345_</t></is></c><c r="F1" t="str"><f>CHAR(9)</f><v>_x0009_</v></c></row>
+</sheetData>
+</worksheet>
+"""
+ESCAPES_SST = """<?xml version="1.0" encoding="UTF-8"?>
+<sst xmlns="http://schemas.openxmlformats.org/spreadsheetml/2006/main" count="3" uniqueCount="3">
+<si><t>POORD_x005F_x0041_</t></si><si><t>华东_x000D__x000A_供应商</t></si><si><r><t>caf</t></r><r><t>_x00e9_</t></r></si>
+</sst>
+"""
+ESCAPES_WORKBOOK = """<?xml version="1.0" encoding="UTF-8"?>
+<workbook xmlns="http://schemas.openxmlformats.org/spreadsheetml/2006/main" xmlns:r="http://schemas.openxmlformats.org/officeDocument/2006/relationships">
+<sheets><sheet name="采购订单" sheetId="1" r:id="rId1"/></sheets>
+</workbook>
+"""
+ESCAPES_WORKBOOK_RELS = """<?xml version="1.0" encoding="UTF-8"?>
+<Relationships xmlns="http://schemas.openxmlformats.org/package/2006/relationships">
+<Relationship Id="rId1" Type="http://schemas.openxmlformats.org/officeDocument/2006/relationships/worksheet" Target="worksheets/sheet1.xml"/>
+<Relationship Id="rId2" Type="http://schemas.openxmlformats.org/officeDocument/2006/relationships/sharedStrings" Target="sharedStrings.xml"/>
+</Relationships>
+"""
+
+
+def write_escapes(path):
+    """Text with _xHHHH_ escapes in shared strings, inline strings and a formula's text."""
+    with zipfile.ZipFile(path, "w", zipfile.ZIP_DEFLATED) as z:
+        z.writestr("[Content_Types].xml", CONTENT_TYPES)
+        z.writestr("_rels/.rels", HANDMADE_ROOT_RELS)
+        z.writestr("xl/workbook.xml", ESCAPES_WORKBOOK)
+        z.writestr("xl/_rels/workbook.xml.rels", ESCAPES_WORKBOOK_RELS)
+        z.writestr("xl/sharedStrings.xml", ESCAPES_SST)
+        z.writestr("xl/worksheets/sheet1.xml", ESCAPES_SHEET)
+
+
+def write_compound_file(path, streams):
+    """A compound file of 512-byte sectors with the given streams at its root. Each stream is
+    padded to 4096 bytes, so that none belongs in the mini stream."""
+    sector = 512
+    end, free, fat_sector, no_entry = 0xFFFFFFFE, 0xFFFFFFFF, 0xFFFFFFFD, 0xFFFFFFFF
+    streams = [(name, data.ljust(max(4096, len(data)), b"\0")) for name, data in streams]
+    fat = [fat_sector, end]  # sector 0: the allocation table; sector 1: the directory
+    starts = []
+    for _, data in streams:
+        count = (len(data) + sector - 1) // sector
+        starts.append(len(fat))
+        fat += [len(fat) + i + 1 for i in range(count - 1)] + [end]
+    assert len(fat) <= sector // 4
+    fat += [free] * (sector // 4 - len(fat))
+
+    def entry(name, kind, left, right, child, start, size):
+        encoded = name.encode("utf-16-le") + b"\0\0"
+        return (encoded.ljust(64, b"\0") + struct.pack("<HBB", len(encoded), kind, 1) +
+                struct.pack("<III", left, right, child) + b"\0" * 36 +
+                struct.pack("<IQ", start, size))
+
+    directory = entry("Root Entry", 5, no_entry, no_entry, 1, end, 0)
+    for i, (name, data) in enumerate(streams):
+        sibling = i + 2 if i + 1 < len(streams) else no_entry
+        directory += entry(name, 2, no_entry, sibling, no_entry, starts[i], len(data))
+    directory = directory.ljust(sector, b"\0")
+    header = (bytes.fromhex("d0cf11e0a1b11ae1") + b"\0" * 16 +
+              struct.pack("<HHHHH", 0x3E, 3, 0xFFFE, 9, 6) + b"\0" * 6 +
+              struct.pack("<IIIIIIIII", 0, 1, 1, 0, 4096, end, 0, end, 0) +
+              struct.pack("<I", 0) + struct.pack("<I", free) * 108)
+    with open(path, "wb") as f:
+        f.write(header + struct.pack("<%dI" % (sector // 4), *fat) + directory +
+                b"".join(data.ljust(-(-len(data) // sector) * sector, b"\0")
+                         for _, data in streams))
+
+
+def write_encrypted(path):
+    """An .xlsx saved with a password to open: the encrypted package inside a compound file."""
+    info = struct.pack("<HHI", 4, 4, 0x40) + (
+        b'<?xml version="1.0" encoding="UTF-8" standalone="yes"?>'
+        b'<encryption xmlns="http://schemas.microsoft.com/office/2006/encryption">'
+        b'<keyData saltSize="16" blockSize="16" keyBits="256" hashSize="64" '
+        b'cipherAlgorithm="AES" cipherChaining="ChainingModeCBC" hashAlgorithm="SHA512"/>'
+        b'</encryption>')
+    package = struct.pack("<Q", 4096) + bytes((i * 73 + 11) % 256 for i in range(4096))
+    write_compound_file(path, [("EncryptionInfo", info), ("EncryptedPackage", package)])
+
+
+def write_biff4(path):
+    """An Excel 4.0 worksheet: the BIFF4 record stream is the whole file."""
+    records = [(0x0409, struct.pack("<HHH", 0, 0x0010, 0)),  # BOF: worksheet
+               (0x0203, struct.pack("<HHBBBd", 0, 0, 0, 0, 0, 17.0)),  # NUMBER in A1
+               (0x000A, b"")]  # EOF
+    with open(path, "wb") as f:
+        for kind, body in records:
+            f.write(struct.pack("<HH", kind, len(body)) + body)
+
+
+def write_opendocument(path):
+    """A zip package of another format, named as a workbook: an OpenDocument spreadsheet."""
+    with zipfile.ZipFile(path, "w") as z:
+        z.writestr("mimetype", "application/vnd.oasis.opendocument.spreadsheet")
+        z.writestr("content.xml", '<office:document-content xmlns:office="urn:oasis:names:tc:'
+                                  'opendocument:xmlns:office:1.0"/>')
+
+
+def write_reader_item_fixtures(out):
+    write_escapes(os.path.join(out, "escapes.xlsx"))
+    write_opendocument(os.path.join(out, "opendocument.xlsx"))
+    write_encrypted(os.path.join(out, "encrypted.xlsx"))
+    write_biff4(os.path.join(out, "biff4.xls"))
+
+
 def soffice_convert(source, filter_name, outdir):
     profile = tempfile.mkdtemp(prefix="q9-lo-")
     try:
@@ -147,6 +257,7 @@ def main():
     xlwt_book(ROWS, sheet="Sheet1").save(os.path.join(out, "renamed_sheet.xls"))
     with open(os.path.join(out, "not_a_workbook.xls"), "w", encoding="utf-8") as f:
         f.write("单据编号,税率\nPOORD000001,17\n")
+    write_reader_item_fixtures(out)
 
 
 if __name__ == "__main__":
