@@ -7,7 +7,6 @@
 #include "export/export_handlers.h"
 #include "host/error.h"
 #include "workbook/biff5_writer.h"
-#include "workbook/biff_records.h"
 #include "workbook/compound_file_writer.h"
 #include "workbook/workbook_file.h"
 
@@ -41,8 +40,6 @@ constexpr std::array<CandidateColumn, 14> kColumns = {{
     {"单据内码", "FInterID", CellContent::Value},
     {"单据分录", "FEntryID", CellContent::Value},
 }};
-
-constexpr const char* kBookStreamName = biff::kBiff5StreamName;
 
 std::array<size_t, kColumns.size()> FieldIndexes(const Recordset& rows) {
     std::array<size_t, kColumns.size()> indexes{};
@@ -85,7 +82,7 @@ bool TypedNumber(const Value& value, double* number) {
     return false;
 }
 
-void WriteTextCell(Biff5WorkbookBuilder& book, uint16_t row, uint16_t column, const Value& value) {
+void WriteTextCell(SheetWriter& book, uint32_t row, uint32_t column, const Value& value) {
     double number = 0;
     if (TypedNumber(value, &number)) {
         book.AddNumber(row, column, number);
@@ -100,7 +97,7 @@ void WriteTextCell(Biff5WorkbookBuilder& book, uint16_t row, uint16_t column, co
     }
 }
 
-void WriteValueCell(Biff5WorkbookBuilder& book, uint16_t row, uint16_t column, const Value& value) {
+void WriteValueCell(SheetWriter& book, uint32_t row, uint32_t column, const Value& value) {
     switch (value.kind()) {
         case Value::Kind::Null:
             return;
@@ -114,6 +111,14 @@ void WriteValueCell(Biff5WorkbookBuilder& book, uint16_t row, uint16_t column, c
         case Value::Kind::Object:
             throw HostError(error_number::kTypeMismatch, "Type mismatch");
     }
+}
+
+constexpr std::string_view kXlsxSuffix = ".xlsx";
+
+bool HasXlsxSuffix(const std::string& fileName) {
+    if (fileName.size() < kXlsxSuffix.size()) return false;
+    return EqualsIgnoringCase(
+        std::string_view(fileName).substr(fileName.size() - kXlsxSuffix.size()), kXlsxSuffix);
 }
 
 size_t CodePointCount(const std::string& utf8) {
@@ -132,7 +137,15 @@ std::string CommitAmountHeader(const std::string& kindText) {
     return "关联金额";
 }
 
+WorkbookFileFormat ExportFormatOf(const std::string& fileName) {
+    return HasXlsxSuffix(fileName) ? WorkbookFileFormat::Xlsx : WorkbookFileFormat::Excel95;
+}
+
 std::string FurtherWorkbookName(const std::string& fileName, int k) {
+    if (HasXlsxSuffix(fileName)) {
+        return fileName.substr(0, fileName.size() - kXlsxSuffix.size()) + std::to_string(k) +
+               std::string(kXlsxSuffix);
+    }
     // Four characters, not bytes: a name may be Chinese.
     std::string stem = fileName;
     if (CodePointCount(stem) >= 4) {
@@ -151,37 +164,45 @@ int WorkbookCount(int recordCount) {
     return recordCount / kRowsPerWorkbook + (recordCount % kRowsPerWorkbook != 0 ? 1 : 0);
 }
 
-std::vector<uint8_t> BuildCandidateBookStream(Recordset& rows, const std::string& kindText,
-                                              int index, int count) {
-    const auto fields = FieldIndexes(rows);
+size_t ExpectedCells(const Recordset& rows, int index) {
     const size_t expectedRows = static_cast<size_t>(std::min(
         kRowsPerWorkbook, std::max(0, rows.RecordCount() - (index - 1) * kRowsPerWorkbook)));
-    Biff5WorkbookBuilder book(kindText, (expectedRows + 1) * kColumns.size());
+    return (expectedRows + 1) * kColumns.size();
+}
 
-    for (uint16_t c = 0; c < kColumns.size(); ++c) {
+void FillCandidateSheet(Recordset& rows, const std::string& kindText, int index, int count,
+                        SheetWriter& sheet) {
+    const auto fields = FieldIndexes(rows);
+    for (uint32_t c = 0; c < kColumns.size(); ++c) {
         const std::string header =
             *kColumns[c].header ? kColumns[c].header : CommitAmountHeader(kindText);
-        book.AddLabel(0, c, header);
+        sheet.AddLabel(0, c, header);
     }
 
     const int stopAt = index * kRowsPerWorkbook + 1;
-    uint16_t row = 1;
+    uint32_t row = 1;
     while (!rows.Eof()) {
-        if (row >= Biff5WorkbookBuilder::kMaxRows) {
+        if (row >= sheet.MaxRows()) {
             throw HostError(error_number::kOverflow, "Too many rows for one worksheet");
         }
-        for (uint16_t c = 0; c < kColumns.size(); ++c) {
+        for (uint32_t c = 0; c < kColumns.size(); ++c) {
             const Value& value = rows.FieldAt(fields[c]);
             if (kColumns[c].content == CellContent::Value) {
-                WriteValueCell(book, row, c, value);
+                WriteValueCell(sheet, row, c, value);
             } else {
-                WriteTextCell(book, row, c, value);
+                WriteTextCell(sheet, row, c, value);
             }
         }
         ++row;
         rows.MoveNext();
         if (count > 1 && rows.AbsolutePosition() == stopAt) break;
     }
+}
+
+std::vector<uint8_t> BuildCandidateBookStream(Recordset& rows, const std::string& kindText,
+                                              int index, int count) {
+    Biff5WorkbookBuilder book(kindText, ExpectedCells(rows, index));
+    FillCandidateSheet(rows, kindText, index, count, book);
     return book.Finish();
 }
 
@@ -223,12 +244,13 @@ bool WriteToExcel(CoreContext& context, const std::string& folder, const std::st
         }
         // No rows still gives a workbook with its headers rather than a notice about nothing.
         const int count = std::max(1, WorkbookCount(rows->RecordCount()));
+        const WorkbookFileFormat format = ExportFormatOf(fileName);
         std::string fileList = fileName;
         for (int i = 1; i <= count; ++i) {
-            const std::vector<uint8_t> stream = BuildCandidateBookStream(*rows, kindText, i, count);
-            ReplaceFileWith(currentPath, [&stream](std::FILE* file) {
-                WriteCompoundFile(file, kBookStreamName, stream);
-            });
+            const std::unique_ptr<SheetWriter> sheet =
+                NewSheetWriter(format, kindText, ExpectedCells(*rows, i));
+            FillCandidateSheet(*rows, kindText, i, count, *sheet);
+            ReplaceFileWith(currentPath, [&sheet](std::FILE* file) { sheet->WriteTo(file); });
             if (i < count) {
                 const std::string next = FurtherWorkbookName(fileName, i);
                 fileList += "," + next;

@@ -6,6 +6,7 @@
 
 #include "host/error.h"
 #include "workbook/biff_records.h"
+#include "workbook/compound_file_writer.h"
 
 namespace q9 {
 
@@ -167,6 +168,12 @@ uint8_t* Biff5WorkbookBuilder::Extend(size_t size) {
 
 namespace {
 
+void CheckCell(uint32_t row, uint32_t column) {
+    if (row >= Biff5WorkbookBuilder::kMaxRows || column >= Biff5WorkbookBuilder::kMaxColumns) {
+        throw HostError(error_number::kOverflow, "Cell outside the worksheet");
+    }
+}
+
 inline uint8_t* Store16(uint8_t* at, uint16_t v) {
     at[0] = static_cast<uint8_t>(v & 0xFF);
     at[1] = static_cast<uint8_t>(v >> 8);
@@ -177,10 +184,6 @@ inline uint8_t* Store16(uint8_t* at, uint16_t v) {
 
 void Biff5WorkbookBuilder::BeginCell(uint8_t* at, uint16_t recordId, uint16_t bodySize,
                                      uint16_t row, uint16_t column) {
-    if (row >= kMaxRows || column >= kMaxColumns) {
-        used_ -= 4u + bodySize;
-        throw HostError(error_number::kOverflow, "Cell outside the worksheet");
-    }
     if (!anyCell_) {
         firstRow_ = lastRow_ = row;
         firstColumn_ = lastColumn_ = column;
@@ -198,20 +201,23 @@ void Biff5WorkbookBuilder::BeginCell(uint8_t* at, uint16_t recordId, uint16_t bo
     Store16(at, kCellXf);
 }
 
-void Biff5WorkbookBuilder::AddLabel(uint16_t row, uint16_t column, std::string_view utf8) {
+void Biff5WorkbookBuilder::AddLabel(uint32_t row, uint32_t column, std::string_view utf8) {
+    CheckCell(row, column);
     scratch_.clear();
     encoder_.Encode(utf8, scratch_);
     const std::string_view text = Cp936Prefix(scratch_, kMaxLabelBytes);
     const auto bodySize = static_cast<uint16_t>(8 + text.size());
     uint8_t* at = Extend(4u + bodySize);
-    BeginCell(at, record::kLabel, bodySize, row, column);
+    BeginCell(at, record::kLabel, bodySize, static_cast<uint16_t>(row),
+              static_cast<uint16_t>(column));
     Store16(at + 10, static_cast<uint16_t>(text.size()));
     std::memcpy(at + 12, text.data(), text.size());
 }
 
-void Biff5WorkbookBuilder::AddNumber(uint16_t row, uint16_t column, double value) {
+void Biff5WorkbookBuilder::AddNumber(uint32_t row, uint32_t column, double value) {
+    CheckCell(row, column);
     uint8_t* at = Extend(18);
-    BeginCell(at, record::kNumber, 14, row, column);
+    BeginCell(at, record::kNumber, 14, static_cast<uint16_t>(row), static_cast<uint16_t>(column));
     const auto bits = std::bit_cast<uint64_t>(value);
     for (int i = 0; i < 8; ++i) at[10 + i] = static_cast<uint8_t>(bits >> (8 * i));
 }
@@ -228,6 +234,10 @@ std::vector<uint8_t> Biff5WorkbookBuilder::Finish() {
     PutEof(stream_);
     used_ = stream_.size();
     return std::move(stream_);
+}
+
+void Biff5WorkbookBuilder::WriteTo(std::FILE* file) {
+    WriteCompoundFile(file, biff::kBiff5StreamName, Finish());
 }
 
 }  // namespace q9

@@ -120,24 +120,42 @@ class IndependentReadersTest : public ::testing::Test {
         workbook_ = folder_.path() / "po.xls";
     }
 
+    // The sheet 采购订单 of `workbook` as LibreOffice writes it to CSV, in folder `out`.
+    fs::path LibreOfficeCsv(const fs::path& workbook, const std::string& out) {
+        const fs::path outDir = folder_.path() / out;
+        const fs::path profile = folder_.path() / "lo-profile";
+        // A private profile: other LibreOffice runs on the machine must not share ours.
+        test::RunCommand(
+            "soffice -env:UserInstallation=file://" + profile.string() +
+            " --headless --convert-to "
+            "'csv:Text - txt - csv (StarCalc):44,34,76,1,,0,false,true,false,false,false,-1' "
+            "--outdir '" +
+            outDir.string() + "' '" + workbook.string() + "' >/dev/null 2>&1");
+        return outDir / (workbook.stem().string() + "-采购订单.csv");
+    }
+
     testing::TempFolder folder_{"q9-export"};
     test::ExportHarness harness_;
     fs::path workbook_;
 };
 
 TEST_F(IndependentReadersTest, LibreOfficeReadsEveryCellAndTheSheetName) {
-    const fs::path out = folder_.path() / "lo";
-    const fs::path profile = folder_.path() / "lo-profile";
-    // A private profile: other LibreOffice runs on the machine must not share ours.
-    test::RunCommand(
-        "soffice -env:UserInstallation=file://" + profile.string() +
-        " --headless --convert-to "
-        "'csv:Text - txt - csv (StarCalc):44,34,76,1,,0,false,true,false,false,false,-1' "
-        "--outdir '" +
-        out.string() + "' '" + workbook_.string() + "' >/dev/null 2>&1");
-    const fs::path csv = out / "po-采购订单.csv";
+    const fs::path csv = LibreOfficeCsv(workbook_, "lo");
     ASSERT_TRUE(fs::exists(csv)) << "no sheet named 采购订单";
     ExpectSameGrid(ParseCsv(ReadFile(csv)), ExpectedGrid(*harness_.state.currentRecordset));
+}
+
+// The same rows exported under an .xlsx name: LibreOffice sees the grid of the .xls export.
+TEST_F(IndependentReadersTest, LibreOfficeReadsTheXlsxExportAsTheXls) {
+    harness_.state.currentRecordset->MoveFirst();
+    ASSERT_TRUE(WriteToExcel(harness_.context, folder_.FolderText(), "po.xlsx", "采购订单"));
+    const fs::path xlsx = LibreOfficeCsv(folder_.path() / "po.xlsx", "lo-xlsx");
+    const fs::path xls = LibreOfficeCsv(workbook_, "lo-xls");
+    ASSERT_TRUE(fs::exists(xlsx)) << "no sheet named 采购订单";
+    ASSERT_TRUE(fs::exists(xls));
+    const Grid grid = ParseCsv(ReadFile(xlsx));
+    EXPECT_EQ(grid, ParseCsv(ReadFile(xls)));
+    ExpectSameGrid(grid, ExpectedGrid(*harness_.state.currentRecordset));
 }
 
 TEST_F(IndependentReadersTest, GnumericReadsEveryCellAndTheSheetName) {

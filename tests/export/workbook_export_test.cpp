@@ -6,6 +6,7 @@
 #include <cstdlib>
 #include <fstream>
 #include <iterator>
+#include <tuple>
 
 #include "export/export_handlers.h"
 #include "export/export_test_support.h"
@@ -16,6 +17,7 @@ namespace q9 {
 namespace {
 
 namespace fs = std::filesystem;
+using test::ReadWithOpenpyxl;
 using test::ReadWithXlrd;
 using test::XlrdBook;
 using test::XlrdSheet;
@@ -288,6 +290,57 @@ TEST_F(WorkbookExportTest, NullInTheOnlyWorkbookLeavesTheOldFileInPlace) {
     EXPECT_EQ(Boxes().back().text, "Invalid use of Null");
     EXPECT_EQ(ReadFile(folder_.path() / "po.xls"), "old");
     EXPECT_EQ(FileNames(folder_.path()), std::vector<std::string>{"po.xls"});
+}
+
+// An .xlsx name gets .xlsx workbooks: the sheet, headers, cell types and split of the Excel
+// 5.0/95 export, as openpyxl reads them, and the same records for the tool's own reader.
+TEST_F(WorkbookExportTest, XlsxNameGivesXlsxWorkbooksWithTheRowsOfTheXlsExport) {
+    harness_.state.currentRecordset = test::MakeCandidateRows(16301);
+    ASSERT_TRUE(WriteToExcel(harness_.context, folder_.FolderText(), "po.xlsx", "采购订单"));
+    harness_.state.currentRecordset->MoveFirst();
+    ASSERT_TRUE(WriteToExcel(harness_.context, folder_.FolderText(), "po.xls", "采购订单"));
+    EXPECT_EQ(FileNames(folder_.path()),
+              (std::vector<std::string>{"po.xls", "po.xlsx", "po1.xls", "po1.xlsx"}));
+    EXPECT_EQ(Notices(),
+              (std::vector<std::string>{"引出文件：" + folder_.FolderText() + " po.xlsx,po1.xlsx",
+                                        "引出文件：" + folder_.FolderText() + " po.xls,po1.xls"}));
+    EXPECT_TRUE(Boxes().empty());
+
+    const std::vector<std::tuple<std::string, std::string, int, int>> workbooks = {
+        {"po.xlsx", "po.xls", 0, 16300}, {"po1.xlsx", "po1.xls", 16300, 1}};
+    for (const auto& [xlsx, xls, first, count] : workbooks) {
+        SCOPED_TRACE(xlsx);
+        const XlrdBook book = ReadWithOpenpyxl(folder_.path() / xlsx);
+        ASSERT_EQ(book.sheets.size(), 1u);
+        ExpectCandidateSheet(book.sheets[0], *harness_.state.currentRecordset, first, count,
+                             "采购订单", "关联金额");
+        const RecordsetPtr ours = q9::ReadSheet((folder_.path() / xlsx).string(), "采购订单");
+        const RecordsetPtr asXls = q9::ReadSheet((folder_.path() / xls).string(), "采购订单");
+        EXPECT_EQ(ours->FieldNames(), asXls->FieldNames());
+        EXPECT_TRUE(ours->Rows() == asXls->Rows());
+    }
+}
+
+TEST(ExportFormatOf, OnlyANameEndingInXlsxGetsXlsxAndItsOwnFurtherNames) {
+    struct Case {
+        const char* name;
+        WorkbookFileFormat format;
+        const char* further;
+    };
+    const Case cases[] = {
+        {"po.xls", WorkbookFileFormat::Excel95, "po1.xls"},
+        {"po.xlsx", WorkbookFileFormat::Xlsx, "po1.xlsx"},
+        {"采购订单.XLSX", WorkbookFileFormat::Xlsx, "采购订单1.xlsx"},
+        {".xlsx", WorkbookFileFormat::Xlsx, "1.xlsx"},
+        {"po.xlsx.bak", WorkbookFileFormat::Excel95, "po.xlsx1.xls"},
+        {"po.csv", WorkbookFileFormat::Excel95, "po1.xls"},
+        {"po", WorkbookFileFormat::Excel95, "po1.xls"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        EXPECT_EQ(ExportFormatOf(c.name), c.format);
+        EXPECT_EQ(FurtherWorkbookName(c.name, 1), c.further);
+    }
 }
 
 TEST(FurtherWorkbookName, DropsTheLastFourCharactersOfTheChosenName) {

@@ -38,12 +38,8 @@ std::vector<std::string> SplitTabs(const std::string& line) {
     return parts;
 }
 
-}  // namespace
-
-XlrdBook ReadWithXlrd(const std::filesystem::path& workbook) {
-    const std::string output =
-        RunCommand("/usr/bin/python3 '" Q9_SOURCE_DIR "/tests/support/xls_dump.py' '" +
-                   workbook.string() + "'");
+// The lines that xls_dump.py and xlsx_dump.py print.
+XlrdBook ParseDump(const std::string& output) {
     XlrdBook book;
     std::stringstream lines(output);
     std::string line;
@@ -70,6 +66,19 @@ XlrdBook ReadWithXlrd(const std::filesystem::path& workbook) {
         }
     }
     return book;
+}
+
+}  // namespace
+
+XlrdBook ReadWithXlrd(const std::filesystem::path& workbook) {
+    return ParseDump(RunCommand("/usr/bin/python3 '" Q9_SOURCE_DIR "/tests/support/xls_dump.py' '" +
+                                workbook.string() + "'"));
+}
+
+XlrdBook ReadWithOpenpyxl(const std::filesystem::path& workbook) {
+    return ParseDump(RunCommand("/usr/bin/python3 '" Q9_SOURCE_DIR
+                                "/tests/support/xlsx_dump.py' '" +
+                                workbook.string() + "'"));
 }
 
 }  // namespace q9::test

@@ -29,6 +29,8 @@ struct XlrdBook {
     std::vector<XlrdSheet> sheets;
 };
 XlrdBook ReadWithXlrd(const std::filesystem::path& workbook);
+// An .xlsx workbook as python3-openpyxl reads it, in the same form (no streams, no version).
+XlrdBook ReadWithOpenpyxl(const std::filesystem::path& workbook);
 
 // Runs a shell command; its standard output, or throws when it fails.
 std::string RunCommand(const std::string& command);
