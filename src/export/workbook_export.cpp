@@ -7,7 +7,6 @@
 #include "export/export_handlers.h"
 #include "host/error.h"
 #include "workbook/biff5_writer.h"
-#include "workbook/compound_file_writer.h"
 #include "workbook/workbook_file.h"
 
 namespace q9 {

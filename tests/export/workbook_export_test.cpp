@@ -11,6 +11,7 @@
 #include "export/export_handlers.h"
 #include "export/export_test_support.h"
 #include "support/temp_folder.h"
+#include "workbook/compound_file_writer.h"
 #include "workbook/sheet_reader.h"
 
 namespace q9 {
@@ -385,6 +386,55 @@ TEST_F(WorkbookExportTest, TheToolsOwnReaderFindsWhatTheConvertersUse) {
     expectRow(*first, 16299);
     second->MoveNext();
     expectRow(*second, 16300);
+}
+
+}  // namespace
+}  // namespace q9
+
+namespace q9 {
+namespace {
+
+// The value of field `name` in record `index` (0 = the title row).
+Value At(Recordset& rs, int index, const std::string& name) {
+    rs.MoveFirst();
+    for (int i = 0; i < index; ++i) rs.MoveNext();
+    return rs.Field(name);
+}
+
+TEST(RoundTripTest, OurOwnExportReadsBack) {
+    std::vector<std::string> fields = {"FBillNo",    "FSupplyName", "FItemNumber",  "FItemName",
+                                       "FAuxQty",    "FAuxPrice",   "FAuxTaxPrice", "FTaxRate",
+                                       "FTaxAmount", "FAmount",     "FAllAmount",   "FCommitAmt",
+                                       "FInterID",   "FEntryID"};
+    std::vector<Recordset::Row> rows = {
+        {Value("POORD000001"), Value("华东供应商"), Value("01.001"), Value("螺丝"), Value(10.0),
+         Value(2.5), Value(2.925), Value(17.0), Value(4.25), Value(25.0), Value(29.25), Value(0.0),
+         Value(int64_t{1001}), Value(int64_t{1})},
+        {Value("POORD000002"), Value(), Value("02.001"), Value("Bolt"), Value(1.5), Value(100.0),
+         Value(111.0), Value(11.0), Value(15.0), Value(150.0), Value(165.0), Value(50.0),
+         Value(int64_t{1002}), Value(int64_t{2})}};
+    Recordset candidates(fields, rows);
+    const auto stream = BuildCandidateBookStream(candidates, "应付合同", 1, 1);
+    const auto path = std::filesystem::temp_directory_path() / "q9-reader-roundtrip.xls";
+    {
+        std::unique_ptr<std::FILE, int (*)(std::FILE*)> file(std::fopen(path.c_str(), "wb"),
+                                                             &std::fclose);
+        ASSERT_TRUE(file);
+        WriteCompoundFile(file.get(), "Book", stream);
+    }
+
+    RecordsetPtr rs = ReadSheet(path.string(), "应付合同");
+    std::filesystem::remove(path);
+    ASSERT_EQ(rs->RecordCount(), 3);
+    ASSERT_EQ(rs->FieldCount(), 14u);
+    EXPECT_EQ(At(*rs, 0, "F12"), Value("付款关联金额"));
+    EXPECT_EQ(At(*rs, 1, "F1"), Value("POORD000001"));
+    EXPECT_EQ(At(*rs, 1, "F7"), Value("2.925"));
+    EXPECT_EQ(At(*rs, 1, "F8"), Value("17"));
+    EXPECT_EQ(At(*rs, 1, "F13"), Value("1001"));
+    EXPECT_EQ(At(*rs, 2, "F8"), Value("11"));
+    EXPECT_TRUE(At(*rs, 2, "F2").IsNull());
+    EXPECT_EQ(At(*rs, 2, "F14"), Value("2"));
 }
 
 }  // namespace
