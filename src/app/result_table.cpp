@@ -1,31 +1,8 @@
 #include "result_table.h"
 
+#include "host/csv_cell.h"
+
 namespace q9::app {
-
-namespace {
-
-void AppendCsvField(std::string& out, const std::string& field) {
-    if (field.find_first_of(",\"\r\n") == std::string::npos) {
-        out += field;
-        return;
-    }
-    out += '"';
-    for (char c : field) {
-        if (c == '"') out += '"';
-        out += c;
-    }
-    out += '"';
-}
-
-void AppendCsvLine(std::string& out, const std::vector<std::string>& fields) {
-    for (size_t i = 0; i < fields.size(); ++i) {
-        if (i > 0) out += ',';
-        AppendCsvField(out, fields[i]);
-    }
-    out += "\r\n";
-}
-
-}  // namespace
 
 std::vector<std::string> SplitDisplayText(const std::string& text, size_t columns) {
     std::vector<std::string> cells;
@@ -44,9 +21,8 @@ std::vector<std::string> SplitDisplayText(const std::string& text, size_t column
 }
 
 std::string ResultTableToCsv(const ResultTable& table) {
-    std::string out;
-    AppendCsvLine(out, table.titles);
-    for (const auto& row : table.rows) AppendCsvLine(out, row);
+    std::string out = CsvLine(table.titles);
+    for (const auto& row : table.rows) out += CsvLine(row);
     return out;
 }
 

@@ -19,7 +19,7 @@ struct ResultTable {
 // last "|" is a further cell. The result has exactly `columns` cells, padded or cut.
 std::vector<std::string> SplitDisplayText(const std::string& text, size_t columns);
 
-// The table as CSV: the titles, then one line per row; RFC 4180 quoting, CR LF line ends.
+// The table as CSV: the titles, then one line per row (CsvLine).
 std::string ResultTableToCsv(const ResultTable& table);
 
 }  // namespace q9::app

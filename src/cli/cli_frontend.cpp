@@ -8,6 +8,7 @@
 #include <istream>
 #include <ostream>
 
+#include "host/csv_cell.h"
 #include "host/error.h"
 
 namespace q9::cli {
@@ -116,17 +117,6 @@ std::vector<std::string> SplitEntry(const std::string& text, size_t columns) {
     return cells;
 }
 
-std::string CsvField(const std::string& text) {
-    if (text.find_first_of(",\"\r\n") == std::string::npos) return text;
-    std::string quoted = "\"";
-    for (char c : text) {
-        if (c == '"') quoted.push_back('"');
-        quoted.push_back(c);
-    }
-    quoted.push_back('"');
-    return quoted;
-}
-
 void CliResultDisplay::SetCols(int16_t cols) {
     if (cols < 0) throw HostError(error_number::kTypeMismatch, "Invalid column count");
     columns_ = static_cast<size_t>(cols);
@@ -176,15 +166,8 @@ void CliResultDisplay::WriteReport() const {
     temporary += ".part";
     {
         std::ofstream csv(temporary, std::ios::binary | std::ios::trunc);
-        auto writeLine = [&csv](const std::vector<std::string>& cells) {
-            for (size_t i = 0; i < cells.size(); ++i) {
-                if (i > 0) csv << ',';
-                csv << CsvField(cells[i]);
-            }
-            csv << "\r\n";
-        };
-        writeLine(titles_);
-        for (const auto& row : rows_) writeLine(row);
+        csv << CsvLine(titles_);
+        for (const auto& row : rows_) csv << CsvLine(row);
         csv.flush();
         if (!csv) {
             terminal_.err << "q9taxrate-cli: cannot write the report " << reportPath_ << ": "

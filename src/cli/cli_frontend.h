@@ -157,7 +157,4 @@ class CliLoginPrompt : public LoginPrompt {
 // cell is no cell of its own.
 std::vector<std::string> SplitEntry(const std::string& text, size_t columns);
 
-// One CSV field as RFC 4180 writes it.
-std::string CsvField(const std::string& text);
-
 }  // namespace q9::cli

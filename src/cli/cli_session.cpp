@@ -1,7 +1,5 @@
 #include "cli_session.h"
 
-#include <filesystem>
-
 #include "jobs/startup.h"
 
 namespace q9::cli {
@@ -23,7 +21,6 @@ CliSession::CliSession(const GlobalOptions& options, Terminal& terminal, RunOutc
                        const std::string& reportPath)
     : terminal_(terminal),
       outcome_(outcome),
-      databaseUrl_(options.db),
       notifier_(terminal, outcome),
       prompter_(terminal, outcome),
       pump_(terminal),
@@ -33,16 +30,6 @@ CliSession::CliSession(const GlobalOptions& options, Terminal& terminal, RunOutc
       context_{tool_.gateway(), tool_.texts(), prompter_, files_, pump_, log_, state_} {}
 
 bool CliSession::Start() {
-    // A mistyped path must not quietly become a new, empty account database.
-    constexpr std::string_view kSqlite = "sqlite:";
-    if (databaseUrl_.starts_with(kSqlite)) {
-        std::string path = databaseUrl_.substr(kSqlite.size());
-        std::error_code ec;
-        if (!std::filesystem::is_regular_file(path, ec)) {
-            ShowStartupError(Error{error_number::kFileNotFound, "No account database at " + path});
-            return false;
-        }
-    }
     StartupResult result = RunStartupSequence(tool_, state_);
     if (result.error) {
         ShowStartupError(*result.error);

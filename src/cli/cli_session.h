@@ -36,7 +36,6 @@ class CliSession {
 
     Terminal& terminal_;
     RunOutcome& outcome_;
-    std::string databaseUrl_;
     CliNotifier notifier_;
     CliPrompter prompter_;
     CliFileChooser files_;

@@ -147,8 +147,8 @@ class RowLoop {
     }
 
     void List(const Recordset& rows, const std::string& reason) {
-        const std::string first =
-            TextOrEmpty(rows.Field("F1")) + " " + "分录:" + TextOrEmpty(rows.Field("F14"));
+        const std::string first = OneCell(TextOrEmpty(rows.Field("F1"))) + " " +
+                                  "分录:" + OneCell(TextOrEmpty(rows.Field("F14")));
         display_.Add(context_.texts.FormatText("%1|%2|", {first, reason}));
         ++summary_.listed;
     }

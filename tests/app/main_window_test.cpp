@@ -1,6 +1,7 @@
 #include "main_window_test.h"
 
 #include <QElapsedTimer>
+#include <QFile>
 #include <QLabel>
 #include <QLineEdit>
 #include <QRadioButton>
@@ -370,9 +371,10 @@ void MainWindowTest::refusedLoginDisablesTheFramesAndCloses() {
 }
 
 void MainWindowTest::startupFailureShowsNumberAndDescription() {
-    // An account without the host's tables: the switches query finds no t_SystemProfile.
+    // An empty file, so an account without the host's tables.
     QTemporaryDir folder;
     const std::string path = folder.filePath(QStringLiteral("empty.db")).toStdString();
+    QVERIFY(QFile(QString::fromStdString(path)).open(QIODevice::WriteOnly));
     LoginOptions options;
     options.databaseUrl = "sqlite:" + path;
     WindowUnderTest t(options, Doubles{});
@@ -390,6 +392,18 @@ void MainWindowTest::startupFailureShowsNumberAndDescription() {
     QVERIFY(!t.window->timer1()->isActive());
     QCOMPARE(Q(t.window->state().cutoffDate), QStringLiteral("2018-05-01"));
     QVERIFY(!t.window->state().billDiscountOn);
+}
+
+void MainWindowTest::missingAccountFileIsRefusedAsOnTheCommandLine() {
+    QTemporaryDir folder;
+    const std::string path = folder.filePath(QStringLiteral("mistyped.db")).toStdString();
+    LoginOptions options;
+    options.databaseUrl = "sqlite:" + path;
+    WindowUnderTest t(options, Doubles{});
+    const auto& requests = t.doubles.prompter->boxes;
+    QCOMPARE(requests.size(), size_t{1});
+    QCOMPARE(Q(requests[0].text), Q("53 (No account database at " + path + ")"));
+    QVERIFY(!std::filesystem::exists(path));
 }
 
 void MainWindowTest::rejectedBackupBatchIsShown() {

@@ -20,6 +20,7 @@ class MainWindowTest : public QObject {
     void backupTablesCreatedOnceAndLeftAlone();
     void refusedLoginDisablesTheFramesAndCloses();
     void startupFailureShowsNumberAndDescription();
+    void missingAccountFileIsRefusedAsOnTheCommandLine();
     void rejectedBackupBatchIsShown();
     void exportButtonsReachTheExporter();
     void fixAsksThenRunsAndReports();

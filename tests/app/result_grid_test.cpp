@@ -121,6 +121,20 @@ void ResultGridTest::gridSavesCsvWithQuoting() {
     QVERIFY(!dialog.SaveAsCsv());
 }
 
+void ResultGridTest::gridCsvKeepsFormulasAsText() {
+    QTemporaryDir folder;
+    const QString path = folder.filePath(QStringLiteral("report.csv"));
+    ResultTable table = SampleTable();
+    table.rows = {{"=HYPERLINK(\"http://x\") 分录:1", "-1"}};
+    ResultGridDialog dialog(table, Identity());
+    dialog.SetCsvPathAsker([&](QWidget*) { return path; });
+    QVERIFY(dialog.SaveAsCsv());
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::ReadOnly));
+    QCOMPARE(QString::fromUtf8(file.readAll()),
+             QStringLiteral("单据,备注\r\n\"'=HYPERLINK(\"\"http://x\"\") 分录:1\",'-1\r\n"));
+}
+
 void ResultGridTest::commandLineOptions() {
     AppOptions none = ParseAppArguments({});
     QVERIFY(none.error.empty());

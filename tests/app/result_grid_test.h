@@ -13,6 +13,7 @@ class ResultGridTest : public QObject {
     void displayCollectsTheRunsSettings();
     void gridShowsTitlesAndRowsAndCopiesSelection();
     void gridSavesCsvWithQuoting();
+    void gridCsvKeepsFormulasAsText();
     void commandLineOptions();
 };
 

@@ -13,6 +13,7 @@
 
 #include "cli/cli_harness.h"
 #include "cli_frontend.h"
+#include "host/csv_cell.h"
 #include "host/db/engine_factory.h"
 
 namespace q9 {
@@ -343,7 +344,7 @@ TEST_F(CliEndToEnd, EditedWorkbooksAreConvertedOnceUnderTheTaxInclusiveRule) {
     // The report holds the grid.
     std::string expectedCsv = "单据,备注\r\n";
     for (const auto& [first, reason] : grid) {
-        expectedCsv += cli::CsvField(first) + "," + cli::CsvField(reason) + "\r\n";
+        expectedCsv += CsvLine({first, reason});
     }
     EXPECT_EQ(ReadFile(home_.File("report.csv")), expectedCsv);
     EXPECT_FALSE(grid.empty()) << "the sample has refused lines";

@@ -114,6 +114,21 @@ TEST(CliResultDisplay, PrintsTheGridAndWritesTheReportAsCsv) {
     EXPECT_EQ(s.outcome.ExitStatus(), kExitDone);
 }
 
+TEST(CliResultDisplay, ReportKeepsFormulasOfWorkbookCellsAsText) {
+    testing::PrivateHome home;
+    Streams s;
+    std::string report = home.File("report.csv");
+    CliResultDisplayFactory factory(s.terminal, s.outcome, report);
+    auto display = factory.CreateDisplay();
+    display->SetCols(2);
+    display->SetTitles("单据|备注|");
+    display->Add("=HYPERLINK(\"http://x\") 分录:1|@reason|");
+    display->Show(1);
+    std::ifstream in(report, std::ios::binary);
+    std::string csv((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    EXPECT_EQ(csv, "单据,备注\r\n\"'=HYPERLINK(\"\"http://x\"\") 分录:1\",'@reason\r\n");
+}
+
 TEST(CliResultDisplay, ReportThatCannotBeWrittenIsAFailure) {
     Streams s;
     CliResultDisplayFactory factory(s.terminal, s.outcome, "/nonexistent-dir/report.csv");

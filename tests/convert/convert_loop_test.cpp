@@ -90,6 +90,12 @@ TEST_F(RowLoopTest, EmptyBillAndEntryCellsGiveEmptyText) {
     EXPECT_EQ(desk.display.rows, (std::vector<std::string>{" 分录:|" + kRateReason + "|"}));
 }
 
+TEST_F(RowLoopTest, BarsAndLineBreaksInCellsStayInsideTheirColumn) {
+    Run(DocumentKind::PurchaseOrder, Sheet({{"CG|001\r\nx", 16, 501, "3|=1\n"}}));
+    EXPECT_EQ(desk.display.rows,
+              (std::vector<std::string>{"CG/001  x 分录:3/=1 |" + kRateReason + "|"}));
+}
+
 TEST_F(RowLoopTest, ConflictsAreListedWithTheReasonOfTheKind) {
     engine->answerQuery = [](const std::string&, Error*) { return OneRow(); };
     Run(DocumentKind::PurchaseOrder, Sheet({{"CG001", 17, 501, 3}}));

@@ -27,6 +27,9 @@ class DatabaseEngine {
   public:
     virtual ~DatabaseEngine() = default;
 
+    // The file that holds the account, for engines that keep it in a local file; else empty.
+    virtual std::string DatabaseFile() const { return {}; }
+
     // Rows of a query, or nullptr with `error` filled.
     virtual RecordsetPtr Query(const std::string& sql, Error* error) = 0;
 
@@ -37,9 +40,10 @@ class DatabaseEngine {
     // Runs the batches in order inside one transaction: all of their statements or none.
     virtual Outcome ExecuteAtomic(const std::vector<std::string>& batches) = 0;
 
-    // As ExecuteAtomic, and rolled back when a batch marked `mustChangeRows` changes no row. A
-    // batch's count is the rows that its own INSERT, UPDATE and DELETE statements changed (as
-    // sqlite3_changes or @@ROWCOUNT report each statement; work done by triggers not counted).
+    // As ExecuteAtomic, and rolled back when a batch marked `mustChangeRows` changes no row. Such
+    // a batch is one INSERT, UPDATE or DELETE; its count is the rows that statement itself
+    // changed (as sqlite3_changes or SQL Server's count of the statement report it, whatever
+    // the server's NOCOUNT default; rows changed by triggers not counted).
     // Engines that can count override this; the fallback refuses guarded runs rather than commit
     // them unchecked.
     virtual AtomicOutcome ExecuteAtomicGuarded(const std::vector<AtomicBatch>& batches) {

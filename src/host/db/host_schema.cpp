@@ -1,5 +1,7 @@
 #include "host/db/host_schema.h"
 
+#include <string_view>
+
 #include "host/db/sqlite_handles.h"
 
 namespace q9 {
@@ -164,6 +166,26 @@ CREATE TABLE t_RPContractScheme(
 
 void CreateHostSchema(sqlite3* db) {
     sqlite::ExecuteScript(db, HostSchemaSql());
+}
+
+std::vector<std::string> MissingHostTables(sqlite3* db) {
+    constexpr std::string_view kCreate = "CREATE TABLE ";
+    const std::string& schema = HostSchemaSql();
+    sqlite::StatementPtr present = sqlite::Prepare(
+        db, "SELECT 1 FROM main.sqlite_master WHERE type = 'table' AND name = ?1 COLLATE NOCASE");
+    std::vector<std::string> missing;
+    for (size_t at = schema.find(kCreate); at != std::string::npos;
+         at = schema.find(kCreate, at + 1)) {
+        const size_t begin = at + kCreate.size();
+        const std::string name = schema.substr(begin, schema.find('(', begin) - begin);
+        sqlite3_reset(present.get());
+        sqlite3_bind_text(present.get(), 1, name.c_str(), static_cast<int>(name.size()),
+                          SQLITE_TRANSIENT);
+        const int rc = sqlite3_step(present.get());
+        if (rc == SQLITE_DONE) missing.push_back(name);
+        if (rc != SQLITE_ROW && rc != SQLITE_DONE) throw HostError(sqlite::LastError(db));
+    }
+    return missing;
 }
 
 }  // namespace q9

@@ -3,6 +3,7 @@
 #include <sqlite3.h>
 
 #include <string>
+#include <vector>
 
 namespace q9 {
 
@@ -15,5 +16,9 @@ const std::string& HostSchemaSql();
 
 // Runs HostSchemaSql on an open connection. Throws HostError.
 void CreateHostSchema(sqlite3* db);
+
+// The host tables of HostSchemaSql that the database lacks, in the order created there; only
+// reads. Throws HostError when the file cannot be read as a database.
+std::vector<std::string> MissingHostTables(sqlite3* db);
 
 }  // namespace q9

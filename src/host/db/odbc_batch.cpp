@@ -58,9 +58,10 @@ class BatchDrain {
             return;
         }
         if (columns <= 0) {
-            SQLLEN rows = 0;
-            if (SQL_SUCCEEDED(SQLRowCount(statement_, &rows)) && rows > 0) {
-                outcome_.rowsChanged += rows;
+            // -1: no count for this result (a statement that changes no rows, or NOCOUNT).
+            SQLLEN rows = -1;
+            if (SQL_SUCCEEDED(SQLRowCount(statement_, &rows)) && rows >= 0) {
+                outcome_.lastStatementRows = rows;
             }
             return;
         }
@@ -94,7 +95,8 @@ class BatchDrain {
 
 }  // namespace
 
-BatchOutcome RunBatch(SQLHDBC connection, const std::string& sql, bool keepFirstResultSet) {
+BatchOutcome RunBatch(SQLHDBC connection, const std::string& sql, bool keepFirstResultSet,
+                      SQLULEN queryTimeoutSeconds) {
     StatementHandle statement;
     if (!SQL_SUCCEEDED(statement.Allocate(connection))) {
         const Diagnostics records = ReadDiagnostics(SQL_HANDLE_DBC, connection);
@@ -104,6 +106,9 @@ BatchOutcome RunBatch(SQLHDBC connection, const std::string& sql, bool keepFirst
             ErrorFromDiagnostics(records, "No statement could be opened on the connection");
         return outcome;
     }
+    // A driver that cannot time statements out says so with a warning; the batch still runs.
+    SQLSetStmtAttr(statement.get(), SQL_ATTR_QUERY_TIMEOUT,
+                   reinterpret_cast<SQLPOINTER>(queryTimeoutSeconds), 0);
     BatchDrain drain(statement.get(), keepFirstResultSet);
     WideText text = Utf8ToWide(sql);
     text.push_back(0);

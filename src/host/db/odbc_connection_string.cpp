@@ -1,5 +1,9 @@
 #include "host/db/odbc_connection_string.h"
 
+#include <algorithm>
+#include <cctype>
+#include <functional>
+
 #include "host/recordset.h"
 
 namespace q9::odbc {
@@ -11,26 +15,31 @@ std::string_view Trimmed(std::string_view text) {
     return text;
 }
 
-}  // namespace
+struct Attribute {
+    std::string_view key;    // as written, blanks included
+    std::string_view value;  // as written, braces included
+    bool last = false;       // no ";" follows
+};
 
-std::string MaskPasswords(std::string_view connectionString) {
-    std::string result;
+// Calls `visit` for each key=value of the string; text without "=" at the end goes to
+// `visitRest`.
+void ForEachAttribute(std::string_view text, const std::function<void(const Attribute&)>& visit,
+                      const std::function<void(std::string_view)>& visitRest = {}) {
     size_t i = 0;
-    while (i < connectionString.size()) {
-        const size_t equals = connectionString.find('=', i);
+    while (i < text.size()) {
+        const size_t equals = text.find('=', i);
         if (equals == std::string_view::npos) {
-            result += connectionString.substr(i);
-            break;
+            if (visitRest) visitRest(text.substr(i));
+            return;
         }
-        const std::string_view key = connectionString.substr(i, equals - i);
         // A value in braces may hold ';' and ends at the first '}' not doubled.
         size_t end = equals + 1;
-        while (end < connectionString.size() && connectionString[end] == ' ') ++end;
-        if (end < connectionString.size() && connectionString[end] == '{') {
+        while (end < text.size() && text[end] == ' ') ++end;
+        if (end < text.size() && text[end] == '{') {
             ++end;
-            while (end < connectionString.size()) {
-                if (connectionString[end] == '}') {
-                    if (end + 1 < connectionString.size() && connectionString[end + 1] == '}') {
+            while (end < text.size()) {
+                if (text[end] == '}') {
+                    if (end + 1 < text.size() && text[end + 1] == '}') {
                         end += 2;
                         continue;
                     }
@@ -40,20 +49,59 @@ std::string MaskPasswords(std::string_view connectionString) {
                 ++end;
             }
         }
-        end = connectionString.find(';', end);
-        if (end == std::string_view::npos) end = connectionString.size();
-        const std::string_view name = Trimmed(key);
-        result += key;
-        result += '=';
-        if (EqualsIgnoringCase(name, "PWD") || EqualsIgnoringCase(name, "Password")) {
-            result += "***";
-        } else {
-            result += connectionString.substr(equals + 1, end - equals - 1);
-        }
-        if (end < connectionString.size()) result += ';';
+        end = text.find(';', end);
+        if (end == std::string_view::npos) end = text.size();
+        visit(Attribute{text.substr(i, equals - i), text.substr(equals + 1, end - equals - 1),
+                        end >= text.size()});
         i = end + 1;
     }
+}
+
+bool Contains(std::string_view text, std::string_view part) {
+    return std::search(text.begin(), text.end(), part.begin(), part.end(), [](char a, char b) {
+               return std::tolower(static_cast<unsigned char>(a)) ==
+                      std::tolower(static_cast<unsigned char>(b));
+           }) != text.end();
+}
+
+}  // namespace
+
+std::string MaskPasswords(std::string_view connectionString) {
+    std::string result;
+    ForEachAttribute(
+        connectionString,
+        [&result](const Attribute& a) {
+            const std::string_view name = Trimmed(a.key);
+            result += a.key;
+            result += '=';
+            if (EqualsIgnoringCase(name, "PWD") || EqualsIgnoringCase(name, "Password")) {
+                result += "***";
+            } else {
+                result += a.value;
+            }
+            if (!a.last) result += ';';
+        },
+        [&result](std::string_view rest) { result += rest; });
     return result;
+}
+
+std::string WithDriverDefaults(std::string_view connectionString) {
+    bool freeTds = false;
+    bool versionChosen = false;
+    ForEachAttribute(connectionString, [&](const Attribute& a) {
+        const std::string_view name = Trimmed(a.key);
+        if (EqualsIgnoringCase(name, "Driver")) {
+            freeTds = Contains(a.value, "FreeTDS") || Contains(a.value, "libtdsodbc");
+        }
+        // A DSN or a freetds.conf server entry brings its own protocol version.
+        if (EqualsIgnoringCase(name, "DSN") || EqualsIgnoringCase(name, "Servername") ||
+            EqualsIgnoringCase(name, "TDS_Version")) {
+            versionChosen = true;
+        }
+    });
+    // In front: a value whose braces never close would swallow anything after it.
+    if (freeTds && !versionChosen) return "TDS_Version=7.4;" + std::string(connectionString);
+    return std::string(connectionString);
 }
 
 }  // namespace q9::odbc

@@ -9,4 +9,9 @@ namespace q9::odbc {
 // replaced by "***" (braced values included).
 std::string MaskPasswords(std::string_view connectionString);
 
+// The connection string with what its driver needs to stay bounded in time: FreeTDS named by
+// Driver= without a DSN, a Servername or a TDS_Version of its own gets "TDS_Version=7.4" in
+// front (without it FreeTDS falls back to an older protocol that ignores the login timeout).
+std::string WithDriverDefaults(std::string_view connectionString);
+
 }  // namespace q9::odbc

@@ -1,15 +1,15 @@
 #include "host/db/odbc_engine.h"
 
+#include <array>
+#include <string_view>
+
 #include "host/db/engine_factory.h"
+#include "host/db/odbc_connect.h"
 #include "host/db/odbc_connection_string.h"
 #include "host/db/odbc_diagnostics.h"
-#include "host/db/odbc_text.h"
 
 namespace q9 {
 namespace {
-
-// An unreachable server must not hold the window for long.
-constexpr SQLULEN kLoginTimeoutSeconds = 15;
 
 bool IsBlank(const std::string& sql) {
     return sql.find_first_not_of(" \t\r\n") == std::string::npos;
@@ -23,52 +23,60 @@ void AppendReconnectFailure(Error& error, const Error& reconnect) {
     error.description += "; connecting again failed: " + reconnect.description;
 }
 
+bool IsSqlServer(SQLHDBC connection) {
+    std::array<char, 128> name{};
+    SQLSMALLINT length = 0;
+    if (!SQL_SUCCEEDED(SQLGetInfo(connection, SQL_DBMS_NAME, name.data(),
+                                  static_cast<SQLSMALLINT>(name.size()), &length))) {
+        return false;
+    }
+    return std::string_view(name.data()).find("SQL Server") != std::string_view::npos;
+}
+
 }  // namespace
 
-OdbcEngine::OdbcEngine(std::string connectionString)
-    : connectionString_(std::move(connectionString)) {
+OdbcEngine::OdbcEngine(std::string connectionString, OdbcTimeouts timeouts)
+    : connectionString_(odbc::WithDriverDefaults(connectionString)), timeouts_(timeouts) {
     if (Error error = Connect(); error.IsSet()) throw HostError(std::move(error));
 }
 
 Error OdbcEngine::Connect() {
     connection_.Reset();
     if (!environment_) {
-        if (!SQL_SUCCEEDED(environment_.Allocate(SQL_NULL_HANDLE))) {
-            environment_.Reset();
+        auto environment = std::make_shared<odbc::EnvironmentHandle>();
+        if (!SQL_SUCCEEDED(environment->Allocate(SQL_NULL_HANDLE))) {
             return Error{error_number::kCannotCreateObject,
                          "The ODBC driver manager could not be initialised"};
         }
-        SQLSetEnvAttr(environment_.get(), SQL_ATTR_ODBC_VERSION, AsAttribute(SQL_OV_ODBC3), 0);
+        SQLSetEnvAttr(environment->get(), SQL_ATTR_ODBC_VERSION, AsAttribute(SQL_OV_ODBC3), 0);
+        environment_ = std::move(environment);
     }
-    if (!SQL_SUCCEEDED(connection_.Allocate(environment_.get()))) {
-        Error error =
-            odbc::ErrorFromDiagnostics(odbc::ReadDiagnostics(SQL_HANDLE_ENV, environment_.get()),
-                                       "No ODBC connection handle could be allocated");
-        error.number = error_number::kCannotCreateObject;
+    if (Error error = odbc::ConnectWithin(environment_, connectionString_, timeouts_.login,
+                                          timeouts_.grace, &connection_);
+        error.IsSet()) {
+        return error;
+    }
+    broken_ = false;
+    if (Error error = PrepareSession(); error.IsSet()) {
         connection_.Reset();
         return error;
     }
-    // Drivers that do not know an attribute refuse it; connecting still works without it.
-    SQLSetConnectAttr(connection_.get(), SQL_ATTR_LOGIN_TIMEOUT, AsAttribute(kLoginTimeoutSeconds),
-                      0);
-    SQLSetConnectAttr(connection_.get(), SQL_ATTR_CONNECTION_TIMEOUT,
-                      AsAttribute(kLoginTimeoutSeconds), 0);
-
-    odbc::WideText text = odbc::Utf8ToWide(connectionString_);
-    text.push_back(0);
-    const SQLRETURN rc = SQLDriverConnectW(connection_.get(), nullptr, text.data(), SQL_NTS,
-                                           nullptr, 0, nullptr, SQL_DRIVER_NOPROMPT);
-    if (!SQL_SUCCEEDED(rc)) {
-        const Error cause = odbc::ErrorFromDiagnostics(
-            odbc::ReadDiagnostics(SQL_HANDLE_DBC, connection_.get()), "the driver gave no reason");
-        connection_.Reset();
-        return Error{error_number::kCannotCreateObject, "Cannot connect to the account database (" +
-                                                            odbc::MaskPasswords(connectionString_) +
-                                                            "): " + cause.description};
-    }
-    connection_.MarkConnected();
-    broken_ = false;
     return {};
+}
+
+Error OdbcEngine::PrepareSession() {
+    if (!IsSqlServer(connection_.get())) return {};
+    odbc::BatchOutcome outcome = Run("SET NOCOUNT OFF", false);
+    if (outcome.ok()) return {};
+    outcome.error.description = "Cannot prepare the connection to the account database (" +
+                                odbc::MaskPasswords(connectionString_) +
+                                "): " + outcome.error.description;
+    return std::move(outcome.error);
+}
+
+odbc::BatchOutcome OdbcEngine::Run(const std::string& sql, bool keepFirstResultSet) {
+    return odbc::RunBatch(connection_.get(), sql, keepFirstResultSet,
+                          static_cast<SQLULEN>(timeouts_.query.count()));
 }
 
 bool OdbcEngine::ConnectionIsDead() const {
@@ -92,13 +100,13 @@ RecordsetPtr OdbcEngine::Query(const std::string& sql, Error* error) {
         target = std::move(reconnect);
         return nullptr;
     }
-    odbc::BatchOutcome outcome = odbc::RunBatch(connection_.get(), sql, true);
+    odbc::BatchOutcome outcome = Run(sql, true);
     if (outcome.connectionLost) {
         // Reading again is harmless, so a query outlives one lost connection.
         if (Error reconnect = Connect(); reconnect.IsSet()) {
             AppendReconnectFailure(outcome.error, reconnect);
         } else {
-            outcome = odbc::RunBatch(connection_.get(), sql, true);
+            outcome = Run(sql, true);
         }
     }
     broken_ = outcome.connectionLost;
@@ -119,7 +127,7 @@ Outcome OdbcEngine::Execute(const std::string& sql) {
     if (Error reconnect = ReconnectIfDead(); reconnect.IsSet()) {
         return Outcome::Failure(std::move(reconnect));
     }
-    odbc::BatchOutcome outcome = odbc::RunBatch(connection_.get(), sql, false);
+    odbc::BatchOutcome outcome = Run(sql, false);
     if (outcome.connectionLost) {
         // Not sent again: the server may have run part of the batch before the link broke, and
         // in autocommit that part stays. The next call connects afresh.
@@ -187,12 +195,12 @@ odbc::BatchOutcome OdbcEngine::RunAtomically(const std::vector<AtomicBatch>& bat
             }
             continue;
         }
-        outcome = odbc::RunBatch(connection_.get(), batch.sql, false);
+        outcome = Run(batch.sql, false);
         if (!outcome.ok()) {
             EndTransaction(SQL_ROLLBACK);
             return outcome;
         }
-        if (batch.mustChangeRows && outcome.rowsChanged == 0) {
+        if (batch.mustChangeRows && outcome.lastStatementRows == 0) {
             *unchanged = true;
             EndTransaction(SQL_ROLLBACK);
             return outcome;
@@ -223,8 +231,9 @@ void OdbcEngine::EndTransaction(SQLSMALLINT completion) {
     if (!clean) broken_ = true;
 }
 
-std::shared_ptr<DatabaseEngine> OpenOdbcEngine(const std::string& connectionString) {
-    return std::make_shared<OdbcEngine>(connectionString);
+std::shared_ptr<DatabaseEngine> OpenOdbcEngine(const std::string& connectionString,
+                                               OdbcTimeouts timeouts) {
+    return std::make_shared<OdbcEngine>(connectionString, timeouts);
 }
 
 }  // namespace q9

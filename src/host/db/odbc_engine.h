@@ -1,10 +1,12 @@
 #pragma once
 
+#include <memory>
 #include <mutex>
 #include <string>
 #include <vector>
 
 #include "host/db/database_engine.h"
+#include "host/db/engine_factory.h"
 #include "host/db/odbc_batch.h"
 #include "host/db/odbc_handles.h"
 
@@ -16,7 +18,7 @@ namespace q9 {
 class OdbcEngine final : public DatabaseEngine {
   public:
     // Connects at once; throws HostError with the driver's diagnostics when it cannot.
-    explicit OdbcEngine(std::string connectionString);
+    explicit OdbcEngine(std::string connectionString, OdbcTimeouts timeouts = {});
 
     RecordsetPtr Query(const std::string& sql, Error* error) override;
     Outcome Execute(const std::string& sql) override;
@@ -35,9 +37,15 @@ class OdbcEngine final : public DatabaseEngine {
     // dropped, so that no later batch runs inside a transaction nobody commits.
     void EndTransaction(SQLSMALLINT completion);
 
+    // Sent on every new connection to SQL Server: the row-count guard needs each statement's
+    // count whatever the server's or the login's default.
+    Error PrepareSession();
+    odbc::BatchOutcome Run(const std::string& sql, bool keepFirstResultSet);
+
     std::string connectionString_;
+    OdbcTimeouts timeouts_;
     std::mutex mutex_;
-    odbc::EnvironmentHandle environment_;
+    std::shared_ptr<odbc::EnvironmentHandle> environment_;
     odbc::ConnectionHandle connection_;
     bool broken_ = false;
 };

@@ -15,11 +15,11 @@ class Handle {
   public:
     Handle() = default;
     ~Handle() { Reset(); }
-    Handle(Handle&& other) noexcept : handle_(std::exchange(other.handle_, SQL_NULL_HANDLE)) {}
+    Handle(Handle&& other) noexcept : handle_(std::exchange(other.handle_, nullptr)) {}
     Handle& operator=(Handle&& other) noexcept {
         if (this != &other) {
             Reset();
-            handle_ = std::exchange(other.handle_, SQL_NULL_HANDLE);
+            handle_ = std::exchange(other.handle_, nullptr);
         }
         return *this;
     }
@@ -54,6 +54,16 @@ class ConnectionHandle {
     ~ConnectionHandle() { Reset(); }
     ConnectionHandle(const ConnectionHandle&) = delete;
     ConnectionHandle& operator=(const ConnectionHandle&) = delete;
+    ConnectionHandle(ConnectionHandle&& other) noexcept
+        : handle_(std::move(other.handle_)), connected_(std::exchange(other.connected_, false)) {}
+    ConnectionHandle& operator=(ConnectionHandle&& other) noexcept {
+        if (this != &other) {
+            Reset();
+            handle_ = std::move(other.handle_);
+            connected_ = std::exchange(other.connected_, false);
+        }
+        return *this;
+    }
 
     SQLRETURN Allocate(SQLHENV environment) {
         Reset();

@@ -71,7 +71,8 @@ void BindLiteral(sqlite3* db, sqlite3_stmt* statement, int index, const tsql::Li
 
 }  // namespace
 
-SqliteEngine::SqliteEngine(const std::string& path) : db_(sqlite::OpenConnection(path, true)) {
+SqliteEngine::SqliteEngine(const std::string& path)
+    : path_(path), db_(sqlite::OpenExistingAccount(path)) {
     sqlite::ExecuteScript(db_.get(), kSysObjectsView);
     begin_ = sqlite::Prepare(db_.get(), "BEGIN IMMEDIATE");
     commit_ = sqlite::Prepare(db_.get(), "COMMIT");

@@ -16,9 +16,11 @@ namespace q9 {
 // translations and prepared statements reused for texts of the same shape.
 class SqliteEngine final : public DatabaseEngine {
   public:
-    // Opens (creating when missing) the database file. Throws HostError.
+    // Opens an existing account database file; a missing file or one without the host tables is
+    // refused unchanged. Throws HostError.
     explicit SqliteEngine(const std::string& path);
 
+    std::string DatabaseFile() const override { return path_; }
     RecordsetPtr Query(const std::string& sql, Error* error) override;
     Outcome Execute(const std::string& sql) override;
     Outcome ExecuteAtomic(const std::vector<std::string>& batches) override;
@@ -38,6 +40,7 @@ class SqliteEngine final : public DatabaseEngine {
     bool YieldsRow(sqlite3_stmt* statement);
     void RunFixed(sqlite3_stmt* statement);
 
+    std::string path_;
     mutable std::mutex mutex_;
     sqlite::ConnectionPtr db_;
     sqlite::StatementPtr begin_;

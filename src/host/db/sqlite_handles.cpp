@@ -1,6 +1,10 @@
 #include "host/db/sqlite_handles.h"
 
+#include <filesystem>
+#include <vector>
+
 #include "host/db/decimal_round.h"
+#include "host/db/host_schema.h"
 
 namespace q9::sqlite {
 
@@ -16,23 +20,60 @@ Error LastError(sqlite3* db) {
     return Error{code, db ? sqlite3_errmsg(db) : "cannot open the database"};
 }
 
-ConnectionPtr OpenConnection(const std::string& path, bool create) {
+namespace {
+
+Error OpenFailure(sqlite3* db, const std::string& path) {
+    Error error = LastError(db);
+    error.description = "Cannot open the account database '" + path + "': " + error.description;
+    return error;
+}
+
+// Opening alone writes nothing to the file.
+ConnectionPtr OpenUnchanged(const std::string& path, bool create) {
     sqlite3* raw = nullptr;
     const int flags = SQLITE_OPEN_READWRITE | (create ? SQLITE_OPEN_CREATE : 0) |
                       SQLITE_OPEN_NOMUTEX | SQLITE_OPEN_EXRESCODE;
     const int rc = sqlite3_open_v2(path.c_str(), &raw, flags, nullptr);
     ConnectionPtr db(raw);
-    if (rc != SQLITE_OK) {
-        Error error = LastError(db.get());
-        error.description = "Cannot open the account database '" + path + "': " + error.description;
-        throw HostError(error);
-    }
+    if (rc != SQLITE_OK) throw HostError(OpenFailure(db.get(), path));
     sqlite3_busy_timeout(db.get(), kBusyTimeoutMs);
     sqlite3_extended_result_codes(db.get(), 1);
+    return db;
+}
+
+void ApplyToolSettings(sqlite3* db) {
     // WAL with NORMAL sync keeps the file consistent on a crash and commits without a flush
     // per statement; the host's own server makes the same trade for its log.
-    ExecuteScript(db.get(), "PRAGMA journal_mode=WAL; PRAGMA synchronous=NORMAL;");
-    RegisterDecimalRound(db.get());
+    ExecuteScript(db, "PRAGMA journal_mode=WAL; PRAGMA synchronous=NORMAL;");
+    RegisterDecimalRound(db);
+}
+
+}  // namespace
+
+ConnectionPtr OpenConnection(const std::string& path, bool create) {
+    ConnectionPtr db = OpenUnchanged(path, create);
+    ApplyToolSettings(db.get());
+    return db;
+}
+
+ConnectionPtr OpenExistingAccount(const std::string& path) {
+    std::error_code ec;
+    if (!std::filesystem::is_regular_file(path, ec)) {
+        throw HostError(error_number::kFileNotFound, "No account database at " + path);
+    }
+    ConnectionPtr db = OpenUnchanged(path, false);
+    std::vector<std::string> missing;
+    try {
+        missing = MissingHostTables(db.get());
+    } catch (const HostError&) {
+        // Not even a database: SQLite's own words say so best.
+        throw HostError(OpenFailure(db.get(), path));
+    }
+    if (!missing.empty()) {
+        throw HostError(error_number::kDatabase,
+                        "Not an account database: " + path + " has no table " + missing.front());
+    }
+    ApplyToolSettings(db.get());
     return db;
 }
 

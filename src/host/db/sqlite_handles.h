@@ -27,6 +27,11 @@ Error LastError(sqlite3* db);
 // uses: WAL journal, busy timeout, foreign keys off, the decimal ROUND. Throws HostError.
 ConnectionPtr OpenConnection(const std::string& path, bool create);
 
+// Opens an existing account database: the file is only read until the host tables are found
+// there, so that a file that is no account is refused unchanged; then the settings of
+// OpenConnection apply. Throws HostError (kFileNotFound when there is no file at `path`).
+ConnectionPtr OpenExistingAccount(const std::string& path);
+
 // Prepares one statement; throws HostError with SQLite's message.
 StatementPtr Prepare(sqlite3* db, const std::string& sql);
 

@@ -13,6 +13,8 @@
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
+#include <fstream>
+#include <functional>
 #include <memory>
 #include <string>
 #include <thread>
@@ -107,6 +109,8 @@ class PostgresServer : public ::testing::Environment {
     }
 
     const std::string& unavailable() const { return unavailable_; }
+    // The private odbc.ini of the test process, for DSNs of its own.
+    std::string OdbcIni() const { return dir_ + "/odbc.ini"; }
     std::string ConnectionString() const {
         return "Driver=PostgreSQL Unicode;Server=127.0.0.1;Port=" + std::to_string(port_) +
                ";Database=postgres;Uid=postgres;";
@@ -318,6 +322,72 @@ TEST_F(OdbcOnPostgres, GuardedRunRollsBackWhenItsUpdateChangesNoRow) {
     EXPECT_EQ(Rows("SELECT rate FROM line WHERE k = 1")->Field("rate"), Value(16.0));
 }
 
+TEST_F(OdbcOnPostgres, GuardCountsOnlyTheRowsOfTheGuardedStatementItself) {
+    Run("CREATE TABLE guarded_entry (k integer PRIMARY KEY, rate numeric(5,2))");
+    Run("CREATE TABLE guarded_backup (k integer, rate numeric(5,2))");
+    Run("CREATE TABLE guarded_totals (k integer, changes integer)");
+    Run("INSERT INTO guarded_entry VALUES (1, 17), (2, 17); INSERT INTO guarded_totals VALUES (1, "
+        "0), (2, 0)");
+    // The host's own triggers on an entry table keep other tables in step.
+    Run("CREATE FUNCTION touch_guarded_totals() RETURNS trigger LANGUAGE plpgsql AS "
+        "$$BEGIN UPDATE guarded_totals SET changes = changes + 1; RETURN NULL; END$$");
+    Run("CREATE TRIGGER guarded_rows AFTER UPDATE ON guarded_entry FOR EACH ROW "
+        "EXECUTE FUNCTION touch_guarded_totals()");
+    Run("CREATE TRIGGER guarded_statement AFTER UPDATE ON guarded_entry FOR EACH STATEMENT "
+        "EXECUTE FUNCTION touch_guarded_totals()");
+    const struct {
+        const char* name;
+        std::string guarded;
+        bool committed;
+    } cases[] = {
+        {"the line is at its old rate",
+         "UPDATE guarded_entry SET rate = 16.0 WHERE rate = 17 AND k = 1", true},
+        {"the line is already converted; the statement trigger still changes rows",
+         "UPDATE guarded_entry SET rate = 16.0 WHERE rate = 17 AND k = 1", false},
+        {"no such line", "UPDATE guarded_entry SET rate = 16.0 WHERE rate = 17 AND k = 9", false},
+        // SQL Server sends the count of each statement a trigger runs ahead of the count of the
+        // statement that fired it: an earlier statement's count stands in for those here.
+        {"a count arrives before the statement's own",
+         "UPDATE guarded_totals SET changes = changes + 100; "
+         "UPDATE guarded_entry SET rate = 16.0 WHERE rate = 17 AND k = 9",
+         false},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        const int64_t backups = Count("guarded_backup");
+        RecordsetPtr guarded_totals = Rows("SELECT SUM(changes) AS n FROM guarded_totals");
+        const AtomicOutcome outcome = engine_->ExecuteAtomicGuarded(
+            {{"INSERT INTO guarded_backup SELECT k, rate FROM guarded_entry WHERE rate = 17",
+              false},
+             {c.guarded, true}});
+        EXPECT_FALSE(outcome.error.IsSet()) << outcome.error.description;
+        EXPECT_EQ(outcome.committed(), c.committed);
+        EXPECT_EQ(outcome.unchanged, !c.committed);
+        if (!c.committed) {
+            // Rolled back whole: no backup row, no trigger work.
+            EXPECT_EQ(Count("guarded_backup"), backups);
+            EXPECT_EQ(Rows("SELECT SUM(changes) AS n FROM guarded_totals")->Field("n"),
+                      guarded_totals->Field("n"));
+        }
+    }
+    EXPECT_EQ(Rows("SELECT rate FROM guarded_entry WHERE k = 1")->Field("rate"), Value(16.0));
+    EXPECT_EQ(Rows("SELECT rate FROM guarded_entry WHERE k = 2")->Field("rate"), Value(17.0));
+}
+
+TEST_F(OdbcOnPostgres, AStatementThatRunsTooLongIsStopped) {
+    auto engine = OpenOdbcEngine(PostgresServer::Get().ConnectionString(),
+                                 OdbcTimeouts{.query = std::chrono::seconds(1)});
+    const auto start = std::chrono::steady_clock::now();
+    Error error;
+    EXPECT_FALSE(engine->Query("SELECT pg_sleep(8) AS slept", &error));
+    const Outcome outcome = engine->Execute("SELECT pg_sleep(8)");
+    EXPECT_FALSE(outcome.ok());
+    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(8));
+    EXPECT_TRUE(error.IsSet());
+    // The connection stays usable.
+    EXPECT_TRUE(engine->Query("SELECT 1 AS one", &error)) << error.description;
+}
+
 class OdbcLostConnection : public OdbcOnPostgres {
   protected:
     // Ends the engine's server session from outside, as a restarted server or a dropped
@@ -384,6 +454,75 @@ TEST(OdbcConnect, UnreachableSqlServerFailsWithTheDriversReason) {
     }
 }
 
+// A TCP port on 127.0.0.1 whose connections the kernel completes and nobody ever reads or
+// answers: a server that accepts and stays silent. Open until the process ends, so that a
+// connection attempt the engine left behind does not wake up while the process exits.
+int SilentServerPort() {
+    static const int port = [] {
+        const int fd = socket(AF_INET, SOCK_STREAM, 0);
+        sockaddr_in address{};
+        address.sin_family = AF_INET;
+        address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+        socklen_t length = sizeof(address);
+        if (fd < 0 || bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof(address)) != 0 ||
+            listen(fd, 64) != 0 ||
+            getsockname(fd, reinterpret_cast<sockaddr*>(&address), &length) != 0) {
+            return 0;
+        }
+        return static_cast<int>(ntohs(address.sin_port));
+    }();
+    return port;
+}
+
+std::string ConnectFailure(const std::function<void()>& connect,
+                           std::chrono::steady_clock::duration* took) {
+    const auto start = std::chrono::steady_clock::now();
+    std::string failure = "connected";
+    try {
+        connect();
+    } catch (const HostError& e) {
+        failure = e.error().description;
+    }
+    *took = std::chrono::steady_clock::now() - start;
+    return failure;
+}
+
+TEST(OdbcConnect, SilentSqlServerWithoutProtocolVersionFailsWithinTwentySeconds) {
+    PostgresServer::Get().Start();
+    ASSERT_NE(SilentServerPort(), 0);
+    std::chrono::steady_clock::duration took{};
+    const std::string failure = ConnectFailure(
+        [] {
+            OpenDatabaseEngine(
+                "odbc:Driver=FreeTDS;Server=127.0.0.1;Port=" + std::to_string(SilentServerPort()) +
+                ";Database=AIS2018;Uid=sa;Pwd=s3cret;");
+        },
+        &took);
+    EXPECT_LT(took, std::chrono::seconds(20));
+    EXPECT_NE(failure.find("Cannot connect to the account database"), std::string::npos) << failure;
+    EXPECT_EQ(failure.find("s3cret"), std::string::npos) << failure;
+}
+
+TEST(OdbcConnect, ADriverThatIgnoresTheLoginTimeoutIsGivenUp) {
+    PostgresServer::Get().Start();
+    ASSERT_NE(SilentServerPort(), 0);
+    // A DSN without a protocol version: FreeTDS falls back to a protocol that waits for ever.
+    std::ofstream(PostgresServer::Get().OdbcIni(), std::ios::app)
+        << "[silent]\nDriver=FreeTDS\nServer=127.0.0.1\nPort=" << SilentServerPort()
+        << "\nDatabase=AIS2018\n\n";
+    std::chrono::steady_clock::duration took{};
+    const std::string failure = ConnectFailure(
+        [] {
+            OpenOdbcEngine(
+                "DSN=silent;Uid=sa;Pwd=s3cret;",
+                OdbcTimeouts{.login = std::chrono::seconds(1), .grace = std::chrono::seconds(2)});
+        },
+        &took);
+    EXPECT_LT(took, std::chrono::seconds(10));
+    EXPECT_NE(failure.find("did not answer within 3 seconds"), std::string::npos) << failure;
+    EXPECT_EQ(failure.find("s3cret"), std::string::npos) << failure;
+}
+
 TEST(OdbcConnect, UnknownDriverFailsClearly) {
     PostgresServer::Get().Start();
     try {
@@ -419,6 +558,27 @@ TEST(OdbcValues, WideTextRoundTripsAndReplacesBrokenSequences) {
     EXPECT_EQ(odbc::WideToUtf8(odbc::Utf8ToWide("a\xE7\xA8z")), "a\xEF\xBF\xBDz");
     const SQLWCHAR lonely[] = {0xD800, 'x'};
     EXPECT_EQ(odbc::WideToUtf8(lonely, 2), "\xEF\xBF\xBDx");
+}
+
+TEST(OdbcValues, FreeTdsGetsAProtocolVersionOnlyWhereNothingElseChoosesOne) {
+    const struct {
+        const char* given;
+        const char* sent;
+    } cases[] = {
+        {"Driver=FreeTDS;Server=db;Uid=sa;Pwd=x;",
+         "TDS_Version=7.4;Driver=FreeTDS;Server=db;Uid=sa;Pwd=x;"},
+        {"driver={/usr/lib/x86_64-linux-gnu/odbc/libtdsodbc.so};Server=db",
+         "TDS_Version=7.4;driver={/usr/lib/x86_64-linux-gnu/odbc/libtdsodbc.so};Server=db"},
+        {"Driver=FreeTDS;Server=db;tds_version=7.3", "Driver=FreeTDS;Server=db;tds_version=7.3"},
+        {"Driver=FreeTDS;Servername=ais;Uid=sa", "Driver=FreeTDS;Servername=ais;Uid=sa"},
+        {"DSN=ais;Uid=sa", "DSN=ais;Uid=sa"},
+        {"Driver=ODBC Driver 18 for SQL Server;Server=db",
+         "Driver=ODBC Driver 18 for SQL Server;Server=db"},
+        // A password naming the key is no key.
+        {"Driver=FreeTDS;Server=db;Pwd={TDS_Version=5.0}",
+         "TDS_Version=7.4;Driver=FreeTDS;Server=db;Pwd={TDS_Version=5.0}"},
+    };
+    for (const auto& c : cases) EXPECT_EQ(odbc::WithDriverDefaults(c.given), c.sent) << c.given;
 }
 
 TEST(OdbcValues, PasswordsAreMaskedInConnectionStrings) {

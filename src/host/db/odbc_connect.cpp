@@ -1,0 +1,88 @@
+#include "host/db/odbc_connect.h"
+
+#include <condition_variable>
+#include <mutex>
+#include <thread>
+
+#include "host/db/odbc_connection_string.h"
+#include "host/db/odbc_diagnostics.h"
+#include "host/db/odbc_text.h"
+
+namespace q9::odbc {
+namespace {
+
+SQLPOINTER AsAttribute(SQLULEN value) {
+    return reinterpret_cast<SQLPOINTER>(value);
+}
+
+// What the connecting thread and the caller share; whoever leaves last frees it.
+struct Attempt {
+    std::shared_ptr<EnvironmentHandle> environment;  // outlives the connection handle
+    ConnectionHandle connection;
+    std::mutex mutex;
+    std::condition_variable finished;
+    bool done = false;
+    bool abandoned = false;
+    bool connected = false;
+    Error cause;
+};
+
+void Connect(const std::shared_ptr<Attempt>& attempt, std::string connectionString) {
+    WideText text = Utf8ToWide(connectionString);
+    text.push_back(0);
+    const SQLRETURN rc = SQLDriverConnectW(attempt->connection.get(), nullptr, text.data(), SQL_NTS,
+                                           nullptr, 0, nullptr, SQL_DRIVER_NOPROMPT);
+    Error cause;
+    if (!SQL_SUCCEEDED(rc)) {
+        cause = ErrorFromDiagnostics(ReadDiagnostics(SQL_HANDLE_DBC, attempt->connection.get()),
+                                     "the driver gave no reason");
+    }
+    std::lock_guard lock(attempt->mutex);
+    attempt->done = true;
+    attempt->connected = SQL_SUCCEEDED(rc);
+    if (attempt->connected) attempt->connection.MarkConnected();
+    attempt->cause = std::move(cause);
+    // Nobody waits any more: the late connection is closed here.
+    if (attempt->abandoned) attempt->connection.Reset();
+    attempt->finished.notify_all();
+}
+
+}  // namespace
+
+Error ConnectWithin(const std::shared_ptr<EnvironmentHandle>& environment,
+                    const std::string& connectionString, std::chrono::seconds loginTimeout,
+                    std::chrono::seconds grace, ConnectionHandle* connection) {
+    const std::string shown = MaskPasswords(connectionString);
+    auto attempt = std::make_shared<Attempt>();
+    attempt->environment = environment;
+    if (!SQL_SUCCEEDED(attempt->connection.Allocate(environment->get()))) {
+        Error error = ErrorFromDiagnostics(ReadDiagnostics(SQL_HANDLE_ENV, environment->get()),
+                                           "No ODBC connection handle could be allocated");
+        error.number = error_number::kCannotCreateObject;
+        return error;
+    }
+    // Drivers that do not know an attribute refuse it; connecting still works without it.
+    const auto seconds = static_cast<SQLULEN>(loginTimeout.count());
+    SQLSetConnectAttr(attempt->connection.get(), SQL_ATTR_LOGIN_TIMEOUT, AsAttribute(seconds), 0);
+    SQLSetConnectAttr(attempt->connection.get(), SQL_ATTR_CONNECTION_TIMEOUT, AsAttribute(seconds),
+                      0);
+
+    std::thread(Connect, attempt, connectionString).detach();
+    std::unique_lock lock(attempt->mutex);
+    if (!attempt->finished.wait_for(lock, loginTimeout + grace, [&] { return attempt->done; })) {
+        attempt->abandoned = true;
+        return Error{error_number::kCannotCreateObject,
+                     "Cannot connect to the account database (" + shown + "): the server did not " +
+                         "answer within " + std::to_string((loginTimeout + grace).count()) +
+                         " seconds"};
+    }
+    if (!attempt->connected) {
+        return Error{error_number::kCannotCreateObject, "Cannot connect to the account database (" +
+                                                            shown +
+                                                            "): " + attempt->cause.description};
+    }
+    *connection = std::move(attempt->connection);
+    return {};
+}
+
+}  // namespace q9::odbc
