@@ -4,9 +4,13 @@
 
 #include <filesystem>
 #include <fstream>
+#include <optional>
 
 #include "cli/cli_harness.h"
 #include "host/db/engine_factory.h"
+#include "host/db/exact_decimal.h"
+#include "host/db/sql_type.h"
+#include "host/db/sqlite_handles.h"
 
 namespace q9 {
 namespace {
@@ -121,6 +125,70 @@ TEST_F(CliCommands, WorkbookWithoutTheKindsSheetIsAReadExcelFailure) {
     EXPECT_EQ(run.status, 1);
     EXPECT_NE(run.out.find("\n[Read_Excel] "), std::string::npos) << run.out;
     EXPECT_TRUE(run.out.ends_with("单据\t备注\n调整完成\n")) << run.out;
+}
+
+// Every decimal column of every table holds exact decimal text with no more decimals than the
+// column's scale: no binary noise such as 0.30000000000000004.
+std::vector<std::string> ValuesBeyondTheirColumnsScale(const std::string& path) {
+    std::vector<std::string> faults;
+    sqlite::ConnectionPtr db = sqlite::OpenConnection(path, false);
+    std::vector<std::string> tables;
+    sqlite::StatementPtr list =
+        sqlite::Prepare(db.get(), "SELECT name FROM sqlite_master WHERE type='table'");
+    while (sqlite3_step(list.get()) == SQLITE_ROW)
+        tables.emplace_back(reinterpret_cast<const char*>(sqlite3_column_text(list.get(), 0)));
+    for (const std::string& table : tables) {
+        sqlite::StatementPtr rows = sqlite::Prepare(db.get(), "SELECT * FROM \"" + table + "\"");
+        const int columns = sqlite3_column_count(rows.get());
+        while (sqlite3_step(rows.get()) == SQLITE_ROW) {
+            for (int c = 0; c < columns; ++c) {
+                const char* declared = sqlite3_column_decltype(rows.get(), c);
+                const tsql::SqlType type = tsql::StoredColumnType(declared ? declared : "");
+                if (!type.Is(tsql::SqlType::Kind::Decimal) ||
+                    sqlite3_column_type(rows.get(), c) == SQLITE_NULL)
+                    continue;
+                const std::string text =
+                    reinterpret_cast<const char*>(sqlite3_column_text(rows.get(), c));
+                const std::optional<decimal::Decimal> value = decimal::Parse(text);
+                if (sqlite3_column_type(rows.get(), c) != SQLITE_TEXT || !value ||
+                    decimal::ToText(*value) != text || value->scale > type.scale) {
+                    faults.push_back(table + "." + sqlite3_column_name(rows.get(), c) + " = " +
+                                     text);
+                }
+            }
+        }
+    }
+    return faults;
+}
+
+TEST_F(CliCommands, AOneClickRunOnAGeneratedAccountStoresOnlyExactDecimals) {
+    for (const char* rule : {"inclusive", "exclusive"}) {
+        SCOPED_TRACE(rule);
+        db_ = home_.File(std::string("generated-") + rule + ".db");
+        ASSERT_EQ(RunCli({"demo-db", db_, "--entries", "400", "--seed", "17"}).status, 0);
+        std::vector<std::string> adjust = {"adjust",      "--17to16",    "--11to10",
+                                           "--rule",      rule,          "--materials",
+                                           "--customers", "--suppliers", "--yes"};
+        for (const char* kind : {"po", "so", "payable", "receivable"}) {
+            const std::string file = home_.File(std::string(kind) + ".xls");
+            std::filesystem::remove(file);
+            ASSERT_EQ(Cli({"export", kind, file}).status, 0) << kind;
+            adjust.push_back(std::string("--") + kind);
+            adjust.push_back(file);
+        }
+        const CliResult run = Cli(adjust);
+        ASSERT_EQ(run.status, 0) << run.out << run.err;
+        EXPECT_NE(run.out.find("调整完成"), std::string::npos) << run.out;
+        EXPECT_EQ(ValuesBeyondTheirColumnsScale(db_), std::vector<std::string>{});
+        // The run did rewrite lines: their backups are there.
+        sqlite::ConnectionPtr db = sqlite::OpenConnection(db_, false);
+        sqlite::StatementPtr count = sqlite::Prepare(
+            db.get(),
+            "SELECT (SELECT COUNT(*) FROM POOrderEntryTaxRate) + (SELECT COUNT(*) FROM "
+            "t_rpContractEntryRate)");
+        ASSERT_EQ(sqlite3_step(count.get()), SQLITE_ROW);
+        EXPECT_GT(sqlite3_column_int(count.get(), 0), 100);
+    }
 }
 
 }  // namespace

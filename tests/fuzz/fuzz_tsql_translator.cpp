@@ -1,6 +1,7 @@
 // Any text as the tool's T-SQL: the translator must answer a translation or a database error,
-// nothing else; every translated statement must be exactly one SQLite statement, and it must run
-// (or fail cleanly) on the host schema inside a transaction that is rolled back.
+// nothing else; every translated statement, typed by the host schema's decimal columns, must be
+// exactly one SQLite statement, and it must run (or fail cleanly) on the host schema inside a
+// transaction that is rolled back.
 #include <sqlite3.h>
 
 #include <cstdint>
@@ -10,6 +11,7 @@
 #include <string_view>
 
 #include "host/db/host_schema.h"
+#include "host/db/sqlite_catalog.h"
 #include "host/db/sqlite_handles.h"
 #include "host/db/tsql_translator.h"
 #include "host/error.h"
@@ -25,15 +27,21 @@ constexpr int kProgressBudget = 200;
 
 // The backup tables the tool's start-up batch creates, so that its INSERTs reach real tables.
 constexpr const char* kBackupTables =
-    "CREATE TABLE POOrderEntryTaxRate(FInterID INTEGER,FEntryID INTEGER,FCess REAL,FTaxAmount "
-    "REAL,FAmount REAL,FAuxPrice REAL,FPrice REAL,FAuxTaxPrice REAL,FTaxPrice REAL,"
-    "FAuxPriceDiscount REAL,FPriceDiscount REAL,FAllAmount REAL,FDescount REAL);"
-    "CREATE TABLE SEOrderEntryTaxRate(FInterID INTEGER,FEntryID INTEGER,FCess REAL,FTaxAmt REAL,"
-    "FAmount REAL,FAuxPrice REAL,FPrice REAL,FAuxTaxPrice REAL,FTaxPrice REAL,FAuxPriceDiscount "
-    "REAL,FPriceDiscount REAL,FTaxAmount REAL,FAllAmount REAL,FAllStdAmount REAL);"
-    "CREATE TABLE t_rpContractEntryRate(FContractID INTEGER,FEntryID INTEGER,FTaxRate REAL,"
-    "FAmount REAL,FAmountFor REAL,FTaxFor REAL,FTax REAL,FPriceFor REAL,FPrice REAL,FTaxPriceFor "
-    "REAL,FTaxPrice REAL,FAmountIncludeTaxFor REAL,FAmountIncludeTax REAL);"
+    "CREATE TABLE POOrderEntryTaxRate(FInterID INT,FEntryID INT,FCess DECIMAL(23,10),FTaxAmount "
+    "DECIMAL(23,10),FAmount DECIMAL(23,10),FAuxPrice DECIMAL(23,10),FPrice DECIMAL(23,10),"
+    "FAuxTaxPrice DECIMAL(23,10),FTaxPrice DECIMAL(23,10),FAuxPriceDiscount DECIMAL(23,10),"
+    "FPriceDiscount DECIMAL(23,10),FAllAmount DECIMAL(23,10),FDescount DECIMAL(23,10)) "
+    "CREATE TABLE SEOrderEntryTaxRate(FInterID INT,FEntryID INT,FCess DECIMAL(23,10),FTaxAmt "
+    "DECIMAL(23,10),FAmount DECIMAL(23,10),FAuxPrice DECIMAL(23,10),FPrice DECIMAL(23,10),"
+    "FAuxTaxPrice DECIMAL(23,10),FTaxPrice DECIMAL(23,10),FAuxPriceDiscount DECIMAL(23,10),"
+    "FPriceDiscount DECIMAL(23,10),FTaxAmount DECIMAL(23,10),FAllAmount DECIMAL(23,10),"
+    "FAllStdAmount DECIMAL(23,10)) "
+    "CREATE TABLE t_rpContractEntryRate(FContractID INT,FEntryID INT,FTaxRate DECIMAL(23,10),"
+    "FAmount DECIMAL(23,10),FAmountFor DECIMAL(23,10),FTaxFor DECIMAL(23,10),FTax "
+    "DECIMAL(23,10),FPriceFor DECIMAL(23,10),FPrice DECIMAL(23,10),FTaxPriceFor DECIMAL(23,10),"
+    "FTaxPrice DECIMAL(23,10),FAmountIncludeTaxFor DECIMAL(23,10),FAmountIncludeTax "
+    "DECIMAL(23,10))";
+constexpr const char* kSysObjects =
     "CREATE TEMP VIEW sysobjects AS SELECT name COLLATE NOCASE AS name, CASE type WHEN 'table' "
     "THEN 'U' ELSE 'V' END COLLATE NOCASE AS xtype FROM main.sqlite_master WHERE type IN "
     "('table','view');";
@@ -44,6 +52,7 @@ int CountProgress(void* calls) {
 
 struct Database {
     q9::sqlite::ConnectionPtr db;
+    q9::tsql::Catalog catalog;
     int progressCalls = 0;
 };
 
@@ -54,7 +63,12 @@ Database& AccountDatabase() {
         database.db = q9::sqlite::OpenConnection(":memory:", true);
         sqlite3* db = database.db.get();
         q9::CreateHostSchema(db);
-        q9::sqlite::ExecuteScript(db, kBackupTables);
+        const q9::tsql::Shape backup = q9::tsql::ShapeOf(kBackupTables);
+        for (const auto& statement : q9::tsql::Translate(kBackupTables).statements)
+            q9::sqlite::ExecuteScript(db, q9::tsql::Render(statement, backup.literals));
+        q9::sqlite::ExecuteScript(db, kSysObjects);
+        // Typed by the account's real columns, as the engine translates.
+        database.catalog = q9::sqlite::ReadCatalog(db);
         sqlite3_limit(db, SQLITE_LIMIT_LENGTH, 1 << 20);
         sqlite3_limit(db, SQLITE_LIMIT_SQL_LENGTH, 1 << 16);
         sqlite3_limit(db, SQLITE_LIMIT_EXPR_DEPTH, 200);
@@ -129,12 +143,14 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     try {
         const q9::tsql::Shape shape = q9::tsql::ShapeOf(text);
         q9::tsql::TranslationCache cache(4);
+        cache.SetCatalog(AccountDatabase().catalog);
         const std::shared_ptr<const q9::tsql::TranslatedBatch> batch = cache.Get(text, shape);
         // The same shape must come back from the cache, not be translated again.
         if (cache.Get(text, shape) != batch || cache.hits() != 1) __builtin_trap();
         for (const q9::tsql::TranslatedStatement& statement : batch->statements)
             CheckStatement(statement, shape.literals.size());
         (void)q9::tsql::TranslateToText(text);
+        (void)q9::tsql::TranslateToText(text, &AccountDatabase().catalog);
         RunTranslated(*batch, shape.literals);
     } catch (const q9::HostError& error) {
         if (error.error().number != q9::error_number::kDatabase) __builtin_trap();

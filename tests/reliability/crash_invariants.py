@@ -18,6 +18,7 @@ Invariants, per entry table and its backup table:
 Prints one line per failure and exits 1 when any invariant fails.
 """
 
+import decimal
 import sqlite3
 import sys
 
@@ -28,6 +29,14 @@ KINDS = [
     ("t_RPContractEntry", "t_rpContractEntryRate", ("FContractID", "FEntryID"), "FTaxRate"),
 ]
 NEW_RATE = {17: 16, 11: 10}
+
+
+def number(value):
+    """A stored amount (exact decimal text, or a number in older accounts) as a Decimal."""
+    try:
+        return decimal.Decimal(str(value))
+    except (decimal.InvalidOperation, ValueError):
+        return value
 
 
 def columns(db, table):
@@ -79,11 +88,11 @@ def check(account_path, original_path, reference_path=None):
             if entry is None or old is None:
                 failures.append(f"{backup_table}: backup row {key} without its entry")
                 continue
-            if entry[rate] != NEW_RATE.get(old[rate]):
+            if number(entry[rate]) != NEW_RATE.get(number(old[rate])):
                 failures.append(f"{backup_table}: backup row {key} but {entry_table}.{rate} is "
                                 f"{entry[rate]} (was {old[rate]})")
             for column, value in backup.items():
-                if value is not None and column in old and value != old[column]:
+                if value is not None and column in old and number(value) != number(old[column]):
                     failures.append(f"{backup_table}: {key}.{column} saved {value}, the entry "
                                     f"held {old[column]}")
         for key, old in before.items():
@@ -92,7 +101,7 @@ def check(account_path, original_path, reference_path=None):
                 failures.append(f"{entry_table}: entry {key} disappeared")
             elif key in backups:
                 converted += 1
-            elif entry[rate] == NEW_RATE.get(old[rate]):
+            elif number(entry[rate]) == NEW_RATE.get(number(old[rate])):
                 failures.append(f"{entry_table}: {key} rewritten to {entry[rate]} without a "
                                 f"backup row")
             elif entry != old:

@@ -1,8 +1,10 @@
 #include "host/db/demo_documents.h"
 
 #include <initializer_list>
+#include <optional>
 
 #include "host/db/decimal_round.h"
+#include "host/db/exact_decimal.h"
 #include "host/db/sqlite_handles.h"
 #include "host/value.h"
 
@@ -44,9 +46,15 @@ class Inserter {
                 case Value::Kind::Integer:
                     sqlite3_bind_int64(s, index, value.AsInteger());
                     break;
-                case Value::Kind::Floating:
-                    sqlite3_bind_double(s, index, value.AsFloating());
+                case Value::Kind::Floating: {
+                    // Amounts go in as the decimals they are rounded to, as the host stores them.
+                    const std::optional<decimal::Decimal> exact =
+                        decimal::FromDouble(value.AsFloating());
+                    const std::string text = exact ? decimal::ToText(*exact) : "0";
+                    sqlite3_bind_text(s, index, text.c_str(), static_cast<int>(text.size()),
+                                      SQLITE_TRANSIENT);
                     break;
+                }
                 case Value::Kind::Text:
                     sqlite3_bind_text(s, index, value.AsText().c_str(),
                                       static_cast<int>(value.AsText().size()), SQLITE_TRANSIENT);

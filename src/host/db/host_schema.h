@@ -7,14 +7,14 @@
 
 namespace q9 {
 
-// SQLite text creating the host tables and columns that the tool reads and writes, keyed as
-// the host keys them. Text columns compare without letter case, as the host's collation does;
-// amounts, prices and rates are REAL so that they keep fractions and divide as decimals.
+// T-SQL creating the host tables and columns that the tool reads and writes, keyed and typed
+// as the host's server has them: amounts, prices, quantities and rates DECIMAL(28,10), ids and
+// price decimals INT. Text columns compare without letter case, as the host's collation does.
 // Dates are ISO text ('YYYY-MM-DD' or 'YYYY-MM-DD hh:mm:ss'), which compare as dates.
 // The tool's backup tables are not among them: its start-up batch creates those.
 const std::string& HostSchemaSql();
 
-// Runs HostSchemaSql on an open connection. Throws HostError.
+// Runs HostSchemaSql, translated, on an open connection. Throws HostError.
 void CreateHostSchema(sqlite3* db);
 
 // The host tables of HostSchemaSql that the database lacks, in the order created there; only

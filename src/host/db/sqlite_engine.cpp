@@ -3,6 +3,8 @@
 #include <charconv>
 
 #include "host/db/engine_factory.h"
+#include "host/db/exact_decimal.h"
+#include "host/db/sqlite_catalog.h"
 
 namespace q9 {
 
@@ -28,20 +30,51 @@ class ResetOnExit {
     sqlite3_stmt* statement_;
 };
 
-Value ColumnValue(sqlite3_stmt* statement, int column) {
+// A decimal reaches the tool as the host's driver hands it over: a double while 15 significant
+// digits hold it exactly, its text beyond.
+Value DecimalValue(sqlite3_stmt* statement, int column) {
+    const auto* text = reinterpret_cast<const char*>(sqlite3_column_text(statement, column));
+    const std::string_view digits(text ? text : "",
+                                  static_cast<size_t>(sqlite3_column_bytes(statement, column)));
+    const std::optional<decimal::Decimal> value = decimal::Parse(digits);
+    if (!value) return Value(std::string(digits));
+    if (decimal::SignificantDigits(*value) > 15) return Value(decimal::ToText(*value));
+    return Value(decimal::ToDouble(*value));
+}
+
+Value ColumnValue(sqlite3_stmt* statement, int column, bool decimal) {
     switch (sqlite3_column_type(statement, column)) {
         case SQLITE_INTEGER:
+            if (decimal) return Value(static_cast<double>(sqlite3_column_int64(statement, column)));
             return Value(static_cast<int64_t>(sqlite3_column_int64(statement, column)));
         case SQLITE_FLOAT:
             return Value(sqlite3_column_double(statement, column));
         case SQLITE_NULL:
             return Value();
         default: {
+            if (decimal) return DecimalValue(statement, column);
             const auto* text =
                 reinterpret_cast<const char*>(sqlite3_column_text(statement, column));
             return Value(std::string(text ? text : "", sqlite3_column_bytes(statement, column)));
         }
     }
+}
+
+// Which result columns hold decimals: by the column's declaration where the value comes
+// straight from one, else by the type the translation gave the expression.
+std::vector<bool> DecimalColumns(sqlite3_stmt* statement, const tsql::TranslatedStatement& typed) {
+    const int columns = sqlite3_column_count(statement);
+    std::vector<bool> decimal(static_cast<size_t>(columns), false);
+    for (int c = 0; c < columns; ++c) {
+        const char* declared = sqlite3_column_decltype(statement, c);
+        const size_t k = static_cast<size_t>(c);
+        if (declared) {
+            decimal[k] = tsql::StoredColumnType(declared).Is(tsql::SqlType::Kind::Decimal);
+        } else if (typed.columnTypes.size() == static_cast<size_t>(columns)) {
+            decimal[k] = typed.columnTypes[k].Is(tsql::SqlType::Kind::Decimal);
+        }
+    }
+    return decimal;
 }
 
 void BindLiteral(sqlite3* db, sqlite3_stmt* statement, int index, const tsql::Literal& literal) {
@@ -55,12 +88,14 @@ void BindLiteral(sqlite3* db, sqlite3_stmt* statement, int index, const tsql::Li
             rc = sqlite3_bind_int64(statement, index, number);
             break;
         }
-        case tsql::Literal::Kind::Real: {
+        case tsql::Literal::Kind::Float: {
             double number = 0;
             std::from_chars(first, last, number);
             rc = sqlite3_bind_double(statement, index, number);
             break;
         }
+        // A decimal literal keeps its digits: the decimal functions read them exactly.
+        case tsql::Literal::Kind::Real:
         case tsql::Literal::Kind::Text:
             rc = sqlite3_bind_text(statement, index, literal.text.data(),
                                    static_cast<int>(literal.text.size()), SQLITE_TRANSIENT);
@@ -77,6 +112,7 @@ SqliteEngine::SqliteEngine(const std::string& path)
     begin_ = sqlite::Prepare(db_.get(), "BEGIN IMMEDIATE");
     commit_ = sqlite::Prepare(db_.get(), "COMMIT");
     rollback_ = sqlite::Prepare(db_.get(), "ROLLBACK");
+    translations_.SetCatalog(sqlite::ReadCatalog(db_.get()));
 }
 
 size_t SqliteEngine::TranslationHits() const {
@@ -119,13 +155,16 @@ bool SqliteEngine::YieldsRow(sqlite3_stmt* statement) {
     throw HostError(sqlite::LastError(db_.get()));
 }
 
-void SqliteEngine::Run(sqlite3_stmt* statement, RecordsetPtr* rows) {
+void SqliteEngine::Run(sqlite3_stmt* statement, const tsql::TranslatedStatement& typed,
+                       RecordsetPtr* rows) {
     ResetOnExit reset(statement);
     const int columns = sqlite3_column_count(statement);
     const bool collect = rows && !*rows && columns > 0;
     std::vector<std::string> names;
     std::vector<Recordset::Row> collected;
+    std::vector<bool> decimal;
     if (collect) {
+        decimal = DecimalColumns(statement, typed);
         for (int c = 0; c < columns; ++c) {
             const char* name = sqlite3_column_name(statement, c);
             names.emplace_back(name ? name : "");
@@ -138,7 +177,8 @@ void SqliteEngine::Run(sqlite3_stmt* statement, RecordsetPtr* rows) {
         if (!collect) continue;
         Recordset::Row row;
         row.reserve(static_cast<size_t>(columns));
-        for (int c = 0; c < columns; ++c) row.push_back(ColumnValue(statement, c));
+        for (int c = 0; c < columns; ++c)
+            row.push_back(ColumnValue(statement, c, decimal[static_cast<size_t>(c)]));
         collected.push_back(std::move(row));
     }
     if (collect) *rows = std::make_shared<Recordset>(std::move(names), std::move(collected));
@@ -157,12 +197,14 @@ void SqliteEngine::RunBatch(const std::string& sql, RecordsetPtr* rows, int64_t*
             YieldsRow(PrepareBound(*statement.unlessExists, shape.literals))) {
             continue;
         }
-        Run(PrepareBound(statement, shape.literals), rows);
+        Run(PrepareBound(statement, shape.literals), statement, rows);
         if (changed && (statement.keyword == "UPDATE" || statement.keyword == "INSERT" ||
                         statement.keyword == "DELETE")) {
             // The statement's own rows; trigger work is not counted.
             *changed += sqlite3_changes64(db_.get());
         }
+        // A new table: later texts are typed by its columns.
+        if (statement.keyword == "CREATE") translations_.SetCatalog(sqlite::ReadCatalog(db_.get()));
     }
 }
 

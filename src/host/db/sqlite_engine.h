@@ -36,7 +36,7 @@ class SqliteEngine final : public DatabaseEngine {
     void RollBackIfOpen();
     sqlite3_stmt* PrepareBound(const tsql::TranslatedStatement& statement,
                                const std::vector<tsql::Literal>& literals);
-    void Run(sqlite3_stmt* statement, RecordsetPtr* rows);
+    void Run(sqlite3_stmt* statement, const tsql::TranslatedStatement& typed, RecordsetPtr* rows);
     bool YieldsRow(sqlite3_stmt* statement);
     void RunFixed(sqlite3_stmt* statement);
 

@@ -3,7 +3,7 @@
 #include <filesystem>
 #include <vector>
 
-#include "host/db/decimal_round.h"
+#include "host/db/decimal_functions.h"
 #include "host/db/host_schema.h"
 
 namespace q9::sqlite {
@@ -45,7 +45,7 @@ void ApplyToolSettings(sqlite3* db) {
     // WAL with NORMAL sync keeps the file consistent on a crash and commits without a flush
     // per statement; the host's own server makes the same trade for its log.
     ExecuteScript(db, "PRAGMA journal_mode=WAL; PRAGMA synchronous=NORMAL;");
-    RegisterDecimalRound(db);
+    RegisterDecimalFunctions(db);
 }
 
 }  // namespace

@@ -24,7 +24,7 @@ using StatementPtr = std::unique_ptr<sqlite3_stmt, StatementFinalizer>;
 Error LastError(sqlite3* db);
 
 // Opens (creating when `create`) a database file with the settings every connection of the tool
-// uses: WAL journal, busy timeout, foreign keys off, the decimal ROUND. Throws HostError.
+// uses: WAL journal, busy timeout, foreign keys off, the exact decimal functions. Throws HostError.
 ConnectionPtr OpenConnection(const std::string& path, bool create);
 
 // Opens an existing account database: the file is only read until the host tables are found

@@ -4,179 +4,13 @@
 #include <optional>
 #include <set>
 
+#include "host/db/tsql_tokens.h"
+#include "host/db/tsql_typing.h"
 #include "host/error.h"
 
 namespace q9::tsql {
 
 namespace {
-
-[[noreturn]] void Refuse(const std::string& what) {
-    throw HostError(error_number::kDatabase,
-                    "SQL not supported by the embedded account database: " + what);
-}
-
-enum class TokenType { Word, QuotedName, Number, String, Symbol, Semicolon };
-
-struct Token {
-    TokenType type = TokenType::Word;
-    std::string text;  // words and symbols as written; names and strings without quotes
-    bool spaceBefore = false;
-    int literal = -1;
-};
-
-bool IsNameStart(char c) {
-    return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || c == '_' ||
-           static_cast<unsigned char>(c) >= 0x80;
-}
-bool IsDigit(char c) {
-    return c >= '0' && c <= '9';
-}
-bool IsNamePart(char c) {
-    return IsNameStart(c) || IsDigit(c) || c == '$';
-}
-bool IsBlank(char c) {
-    return c == ' ' || c == '\t' || c == '\r' || c == '\n' || c == '\f' || c == '\v';
-}
-
-std::string Upper(std::string_view text) {
-    std::string result(text);
-    for (char& c : result) {
-        if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
-    }
-    return result;
-}
-
-std::vector<Token> Tokenize(std::string_view sql, std::vector<Literal>* literals) {
-    std::vector<Token> tokens;
-    bool space = false;
-    size_t i = 0;
-    auto push = [&](TokenType type, std::string text) {
-        tokens.push_back(Token{type, std::move(text), space, -1});
-        space = false;
-    };
-    auto pushLiteral = [&](TokenType type, Literal literal) {
-        Token token{type, literal.text, space, static_cast<int>(literals->size())};
-        literals->push_back(std::move(literal));
-        tokens.push_back(std::move(token));
-        space = false;
-    };
-    while (i < sql.size()) {
-        const char c = sql[i];
-        if (IsBlank(c)) {
-            space = true;
-            ++i;
-        } else if (sql.substr(i, 2) == "--") {
-            while (i < sql.size() && sql[i] != '\n') ++i;
-            space = true;
-        } else if (sql.substr(i, 2) == "/*") {
-            const size_t end = sql.find("*/", i + 2);
-            if (end == std::string_view::npos) Refuse("an unterminated comment");
-            i = end + 2;
-            space = true;
-        } else if (c == '\'' ||
-                   ((c == 'N' || c == 'n') && i + 1 < sql.size() && sql[i + 1] == '\'')) {
-            i += c == '\'' ? 1 : 2;
-            std::string content;
-            for (;;) {
-                if (i >= sql.size()) Refuse("an unterminated text literal");
-                if (sql[i] == '\'') {
-                    if (i + 1 < sql.size() && sql[i + 1] == '\'') {
-                        content.push_back('\'');
-                        i += 2;
-                        continue;
-                    }
-                    ++i;
-                    break;
-                }
-                content.push_back(sql[i++]);
-            }
-            pushLiteral(TokenType::String, Literal{Literal::Kind::Text, std::move(content)});
-        } else if (IsNameStart(c)) {
-            const size_t start = i;
-            while (i < sql.size() && IsNamePart(sql[i])) ++i;
-            push(TokenType::Word, std::string(sql.substr(start, i - start)));
-        } else if (c == '[' || c == '"') {
-            const char close = c == '[' ? ']' : '"';
-            const size_t end = sql.find(close, i + 1);
-            if (end == std::string_view::npos) Refuse("an unterminated quoted name");
-            const std::string_view name = sql.substr(i + 1, end - i - 1);
-            // Control characters would end the name early in SQLite, or pose as the
-            // translation's own literal marks.
-            for (char n : name) {
-                if (static_cast<unsigned char>(n) < 0x20) Refuse("a control character in a name");
-            }
-            push(TokenType::QuotedName, std::string(name));
-            i = end + 1;
-        } else if (IsDigit(c) || (c == '.' && i + 1 < sql.size() && IsDigit(sql[i + 1]))) {
-            const size_t start = i;
-            bool real = false;
-            while (i < sql.size() && IsDigit(sql[i])) ++i;
-            if (i < sql.size() && sql[i] == '.') {
-                real = true;
-                ++i;
-                while (i < sql.size() && IsDigit(sql[i])) ++i;
-            }
-            if (i < sql.size() && (sql[i] == 'e' || sql[i] == 'E')) {
-                size_t j = i + 1;
-                if (j < sql.size() && (sql[j] == '+' || sql[j] == '-')) ++j;
-                if (j < sql.size() && IsDigit(sql[j])) {
-                    real = true;
-                    i = j;
-                    while (i < sql.size() && IsDigit(sql[i])) ++i;
-                }
-            }
-            if (i < sql.size() && IsNameStart(sql[i])) {
-                Refuse("the number '" + std::string(sql.substr(start, i - start + 1)) + "...'");
-            }
-            std::string digits(sql.substr(start, i - start));
-            if (!real && digits.size() > 18) real = true;
-            pushLiteral(TokenType::Number,
-                        Literal{real ? Literal::Kind::Real : Literal::Kind::Integer, digits});
-        } else if (c == ';') {
-            push(TokenType::Semicolon, ";");
-            ++i;
-        } else if (c == '@') {
-            Refuse("variables ('@')");
-        } else if (c == '#') {
-            Refuse("temporary tables ('#')");
-        } else {
-            const std::string_view two = sql.substr(i, 2);
-            if (two == "<=" || two == ">=" || two == "<>" || two == "!=") {
-                push(TokenType::Symbol, std::string(two));
-                i += 2;
-            } else if (std::string_view("(),.=<>+-*/%").find(c) != std::string_view::npos) {
-                push(TokenType::Symbol, std::string(1, c));
-                ++i;
-            } else {
-                Refuse("the character '" + std::string(1, c) + "'");
-            }
-        }
-    }
-    return tokens;
-}
-
-bool IsWord(const Token& token, std::string_view upper) {
-    return token.type == TokenType::Word && Upper(token.text) == upper;
-}
-bool IsSymbol(const Token& token, std::string_view symbol) {
-    return token.type == TokenType::Symbol && token.text == symbol;
-}
-bool IsName(const Token& token) {
-    return token.type == TokenType::Word || token.type == TokenType::QuotedName;
-}
-bool SameName(const Token& a, const Token& b) {
-    return Upper(a.text) == Upper(b.text);
-}
-std::string Describe(const Token& token) {
-    return "'" + token.text + "'";
-}
-
-// A half-open range of tokens.
-struct Range {
-    size_t begin = 0;
-    size_t end = 0;
-    bool empty() const { return begin >= end; }
-};
 
 const std::set<std::string, std::less<>>& StatementKeywords() {
     static const std::set<std::string, std::less<>> kWords = {
@@ -252,38 +86,13 @@ class Writer {
 
     void Text(std::string_view text) { template_ += text; }
     void Token(const q9::tsql::Token& token, bool withSpace) {
-        if (withSpace && token.spaceBefore && !template_.empty() && template_.back() != ' ' &&
-            template_.back() != '(') {
-            template_ += ' ';
-        }
-        switch (token.type) {
-            case TokenType::Word:
-            case TokenType::Symbol:
-                template_ += token.text;
-                break;
-            case TokenType::QuotedName: {
-                template_ += '"';
-                for (char c : token.text) {
-                    template_ += c;
-                    if (c == '"') template_ += '"';
-                }
-                template_ += '"';
-                break;
-            }
-            case TokenType::Number:
-            case TokenType::String:
-                template_ += '\x01' + std::to_string(token.literal) + '\x01';
-                break;
-            case TokenType::Semicolon:
-                break;
-        }
+        AppendToken(&template_, token, withSpace);
     }
     // The tokens of a range as written, blanks collapsed to one.
     void Tokens(Range range, bool leadingSpace = true) {
-        for (size_t i = range.begin; i < range.end; ++i) {
-            Token(tokens_[i], leadingSpace || i != range.begin);
-        }
+        AppendTokens(&template_, tokens_, range, leadingSpace);
     }
+    std::string* Out() { return &template_; }
 
     TranslatedStatement Finish(std::string keyword, bool bindLiterals) const {
         TranslatedStatement statement;
@@ -311,7 +120,12 @@ class Writer {
 
 class StatementTranslator {
   public:
-    explicit StatementTranslator(const std::vector<Token>& tokens) : tokens_(tokens) {}
+    StatementTranslator(const std::vector<Token>& tokens, const std::vector<Literal>& literals,
+                        Catalog* catalog)
+        : tokens_(tokens),
+          literals_(literals),
+          catalog_(catalog),
+          typed_(tokens, literals, *catalog) {}
 
     TranslatedStatement Translate(Range range) const {
         const std::string keyword = Upper(tokens_[range.begin].text);
@@ -340,39 +154,13 @@ class StatementTranslator {
 
   private:
     size_t MatchingParen(size_t open, size_t end) const {
-        int depth = 0;
-        for (size_t i = open; i < end; ++i) {
-            if (IsSymbol(tokens_[i], "(")) ++depth;
-            if (IsSymbol(tokens_[i], ")") && --depth == 0) return i;
-        }
-        Refuse("an unclosed '('");
+        return tsql::MatchingParen(tokens_, open, end);
     }
-
-    // Top-level positions of a word within a range.
     size_t FindTopLevel(Range range, std::string_view upperWord) const {
-        int depth = 0;
-        for (size_t i = range.begin; i < range.end; ++i) {
-            if (IsSymbol(tokens_[i], "(")) ++depth;
-            if (IsSymbol(tokens_[i], ")")) --depth;
-            if (depth == 0 && IsWord(tokens_[i], upperWord)) return i;
-        }
-        return range.end;
+        return tsql::FindTopLevel(tokens_, range, upperWord);
     }
-
     std::vector<Range> SplitTopLevel(Range range, std::string_view symbol) const {
-        std::vector<Range> parts;
-        int depth = 0;
-        size_t start = range.begin;
-        for (size_t i = range.begin; i < range.end; ++i) {
-            if (IsSymbol(tokens_[i], "(")) ++depth;
-            if (IsSymbol(tokens_[i], ")")) --depth;
-            if (depth == 0 && IsSymbol(tokens_[i], symbol)) {
-                parts.push_back(Range{start, i});
-                start = i + 1;
-            }
-        }
-        parts.push_back(Range{start, range.end});
-        return parts;
+        return tsql::SplitTopLevel(tokens_, range, symbol);
     }
 
     // Refuses what SQLite would read differently from the host's server, or not at all.
@@ -434,9 +222,29 @@ class StatementTranslator {
     TranslatedStatement Query(Range range) const {
         CheckExpression(range);
         Writer writer(tokens_);
-        writer.Tokens(range, false);
+        std::vector<SqlType> columns;
+        typed_.Query(writer.Out(), range, nullptr, false, &columns);
         // Numbers in ORDER BY / GROUP BY may be column positions: they stay in the text.
-        return writer.Finish("SELECT", !HasOrdering(range));
+        TranslatedStatement statement = writer.Finish("SELECT", !HasOrdering(range));
+        statement.columnTypes = std::move(columns);
+        return statement;
+    }
+
+    // The types of the columns an INSERT fills, in the order its values come.
+    std::vector<SqlType> InsertTargets(const Token& table, Range columns) const {
+        std::vector<SqlType> targets;
+        const TableDef* def = catalog_->Find(table.text);
+        if (!def) return targets;
+        if (columns.empty()) {
+            for (const ColumnDef& c : def->columns) targets.push_back(c.type);
+            return targets;
+        }
+        for (size_t j = columns.begin + 1; j + 1 < columns.end; ++j) {
+            if (!IsName(tokens_[j])) continue;
+            const ColumnDef* c = def->Find(tokens_[j].text);
+            targets.push_back(c ? c->type : SqlType::Unknown());
+        }
+        return targets;
     }
 
     TranslatedStatement Insert(Range range) const {
@@ -459,13 +267,42 @@ class StatementTranslator {
             Refuse("INSERT without SELECT or VALUES");
         const Range source{i, range.end};
         CheckExpression(source);
+        const std::vector<SqlType> targets = InsertTargets(tokens_[table], columns);
         Writer writer(tokens_);
         writer.Text("INSERT INTO ");
         writer.Token(tokens_[table], false);
         writer.Tokens(columns, false);
         writer.Text(" ");
-        writer.Tokens(source, false);
+        if (IsWord(tokens_[i], "SELECT")) {
+            typed_.Query(writer.Out(), source, nullptr, false, nullptr, &targets);
+        } else {
+            writer.Tokens(Range{i, i + 1}, false);
+            Values(&writer, Range{i + 1, range.end}, targets);
+        }
         return writer.Finish("INSERT", !HasOrdering(source));
+    }
+
+    // VALUES (...), (...): every value converted to its column's type.
+    void Values(Writer* writer, Range rows, const std::vector<SqlType>& targets) const {
+        const Scope none;
+        for (size_t i = rows.begin; i < rows.end;) {
+            if (!IsSymbol(tokens_[i], "(")) {
+                writer->Token(tokens_[i++], true);
+                continue;
+            }
+            const size_t close = MatchingParen(i, rows.end);
+            writer->Token(tokens_[i], true);
+            size_t k = 0;
+            for (const Range& value : SplitTopLevel(Range{i + 1, close}, ",")) {
+                if (k) writer->Text(",");
+                if (value.empty()) Refuse("an empty value in VALUES");
+                typed_.Expression(writer->Out(), value, none, k != 0,
+                                  k < targets.size() ? &targets[k] : nullptr);
+                ++k;
+            }
+            writer->Token(tokens_[close], true);
+            i = close + 1;
+        }
     }
 
     TranslatedStatement Delete(Range range) const {
@@ -480,7 +317,13 @@ class StatementTranslator {
         Writer writer(tokens_);
         writer.Text("DELETE FROM ");
         writer.Token(tokens_[table], false);
-        writer.Tokens(rest);
+        if (!rest.empty()) {
+            writer.Token(tokens_[rest.begin], true);
+            if (rest.begin + 1 >= rest.end) Refuse("an empty WHERE clause");
+            Scope scope;
+            scope.entries.push_back({tokens_[table].text, catalog_->Find(tokens_[table].text)});
+            typed_.Expression(writer.Out(), Range{rest.begin + 1, rest.end}, scope, true);
+        }
         return writer.Finish("DELETE", true);
     }
 
@@ -553,7 +396,8 @@ class StatementTranslator {
                    Describe(tokens_[target]));
         const Range afterSet{i + 1, range.end};
         const size_t from = FindTopLevel(afterSet, "FROM");
-        const size_t where = FindTopLevel(Range{from, range.end}, "WHERE");
+        const size_t where =
+            FindTopLevel(Range{from == range.end ? afterSet.begin : from, range.end}, "WHERE");
         const Range assignmentsRange{afterSet.begin, std::min(from, where)};
         const Range fromRange{std::min(from + 1, where), where};
         const Range condition{std::min(where + 1, range.end), range.end};
@@ -588,6 +432,18 @@ class StatementTranslator {
         } else {
             writer.Token(tokens_[target], false);
         }
+        // The names the values and conditions see.
+        Scope scope;
+        if (items.empty()) {
+            scope.entries.push_back({tokens_[target].text, catalog_->Find(tokens_[target].text)});
+        }
+        for (const FromItem& item : items) {
+            const Token& name = tokens_[item.alias ? *item.alias : item.table];
+            scope.entries.push_back({name.text, catalog_->Find(tokens_[item.table].text)});
+        }
+        const TableDef* updatedTable =
+            catalog_->Find(tokens_[updated ? items[*updated].table : target].text);
+
         writer.Text(" SET ");
         bool firstAssignment = true;
         for (const Range& assignment : SplitTopLevel(assignmentsRange, ",")) {
@@ -603,7 +459,10 @@ class StatementTranslator {
             CheckExpression(Range{a + 2, assignment.end});
             if (!firstAssignment) writer.Text(",");
             firstAssignment = false;
-            writer.Tokens(Range{a, assignment.end}, false);
+            writer.Tokens(Range{a, a + 2}, false);
+            const ColumnDef* column = updatedTable ? updatedTable->Find(tokens_[a].text) : nullptr;
+            typed_.Expression(writer.Out(), Range{a + 2, assignment.end}, scope, true,
+                              column ? &column->type : nullptr);
         }
 
         std::vector<Range> conditions;
@@ -624,28 +483,79 @@ class StatementTranslator {
             CheckExpression(conditions[k]);
             writer.Text(k == 0 ? " WHERE " : " AND ");
             if (conditions.size() > 1) writer.Text("(");
-            writer.Tokens(conditions[k], false);
+            typed_.Expression(writer.Out(), conditions[k], scope, false);
             if (conditions.size() > 1) writer.Text(")");
         }
         return writer.Finish("UPDATE", true);
     }
 
-    std::string ColumnType(const Token& type) const {
+    // Writes the SQLite declaration of a column type starting at token `at` and answers its
+    // type; `next` is set past the type's arguments.
+    SqlType ColumnType(Writer* writer, size_t at, size_t end, size_t* next) const {
+        const Token& type = tokens_[at];
         const std::string word = Upper(type.text);
         static const std::set<std::string, std::less<>> kInteger = {
             "INT", "INTEGER", "SMALLINT", "TINYINT", "BIGINT", "BIT"};
-        // Amounts must keep fractions and divide as decimals: never integer affinity.
-        static const std::set<std::string, std::less<>> kReal = {"DECIMAL",    "NUMERIC", "MONEY",
-                                                                 "SMALLMONEY", "FLOAT",   "REAL"};
+        static const std::set<std::string, std::less<>> kDecimal = {"DECIMAL", "NUMERIC", "MONEY",
+                                                                    "SMALLMONEY"};
+        static const std::set<std::string, std::less<>> kFloat = {"FLOAT", "REAL"};
         static const std::set<std::string, std::less<>> kText = {"VARCHAR", "NVARCHAR", "CHAR",
                                                                  "NCHAR",   "TEXT",     "NTEXT"};
         static const std::set<std::string, std::less<>> kDate = {"DATETIME", "SMALLDATETIME",
                                                                  "DATE", "DATETIME2"};
-        if (type.type == TokenType::Word) {
-            if (kInteger.contains(word)) return "INTEGER";
-            if (kReal.contains(word)) return "REAL";
-            if (kText.contains(word)) return "TEXT COLLATE NOCASE";
-            if (kDate.contains(word)) return "TEXT";
+        // The arguments: number literals between parentheses.
+        std::vector<size_t> arguments;
+        *next = at + 1;
+        if (*next < end && IsSymbol(tokens_[*next], "(")) {
+            const size_t close = MatchingParen(*next, end);
+            for (size_t k = *next + 1; k < close; ++k) {
+                if (tokens_[k].type == TokenType::Number) arguments.push_back(k);
+            }
+            *next = close + 1;
+        }
+        if (type.type != TokenType::Word) Refuse("the column type " + Describe(type));
+        if (kInteger.contains(word)) {
+            writer->Text(" INTEGER");
+            return DeclaredType(word);
+        }
+        if (kDecimal.contains(word)) {
+            auto number = [&](size_t k) {
+                return std::atoi(
+                    literals_.at(static_cast<size_t>(tokens_[k].literal)).text.c_str());
+            };
+            const int precision = arguments.empty() ? -1 : number(arguments[0]);
+            const int scale = arguments.size() < 2 ? -1 : number(arguments[1]);
+            const SqlType decimal = DeclaredType(word, precision, scale);
+            if (!decimal.Is(SqlType::Kind::Decimal)) Refuse("the column type " + Describe(type));
+            // Exact digits as text; precision and scale stay literals of the text, so that a
+            // translation shared by shape declares what each text says.
+            writer->Text(" DECIMAL_TEXT(");
+            if (arguments.empty() || word == "MONEY" || word == "SMALLMONEY") {
+                writer->Text(std::to_string(decimal.precision) + "," +
+                             std::to_string(decimal.scale));
+            } else {
+                writer->Token(tokens_[arguments[0]], false);
+                writer->Text(",");
+                if (arguments.size() < 2) {
+                    writer->Text("0");
+                } else {
+                    writer->Token(tokens_[arguments[1]], false);
+                }
+            }
+            writer->Text(")");
+            return decimal;
+        }
+        if (kFloat.contains(word)) {
+            writer->Text(" REAL");
+            return SqlType::Float();
+        }
+        if (kText.contains(word)) {
+            writer->Text(" TEXT COLLATE NOCASE");
+            return SqlType::Text();
+        }
+        if (kDate.contains(word)) {
+            writer->Text(" TEXT");
+            return SqlType::Text();
         }
         Refuse("the column type " + Describe(type));
     }
@@ -662,6 +572,7 @@ class StatementTranslator {
         const size_t close = MatchingParen(i, range.end);
         if (close + 1 != range.end) Refuse(Describe(tokens_[close + 1]) + " after CREATE TABLE");
 
+        TableDef definition{tokens_[table].text, {}};
         Writer writer(tokens_);
         writer.Text("CREATE TABLE ");
         writer.Token(tokens_[table], false);
@@ -682,9 +593,8 @@ class StatementTranslator {
             }
             if (!IsName(tokens_[c]) || c + 1 >= column.end) Refuse("a column without a type");
             writer.Token(tokens_[c], false);
-            writer.Text(" " + ColumnType(tokens_[c + 1]));
-            c += 2;
-            if (c < column.end && IsSymbol(tokens_[c], "(")) c = MatchingParen(c, column.end) + 1;
+            definition.columns.push_back(
+                ColumnDef{tokens_[c].text, ColumnType(&writer, c + 1, column.end, &c)});
             while (c < column.end) {
                 if (IsWord(tokens_[c], "NULL")) {
                     ++c;
@@ -707,10 +617,15 @@ class StatementTranslator {
             }
         }
         writer.Text(")");
+        // Later statements of the batch see the new table.
+        if (!catalog_->Find(definition.name)) catalog_->Add(std::move(definition));
         return writer.Finish("CREATE", false);
     }
 
     const std::vector<Token>& tokens_;
+    const std::vector<Literal>& literals_;
+    Catalog* catalog_;
+    TypedWriter typed_;
 };
 
 std::string QuoteText(const std::string& text) {
@@ -731,7 +646,17 @@ Shape ShapeOf(std::string_view tsql) {
     for (const Token& token : tokens) {
         if (token.spaceBefore) shape.key += ' ';
         if (token.literal >= 0) {
+            // Literals of other types translate otherwise: "16.0" is DECIMAL(3,1), "16" INT.
             shape.key += '?';
+            const Literal& literal = shape.literals[static_cast<size_t>(token.literal)];
+            if (literal.kind == Literal::Kind::Float) {
+                shape.key += 'f';
+            } else if (literal.kind != Literal::Kind::Text) {
+                const SqlType type = LiteralType(literal.text);
+                if (!type.Is(SqlType::Kind::Integer) || type.precision != 10) {
+                    shape.key += std::to_string(type.precision) + "." + std::to_string(type.scale);
+                }
+            }
         } else if (token.type == TokenType::QuotedName) {
             shape.key += "[" + token.text + "]";
         } else {
@@ -741,11 +666,12 @@ Shape ShapeOf(std::string_view tsql) {
     return shape;
 }
 
-TranslatedBatch Translate(std::string_view tsql) {
+TranslatedBatch Translate(std::string_view tsql, const Catalog* catalog) {
     std::vector<Literal> literals;
     const std::vector<Token> tokens = Tokenize(tsql, &literals);
     const std::vector<Range> ranges = SplitStatements(tokens);
-    const StatementTranslator translator(tokens);
+    Catalog tables = catalog ? *catalog : Catalog{};
+    const StatementTranslator translator(tokens, literals, &tables);
     TranslatedBatch batch;
     for (size_t k = 0; k < ranges.size(); ++k) {
         if (ranges[k].empty()) continue;
@@ -776,16 +702,19 @@ std::string Render(const TranslatedStatement& statement, const std::vector<Liter
         }
         const size_t end = text.find('\x01', i + 1);
         const Literal& literal = literals.at(std::stoul(text.substr(i + 1, end - i - 1)));
-        result += literal.kind == Literal::Kind::Text ? QuoteText(literal.text) : literal.text;
+        // Decimal literals as text, as the engine binds them: SQLite would read them as floats.
+        const bool quoted =
+            literal.kind == Literal::Kind::Text || literal.kind == Literal::Kind::Real;
+        result += quoted ? QuoteText(literal.text) : literal.text;
         i = end;
     }
     return result;
 }
 
-std::vector<std::string> TranslateToText(std::string_view tsql) {
+std::vector<std::string> TranslateToText(std::string_view tsql, const Catalog* catalog) {
     const Shape shape = ShapeOf(tsql);
     std::vector<std::string> texts;
-    for (const TranslatedStatement& statement : Translate(tsql).statements) {
+    for (const TranslatedStatement& statement : Translate(tsql, catalog).statements) {
         std::string text;
         if (statement.unlessExists)
             text = "IF NOT EXISTS(" + Render(*statement.unlessExists, shape.literals) + ") ";
@@ -801,10 +730,15 @@ std::shared_ptr<const TranslatedBatch> TranslationCache::Get(std::string_view ts
         return found->second;
     }
     ++misses_;
-    auto batch = std::make_shared<const TranslatedBatch>(Translate(tsql));
+    auto batch = std::make_shared<const TranslatedBatch>(Translate(tsql, &catalog_));
     if (byShape_.size() >= capacity_) byShape_.clear();
     byShape_.emplace(shape.key, batch);
     return batch;
+}
+
+void TranslationCache::SetCatalog(Catalog catalog) {
+    catalog_ = std::move(catalog);
+    byShape_.clear();
 }
 
 }  // namespace q9::tsql

@@ -6,12 +6,16 @@
 #include <unordered_map>
 #include <vector>
 
+#include "host/db/sql_type.h"
+#include "host/db/tsql_catalog.h"
+
 namespace q9::tsql {
 
 // A number or text literal of the tool's SQL, lifted out so that texts differing only in their
 // literals share one translation and one prepared statement.
 struct Literal {
-    enum class Kind { Integer, Real, Text };
+    // Real: a number with a point (the host's exact decimal); Float: one with an exponent.
+    enum class Kind { Integer, Real, Float, Text };
     Kind kind = Kind::Integer;
     std::string text;  // digits as written; for text the content without quotes
 };
@@ -28,6 +32,9 @@ struct TranslatedStatement {
     // Run only when this query yields no row (the host's IF NOT EXISTS(...)).
     std::shared_ptr<const TranslatedStatement> unlessExists;
     std::string keyword;  // the statement's first keyword in capitals, e.g. "UPDATE"
+    // A query's result columns as the host server types them; empty when a '*' leaves them to
+    // the columns' declarations.
+    std::vector<SqlType> columnTypes;
 };
 
 struct TranslatedBatch {
@@ -42,16 +49,20 @@ struct Shape {
 };
 Shape ShapeOf(std::string_view tsql);
 
-// Translates a batch of the tool's T-SQL. Throws HostError naming the first construct it does
-// not handle; nothing is ever passed on untranslated.
-TranslatedBatch Translate(std::string_view tsql);
+// Translates a batch of the tool's T-SQL for an account with these tables (none: every column
+// of unknown type). Decimal arithmetic, comparisons, ROUND and aggregates are typed as the host
+// server types them and computed exactly; assignments store values at their column's type.
+// Throws HostError naming the first construct it does not handle; nothing is ever passed on
+// untranslated.
+TranslatedBatch Translate(std::string_view tsql, const Catalog* catalog = nullptr);
 
-// The statement's SQLite text with the literals written in (for definitions, tests and logs).
+// The statement's SQLite text with the literals written in (for definitions, tests and logs);
+// decimal literals as quoted text, as the engine binds them.
 std::string Render(const TranslatedStatement& statement, const std::vector<Literal>& literals);
 
 // Translate + Render of every statement: what the embedded engine runs, guards as "IF NOT
 // EXISTS(...) " prefixes. For tests and diagnostics.
-std::vector<std::string> TranslateToText(std::string_view tsql);
+std::vector<std::string> TranslateToText(std::string_view tsql, const Catalog* catalog = nullptr);
 
 // Translations by shape, bounded; thread-compatible (callers serialise).
 class TranslationCache {
@@ -59,11 +70,14 @@ class TranslationCache {
     explicit TranslationCache(size_t capacity = 512) : capacity_(capacity) {}
     // The translation of `shape.key`, translating `tsql` on a miss.
     std::shared_ptr<const TranslatedBatch> Get(std::string_view tsql, const Shape& shape);
+    // The account's tables changed: translations made before are dropped.
+    void SetCatalog(Catalog catalog);
     size_t hits() const { return hits_; }
     size_t misses() const { return misses_; }
 
   private:
     size_t capacity_;
+    Catalog catalog_;
     size_t hits_ = 0;
     size_t misses_ = 0;
     std::unordered_map<std::string, std::shared_ptr<const TranslatedBatch>> byShape_;

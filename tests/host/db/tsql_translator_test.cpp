@@ -23,23 +23,24 @@ std::string RefusalOf(const std::string& sql) {
 TEST(TsqlTranslator, SplitsBatchesWithoutSeparatorsAndKeepsInsertSelectTogether) {
     EXPECT_THAT(TranslateToText("UPDATE a SET x=1 WHERE y=2 UPDATE b SET z='16' WHERE k ='K'"),
                 ElementsAre("UPDATE a SET x=1 WHERE y=2", "UPDATE b SET z='16' WHERE k ='K'"));
-    EXPECT_THAT(TranslateToText("INSERT INTO B(a,b)\r\nSELECT a,b  FROM T te WHERE te.c=1+16.0\r\n"
-                                "UPDATE T SET c=16.0"),
-                ElementsAre("INSERT INTO B(a,b) SELECT a,b FROM T te WHERE te.c=1+16.0",
-                            "UPDATE T SET c=16.0"));
+    EXPECT_THAT(
+        TranslateToText("INSERT INTO B(a,b)\r\nSELECT a,b  FROM T te WHERE te.c=1+16.0\r\n"
+                        "UPDATE T SET c=16.0"),
+        ElementsAre("INSERT INTO B(a,b) SELECT a,b FROM T te WHERE te.c=q9_add(1,'16.0',12,1)",
+                    "UPDATE T SET c='16.0'"));
     EXPECT_THAT(TranslateToText("SELECT 1 WHERE 1=2"), ElementsAre("SELECT 1 WHERE 1=2"));
     EXPECT_THAT(TranslateToText("SELECT a FROM t;SELECT CASE WHEN a=1 THEN 2 ELSE 3 END FROM t"),
                 ElementsAre("SELECT a FROM t", "SELECT CASE WHEN a=1 THEN 2 ELSE 3 END FROM t"));
 }
 
-TEST(TsqlTranslator, GuardedCreateTableGetsRealAmountsAndCaseInsensitiveText) {
+TEST(TsqlTranslator, GuardedCreateTableGetsExactDecimalsAndCaseInsensitiveText) {
     EXPECT_THAT(
         TranslateToText("IF NOT EXISTS(SELECT 1 FROM sysobjects WHERE name='X' AND xtype='u')\r\n"
                         "CREATE TABLE X(FInterID INT,FCess DECIMAL(23,10),FNote VARCHAR(80),"
                         "FMoney MONEY,FWhen DATETIME NOT NULL)\r\n"),
         ElementsAre("IF NOT EXISTS(SELECT 1 FROM sysobjects WHERE name='X' AND xtype='u') "
-                    "CREATE TABLE X(FInterID INTEGER,FCess REAL,FNote TEXT COLLATE NOCASE,"
-                    "FMoney REAL,FWhen TEXT NOT NULL)"));
+                    "CREATE TABLE X(FInterID INTEGER,FCess DECIMAL_TEXT(23,10),FNote TEXT COLLATE "
+                    "NOCASE,FMoney DECIMAL_TEXT(19,4),FWhen TEXT NOT NULL)"));
 }
 
 TEST(TsqlTranslator, UpdateOfAnAliasWithJoinsBecomesUpdateFromWithConditionsInWhere) {
@@ -50,12 +51,13 @@ TEST(TsqlTranslator, UpdateOfAnAliasWithJoinsBecomesUpdateFromWithConditionsInWh
         "INNER JOIN t_ICItemMaterial ti ON ti.FItemID = te.FItemID\r\n"
         "WHERE te.FCess=1+16.0 AND (te.FInterID= 501 AND te.FEntryID=2)";
     EXPECT_THAT(TranslateToText(sql),
-                ElementsAre("UPDATE POOrderEntry AS te SET FCess=16.0,"
-                            "FAmount=ROUND(FAuxQty*(100-te.FTaxRate)/(100+16.0),2),"
+                ElementsAre("UPDATE POOrderEntry AS te SET FCess='16.0',"
+                            "FAmount=ROUND(FAuxQty*(100-te.FTaxRate)/(q9_add(100,'16.0',12,1)),2),"
                             "FPrice = Round(FAuxTaxPrice * t.FExchangeRate, ti.FPriceDecimal) "
                             "FROM POOrder AS t, t_ICItemMaterial AS ti "
                             "WHERE (te.FInterID = t.FInterID) AND (ti.FItemID = te.FItemID) AND "
-                            "(te.FCess=1+16.0 AND (te.FInterID= 501 AND te.FEntryID=2))"));
+                            "(te.FCess=q9_add(1,'16.0',12,1) AND (te.FInterID= 501 AND "
+                            "te.FEntryID=2))"));
     EXPECT_THAT(TranslateToText("UPDATE t_rpContract SET FTotal= (SELECT SUM(a) FROM e WHERE "
                                 "FContractID=5) WHERE FContractID=5"),
                 ElementsAre("UPDATE t_rpContract SET FTotal= (SELECT SUM(a) FROM e WHERE "
@@ -114,11 +116,11 @@ TEST(TsqlTranslator, TextsDifferingOnlyInLiteralsShareShapeAndTranslation) {
     EXPECT_EQ(first, second);
     EXPECT_EQ(cache.hits(), 1u);
     EXPECT_EQ(cache.misses(), 1u);
-    EXPECT_EQ(first->statements[0].sql, "SELECT ? FROM T te WHERE te.FCess=?+?");
+    EXPECT_EQ(first->statements[0].sql, "SELECT ? FROM T te WHERE te.FCess=q9_add(?,?,12,1)");
     EXPECT_THAT(first->statements[0].parameters, ElementsAre(0, 1, 2));
     EXPECT_EQ(
         Render(first->statements[0], ShapeOf("SELECT 2 FROM T te WHERE te.FCess=1+10.0").literals),
-        "SELECT 2 FROM T te WHERE te.FCess=1+10.0");
+        "SELECT 2 FROM T te WHERE te.FCess=q9_add(1,'10.0',12,1)");
 }
 
 }  // namespace

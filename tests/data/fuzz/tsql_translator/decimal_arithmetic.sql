@@ -1,0 +1,1 @@
+SELECT ROUND(te.FAuxPrice*(100+16.0)/100*t.FExchangeRate,4), 1.0/3, 7/2, -0.0000005*te.FAuxQty FROM POOrderEntry te INNER JOIN POOrder t ON te.FInterID = t.FInterID WHERE te.FCess IN (17, 11.0) AND te.FAmount BETWEEN -1e3 AND 99999999999999999999999.999 ORDER BY te.FAmount DESC

@@ -1,0 +1,2 @@
+UPDATE t_RPContract SET FTotalAmountFor= (SELECT SUM(FAmountIncludeTaxFor) FROM t_rpContractEntry WHERE FContractID=5),FTotalAmount= -(SELECT MAX(FAmount)%3 FROM t_rpContractEntry) WHERE FContractID=5 AND FExchangeRate<>0.00000000000000000000000000000000000000001
+INSERT INTO POOrderEntryTaxRate(FInterID,FEntryID,FCess,FAmount) VALUES(1,2,'16.5',.5e-3),(3,4,NULL,CASE WHEN 1=1 THEN 2.50 ELSE 3 END)
