@@ -1,6 +1,7 @@
 #include "host/db/tsql_typing.h"
 
 #include <algorithm>
+#include <functional>
 
 namespace q9::tsql {
 
@@ -459,6 +460,17 @@ void TypedWriter::Space(std::string* out, const Node& node, bool leadingSpace) c
     }
 }
 
+void TypedWriter::Call(std::string* out, const std::string& function,
+                       const std::vector<std::reference_wrapper<const Node>>& arguments,
+                       const std::string& suffix) const {
+    *out += function + "(";
+    for (size_t k = 0; k < arguments.size(); ++k) {
+        if (k) *out += ",";
+        Emit(out, arguments[k], false);
+    }
+    *out += suffix + ")";
+}
+
 void TypedWriter::Emit(std::string* out, const Node& node, bool leadingSpace) const {
     if (!node.dirty) {
         AppendTokens(out, tokens_, node.range, leadingSpace);
@@ -482,41 +494,24 @@ void TypedWriter::Emit(std::string* out, const Node& node, bool leadingSpace) co
         }
         case Node::Form::Call:
             Space(out, node, leadingSpace);
-            *out += node.function + "(";
-            for (size_t k = 0; k < c.size(); ++k) {
-                if (k) *out += ",";
-                Emit(out, c[k], false);
-            }
-            *out += node.suffix + ")";
+            Call(out, node.function, {c.begin(), c.end()}, node.suffix);
             return;
         case Node::Form::Compare:
             Space(out, node, leadingSpace);
-            *out += "q9_cmp(";
-            Emit(out, c[0], false);
-            *out += ",";
-            Emit(out, c[1], false);
-            *out += ")" + tokens_[node.op].text + "0";
+            Call(out, "q9_cmp", {c[0], c[1]}, "");
+            *out += tokens_[node.op].text + "0";
             return;
         case Node::Form::InList:
             Space(out, node, leadingSpace);
-            *out += node.negated ? "NOT q9_in(" : "q9_in(";
-            for (size_t k = 0; k < c.size(); ++k) {
-                if (k) *out += ",";
-                Emit(out, c[k], false);
-            }
-            *out += ")";
+            Call(out, node.negated ? "NOT q9_in" : "q9_in", {c.begin(), c.end()}, "");
             return;
         case Node::Form::Between:
             Space(out, node, leadingSpace);
-            *out += node.negated ? "NOT (q9_cmp(" : "(q9_cmp(";
-            Emit(out, c[0], false);
-            *out += ",";
-            Emit(out, c[1], false);
-            *out += ")>=0 AND q9_cmp(";
-            Emit(out, c[0], false);
-            *out += ",";
-            Emit(out, c[2], false);
-            *out += ")<=0)";
+            *out += node.negated ? "NOT (" : "(";
+            Call(out, "q9_cmp", {c[0], c[1]}, "");
+            *out += ">=0 AND ";
+            Call(out, "q9_cmp", {c[0], c[2]}, "");
+            *out += "<=0)";
             return;
         case Node::Form::Average:
             // AVG of a decimal: the exact sum over the count at the average's scale.

@@ -4,6 +4,7 @@
 // decimal arithmetic, comparisons, ROUND and aggregates become the exact decimal functions
 // (decimal_functions.h) at the result type of each operation; everything else stays as written.
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -49,6 +50,10 @@ class TypedWriter {
     class Parser;
 
     void Emit(std::string* out, const Node& node, bool leadingSpace) const;
+    // function(argument,...suffix)
+    void Call(std::string* out, const std::string& function,
+              const std::vector<std::reference_wrapper<const Node>>& arguments,
+              const std::string& suffix) const;
     void Space(std::string* out, const Node& node, bool leadingSpace) const;
     void Select(std::string* out, Range range, const Scope* outer, bool leadingSpace,
                 std::vector<SqlType>* columns, const std::vector<SqlType>* targets) const;
