@@ -1,5 +1,7 @@
 #include "cli_frontend.h"
 
+#include <unistd.h>
+
 #include <cctype>
 #include <cerrno>
 #include <cstring>
@@ -156,6 +158,22 @@ void CliResultDisplay::Show(int16_t /*mode*/) {
     for (const auto& row : rows_) printLine(row);
     terminal_.out.flush();
     if (!reportPath_.empty()) WriteReport();
+}
+
+std::string ReportPathProblem(const std::string& path) {
+    namespace fs = std::filesystem;
+    std::error_code ec;
+    fs::path folder = fs::path(path).parent_path();
+    if (folder.empty()) folder = ".";
+    std::string reason;
+    if (!fs::is_directory(folder, ec)) {
+        reason = std::strerror(ENOENT);
+    } else if (fs::is_directory(path, ec)) {
+        reason = std::strerror(EISDIR);
+    } else if (access(folder.c_str(), W_OK | X_OK) != 0) {
+        reason = std::strerror(errno);
+    }
+    return reason.empty() ? std::string() : "cannot write the report " + path + ": " + reason;
 }
 
 void CliResultDisplay::WriteReport() const {

@@ -153,6 +153,10 @@ class CliLoginPrompt : public LoginPrompt {
     std::string demoDatabasePath_;
 };
 
+// Why no report can be written at `path` ("cannot write the report PATH: reason": its folder
+// is missing or closed to writing, or a folder has that name); empty when it can.
+std::string ReportPathProblem(const std::string& path);
+
 // Splits a display entry at "|" into at most `columns` cells; the bar that ends the last
 // cell is no cell of its own.
 std::vector<std::string> SplitEntry(const std::string& text, size_t columns);

@@ -7,6 +7,7 @@
 
 #include "cli_session.h"
 #include "convert/row_loop.h"
+#include "host/account_file.h"
 #include "host/document_kind.h"
 
 namespace q9::cli {
@@ -86,6 +87,21 @@ int AdjustCommand::Run(const GlobalOptions& global, Terminal& terminal) {
     RunOutcome outcome;
     CliSession session(global, terminal, outcome, reportFile_);
     if (!session.Start()) return outcome.ExitStatus();
+    // Nothing of the account is changed for a report that could not be written, nor written
+    // over the account itself (nor its temporary name).
+    if (!reportFile_.empty()) {
+        std::string problem = ReportPathProblem(reportFile_);
+        for (const std::string& file : {reportFile_, reportFile_ + ".part"}) {
+            if (!problem.empty()) break;
+            problem = AccountFileRefusal(session.context().gateway, session.texts(), file)
+                          .value_or(std::string());
+        }
+        if (!problem.empty()) {
+            terminal.err << "q9taxrate-cli: " << problem << '\n';
+            outcome.MarkFailure();
+            return outcome.ExitStatus();
+        }
+    }
 
     WindowState& state = session.state();
     FillWindow(state);

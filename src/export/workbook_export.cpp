@@ -3,8 +3,10 @@
 #include <array>
 #include <charconv>
 #include <cmath>
+#include <optional>
 
 #include "export/export_handlers.h"
+#include "host/account_file.h"
 #include "host/error.h"
 #include "workbook/biff5_writer.h"
 #include "workbook/workbook_file.h"
@@ -218,6 +220,21 @@ void ShowFailure(CoreContext& context, const std::string& path, const Error& err
     context.prompter.Ask(box);
 }
 
+// The refusal when any of the workbooks the export would write is a file of the open account
+// database; all of their names are checked before the first is written.
+std::optional<std::string> AccountFileAmong(CoreContext& context, const std::string& folder,
+                                            const std::string& fileName) {
+    const RecordsetPtr& rows = context.state.currentRecordset;
+    const int count = rows ? std::max(1, WorkbookCount(rows->RecordCount())) : 1;
+    for (int i = 0; i < count; ++i) {
+        const std::string name = i == 0 ? fileName : FurtherWorkbookName(fileName, i);
+        if (auto refusal = AccountFileRefusal(context.gateway, context.texts, folder + name)) {
+            return refusal;
+        }
+    }
+    return std::nullopt;
+}
+
 bool MayOverwrite(CoreContext& context) {
     MessageBoxRequest question;
     question.text = context.texts.LoadText("文件已存在，是否覆盖？");
@@ -234,6 +251,11 @@ bool WriteToExcel(CoreContext& context, const std::string& folder, const std::st
                   const std::string& kindText) {
     std::string currentPath = folder + fileName;
     try {
+        if (const std::optional<std::string> refusal =
+                AccountFileAmong(context, folder, fileName)) {
+            ShowFailure(context, currentPath, Error{error_number::kPathFileAccess, *refusal});
+            return false;
+        }
         // The old file stays until its replacement is complete: renaming over it replaces it.
         if (WorkbookFileExists(currentPath) && !MayOverwrite(context)) return false;
 

@@ -13,6 +13,7 @@ inline constexpr int32_t kOverflow = 6;
 inline constexpr int32_t kTypeMismatch = 13;
 inline constexpr int32_t kFileNotFound = 53;
 inline constexpr int32_t kPermissionDenied = 70;
+inline constexpr int32_t kPathFileAccess = 75;
 inline constexpr int32_t kPathNotFound = 76;
 inline constexpr int32_t kInvalidUseOfNull = 94;
 inline constexpr int32_t kCannotCreateObject = 429;

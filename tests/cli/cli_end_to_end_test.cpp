@@ -224,6 +224,33 @@ class CliEndToEnd : public ::testing::Test {
     std::string db_;
 };
 
+TEST_F(CliEndToEnd, NoReportOrExportIsWrittenOverTheAccountAndABadReportStopsFirst) {
+    ExportAll();  // the start-up has made the backup tables
+    const std::map<std::string, std::vector<Row>> before = Account(db_).Snapshot();
+    const struct {
+        std::string report;
+        std::string said;  // on stderr
+    } cases[] = {
+        {db_, "不能写入账套数据库文件：" + db_},
+        {db_ + "-wal", "不能写入账套数据库文件：" + db_ + "-wal"},
+        {home_.File("missing/report.csv"), "cannot write the report " +
+                                               home_.File("missing/report.csv") +
+                                               ": No such file or directory"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.report);
+        // The master data would change at once: nothing may, as the report could not follow.
+        CliResult run = Cli({"adjust", "--17to16", "--materials", "--yes", "--report", c.report});
+        EXPECT_NE(run.status, 0) << run.out << run.err;
+        EXPECT_NE(run.err.find(c.said), std::string::npos) << run.err;
+        EXPECT_EQ(Account(db_).Snapshot(), before);
+    }
+    CliResult exported = Cli({"export", "po", db_});
+    EXPECT_NE(exported.status, 0);
+    EXPECT_EQ(exported.out, "不能写入账套数据库文件：" + db_ + "\n");
+    EXPECT_EQ(Account(db_).Snapshot(), before);
+}
+
 TEST_F(CliEndToEnd, EditedWorkbooksAreConvertedOnceUnderTheTaxInclusiveRule) {
     ExportAll();
     Edits edits = EditWorkbooks(home_.path().string());

@@ -5,9 +5,11 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <filesystem>
 
 #include "export/export_handlers.h"
 #include "export/export_test_support.h"
+#include "export/workbook_export.h"
 #include "host/db/demo_account.h"
 #include "host/db/engine_factory.h"
 #include "jobs/export_candidates.h"
@@ -81,6 +83,51 @@ TEST_P(EmbeddedExportTest, WorkbookHoldsTheRowsOfTheKindsQuery) {
         }
         ++r;
     }
+}
+
+TEST(EmbeddedExport, TheAccountDatabaseIsNeverWrittenOver) {
+    testing::TempFolder folder("q9-export");
+    const std::string account = folder.File("demo.db");
+    CreateDemoAccount(account, {});
+    std::shared_ptr<DatabaseEngine> engine = OpenSqliteEngine(account);
+    std::filesystem::create_symlink(account, folder.File("demo1.xls"));
+    const std::string accountBefore = testing::FileBytes(account);
+    // 16301 rows make two workbooks, "demo.xls" and "demo1.xls": a link to the account.
+    const auto twoWorkbooks = std::make_shared<Recordset>(
+        std::vector<std::string>{"FBillNo"},
+        std::vector<Recordset::Row>(kRowsPerWorkbook + 1, Recordset::Row{Value("CG")}));
+    const struct {
+        std::string chosen;  // the name given to the save dialog
+        RecordsetPtr rows;   // none: the kind's candidates
+        std::string refused;
+    } cases[] = {
+        {account, nullptr, account},
+        {account + "-wal", nullptr, account + "-wal"},
+        {account + "-journal", nullptr, account + "-journal"},
+        {folder.File("demo.xls"), twoWorkbooks, folder.File("demo1.xls")},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.chosen);
+        testing::CoreHarness<> harness(engine);
+        harness.state.cutoffDate = "2018-05-01";
+        harness.state.switchesRead = true;
+        harness.files.savePath = c.chosen;
+        if (c.rows) {
+            harness.state.currentRecordset = c.rows;
+            EXPECT_FALSE(WriteToExcel(harness.context, folder.FolderText(), "demo.xls",
+                                      KindText(DocumentKind::PurchaseOrder)));
+        } else {
+            EXPECT_FALSE(ExportCandidates(harness.context, DocumentKind::PurchaseOrder));
+        }
+        ASSERT_EQ(harness.prompter.boxes.size(), 1u);
+        EXPECT_EQ(harness.prompter.boxes[0].text, "不能写入账套数据库文件：" + c.refused);
+        EXPECT_TRUE(harness.notifier.notices.empty());
+        EXPECT_FALSE(std::filesystem::exists(folder.File("demo.xls")));
+    }
+    EXPECT_EQ(testing::FileBytes(account), accountBefore);
+    Error error;
+    EXPECT_TRUE(engine->Query("SELECT COUNT(*) AS n FROM POOrderEntry", &error))
+        << error.description;
 }
 
 INSTANTIATE_TEST_SUITE_P(AllKinds, EmbeddedExportTest,

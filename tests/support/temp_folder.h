@@ -3,6 +3,8 @@
 #include <stdlib.h>
 
 #include <filesystem>
+#include <fstream>
+#include <iterator>
 #include <stdexcept>
 #include <string>
 #include <system_error>
@@ -33,5 +35,12 @@ class TempFolder {
   private:
     std::filesystem::path path_;
 };
+
+// The bytes of a file; empty when there is no regular file at `path`.
+inline std::string FileBytes(const std::string& path) {
+    if (!std::filesystem::is_regular_file(path)) return {};
+    std::ifstream in(path, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
 
 }  // namespace q9::testing

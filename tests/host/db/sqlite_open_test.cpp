@@ -17,12 +17,6 @@
 namespace q9 {
 namespace {
 
-std::string FileBytes(const std::string& path) {
-    if (!std::filesystem::is_regular_file(path)) return {};
-    std::ifstream in(path, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
-
 void MakeSqliteFile(const std::string& path, const std::string& script) {
     sqlite3* raw = nullptr;
     ASSERT_EQ(sqlite3_open(path.c_str(), &raw), SQLITE_OK);
@@ -63,7 +57,7 @@ TEST(SqliteOpen, FilesThatAreNoAccountAreRefusedUnchanged) {
         testing::TempFolder folder("q9-sqlite-open");
         const std::string path = folder.File("account.db");
         if (c.make) c.make(path);
-        const std::string before = FileBytes(path);
+        const std::string before = testing::FileBytes(path);
         try {
             OpenDatabaseEngine("sqlite:" + path);
             ADD_FAILURE() << "opened";
@@ -74,7 +68,7 @@ TEST(SqliteOpen, FilesThatAreNoAccountAreRefusedUnchanged) {
             EXPECT_NE(e.error().description.find(path), std::string::npos) << e.error().description;
         }
         EXPECT_EQ(std::filesystem::exists(path), static_cast<bool>(c.make));
-        EXPECT_EQ(FileBytes(path), before);  // a switch to WAL would rewrite the header
+        EXPECT_EQ(testing::FileBytes(path), before);  // a switch to WAL would rewrite the header
         for (const char* companion : {"-wal", "-shm", "-journal"}) {
             EXPECT_FALSE(std::filesystem::exists(path + companion)) << companion;
         }
