@@ -33,6 +33,12 @@ AtomicOutcome AppConnection::ExecuteAtomicGuarded(const std::vector<AtomicBatch>
     return engine_->ExecuteAtomicGuarded(batches);
 }
 
+TransactionOutcome AppConnection::RunTransaction(const TransactionWork& work,
+                                                 TransactionRetry retry) {
+    if (!engine_) return {NoDatabase()};
+    return engine_->RunTransaction(work, retry);
+}
+
 AppConnection Gateway::CreateConnection() const {
     return AppConnection(engineOfSession_());
 }
@@ -77,6 +83,14 @@ Outcome Gateway::ExecuteAtomic(const std::vector<std::string>& batches) {
 AtomicOutcome Gateway::ExecuteAtomicGuarded(const std::vector<AtomicBatch>& batches) {
     try {
         return CreateConnection().ExecuteAtomicGuarded(batches);
+    } catch (...) {
+        return {CurrentExceptionError()};
+    }
+}
+
+TransactionOutcome Gateway::RunTransaction(const TransactionWork& work, TransactionRetry retry) {
+    try {
+        return CreateConnection().RunTransaction(work, retry);
     } catch (...) {
         return {CurrentExceptionError()};
     }

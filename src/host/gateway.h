@@ -18,6 +18,7 @@ class AppConnection {
     Outcome Execute(const std::string& sql);
     Outcome ExecuteAtomic(const std::vector<std::string>& batches);
     AtomicOutcome ExecuteAtomicGuarded(const std::vector<AtomicBatch>& batches);
+    TransactionOutcome RunTransaction(const TransactionWork& work, TransactionRetry retry);
 
   private:
     std::shared_ptr<DatabaseEngine> engine_;
@@ -44,6 +45,11 @@ class Gateway {
     Outcome ExecuteAtomic(const std::vector<std::string>& batches);
     // The same, rolled back without failing when a batch marked `mustChangeRows` changes no row.
     AtomicOutcome ExecuteAtomicGuarded(const std::vector<AtomicBatch>& batches);
+    // One unit of work: its queries and statements in one transaction, committed or rolled back
+    // as the work answers; a failure inside it rolls it back. The work reaches the database only
+    // through the scope it is given.
+    TransactionOutcome RunTransaction(const TransactionWork& work,
+                                      TransactionRetry retry = TransactionRetry::Never);
 
     std::shared_ptr<DatabaseEngine> engine() const { return engineOfSession_(); }
 

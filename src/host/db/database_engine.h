@@ -1,5 +1,7 @@
 #pragma once
 
+#include <cstdint>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -20,6 +22,43 @@ struct AtomicOutcome {
     Error error;             // a statement failed
     bool unchanged = false;  // a batch that must change rows changed none
     bool committed() const { return !error.IsSet() && !unchanged; }
+};
+
+// How a unit of work asks its transaction to end.
+enum class TransactionEnd { Commit, RollBack };
+
+// Whether a unit of work may be run once more from its start when the connection is lost before
+// its commit (the server has then rolled it back). Only work that keeps nothing of an earlier
+// attempt may say so.
+enum class TransactionRetry { Never, AfterLostConnection };
+
+class TransactionScope;
+using TransactionWork = std::function<TransactionEnd(TransactionScope&)>;
+
+// The reads and statements of one unit of work, all inside its transaction. Every failure
+// throws HostError; the transaction is then rolled back. The engine itself must not be called
+// while the work runs: it answers such a call with a failure.
+class TransactionScope {
+  public:
+    virtual ~TransactionScope() = default;
+
+    // Rows of the first result of the batch; throws when it has none.
+    virtual RecordsetPtr Query(const std::string& sql) = 0;
+    // Runs a batch; the rows its last INSERT, UPDATE or DELETE statement itself changed (as
+    // sqlite3_changes or SQL Server's count of the statement report it; rows changed by
+    // triggers not counted).
+    virtual int64_t Execute(const std::string& sql) = 0;
+    // Runs `work` inside a savepoint of this transaction. RollBack undoes only what `work` did;
+    // Commit keeps it as part of the enclosing transaction. A failure inside `work` undoes what
+    // it did and is thrown on.
+    virtual TransactionEnd RunNested(const TransactionWork& work) = 0;
+};
+
+// How a unit of work ended; only a committed one left anything behind.
+struct TransactionOutcome {
+    Error error;  // the work or the commit failed
+    TransactionEnd end = TransactionEnd::RollBack;
+    bool committed() const { return !error.IsSet() && end == TransactionEnd::Commit; }
 };
 
 // One account database. Receives the tool's T-SQL text exactly as built.
@@ -56,6 +95,16 @@ class DatabaseEngine {
             plain.push_back(batch.sql);
         }
         return {ExecuteAtomic(plain).error};
+    }
+
+    // Runs `work` inside one transaction, committed or rolled back as it answers. Engines that
+    // have transactions override this; the fallback refuses rather than run the work unguarded.
+    virtual TransactionOutcome RunTransaction(const TransactionWork& work,
+                                              TransactionRetry retry = TransactionRetry::Never) {
+        (void)work;
+        (void)retry;
+        return {Error{error_number::kDatabase,
+                      "This database engine cannot run a unit of work in one transaction"}};
     }
 };
 

@@ -33,7 +33,45 @@ bool IsSqlServer(SQLHDBC connection) {
     return std::string_view(name.data()).find("SQL Server") != std::string_view::npos;
 }
 
+// Savepoints are spelled as the server at the other end spells them.
+SavepointDialect DialectOf(SQLHDBC connection) {
+    return IsSqlServer(connection) ? SavepointDialect::SqlServer : SavepointDialect::Standard;
+}
+
 }  // namespace
+
+class OdbcEngine::Scope final : public SavepointScope {
+  public:
+    Scope(OdbcEngine& engine, SavepointDialect dialect)
+        : SavepointScope(dialect), engine_(engine) {}
+
+    RecordsetPtr Query(const std::string& sql) override {
+        odbc::BatchOutcome outcome = Run(sql, true);
+        if (!outcome.firstResultSet) {
+            throw HostError(error_number::kDatabase, "The SQL text returned no rows");
+        }
+        return outcome.firstResultSet;
+    }
+    int64_t Execute(const std::string& sql) override {
+        if (IsBlank(sql)) return 0;
+        return static_cast<int64_t>(Run(sql, false).lastStatementRows);
+    }
+    bool connectionLost() const { return connectionLost_; }
+
+  protected:
+    void SendControl(const std::string& sql) override { Run(sql, false); }
+
+  private:
+    odbc::BatchOutcome Run(const std::string& sql, bool keepFirstResultSet) {
+        odbc::BatchOutcome outcome = engine_.Run(sql, keepFirstResultSet);
+        if (outcome.connectionLost) connectionLost_ = true;
+        if (!outcome.ok()) throw HostError(std::move(outcome.error));
+        return outcome;
+    }
+
+    OdbcEngine& engine_;
+    bool connectionLost_ = false;
+};
 
 OdbcEngine::OdbcEngine(std::string connectionString, OdbcTimeouts timeouts)
     : connectionString_(odbc::WithDriverDefaults(connectionString)), timeouts_(timeouts) {
@@ -61,6 +99,7 @@ Error OdbcEngine::Connect() {
         connection_.Reset();
         return error;
     }
+    dialect_ = DialectOf(connection_.get());
     return {};
 }
 
@@ -93,9 +132,13 @@ Error OdbcEngine::ReconnectIfDead() {
 }
 
 RecordsetPtr OdbcEngine::Query(const std::string& sql, Error* error) {
-    std::lock_guard lock(mutex_);
     Error ignored;
     Error& target = error ? *error : ignored;
+    if (workThread_.IsCurrent()) {
+        target = CalledInsideWork();
+        return nullptr;
+    }
+    std::lock_guard lock(mutex_);
     if (Error reconnect = ReconnectIfDead(); reconnect.IsSet()) {
         target = std::move(reconnect);
         return nullptr;
@@ -122,6 +165,7 @@ RecordsetPtr OdbcEngine::Query(const std::string& sql, Error* error) {
 }
 
 Outcome OdbcEngine::Execute(const std::string& sql) {
+    if (workThread_.IsCurrent()) return Outcome::Failure(CalledInsideWork());
     std::lock_guard lock(mutex_);
     if (IsBlank(sql)) return Outcome::Success();
     if (Error reconnect = ReconnectIfDead(); reconnect.IsSet()) {
@@ -147,6 +191,7 @@ Outcome OdbcEngine::ExecuteAtomic(const std::vector<std::string>& batches) {
 }
 
 AtomicOutcome OdbcEngine::ExecuteAtomicGuarded(const std::vector<AtomicBatch>& batches) {
+    if (workThread_.IsCurrent()) return {CalledInsideWork()};
     std::lock_guard lock(mutex_);
     if (Error reconnect = ReconnectIfDead(); reconnect.IsSet()) return {std::move(reconnect)};
     bool commitRequested = false;
@@ -210,6 +255,71 @@ odbc::BatchOutcome OdbcEngine::RunAtomically(const std::vector<AtomicBatch>& bat
     if (!SQL_SUCCEEDED(SQLEndTran(SQL_HANDLE_DBC, connection_.get(), SQL_COMMIT))) {
         const odbc::Diagnostics records = odbc::ReadDiagnostics(SQL_HANDLE_DBC, connection_.get());
         outcome.connectionLost = odbc::HasConnectionFailure(records);
+        outcome.error =
+            odbc::ErrorFromDiagnostics(records, "The transaction could not be committed");
+        EndTransaction(SQL_ROLLBACK);
+        return outcome;
+    }
+    EndTransaction(SQL_COMMIT);
+    return outcome;
+}
+
+TransactionOutcome OdbcEngine::RunTransaction(const TransactionWork& work, TransactionRetry retry) {
+    if (workThread_.IsCurrent()) return {CalledInsideWork()};
+    std::lock_guard lock(mutex_);
+    if (Error reconnect = ReconnectIfDead(); reconnect.IsSet()) return {std::move(reconnect)};
+    bool connectionLost = false;
+    bool commitRequested = false;
+    TransactionOutcome outcome = TryTransaction(work, &connectionLost, &commitRequested);
+    if (connectionLost && !commitRequested && retry == TransactionRetry::AfterLostConnection) {
+        // The server rolled the transaction back with its connection: nothing of it stayed.
+        if (Error reconnect = Connect(); reconnect.IsSet()) {
+            AppendReconnectFailure(outcome.error, reconnect);
+        } else {
+            outcome = TryTransaction(work, &connectionLost, &commitRequested);
+        }
+    }
+    if (connectionLost) {
+        broken_ = true;
+        if (commitRequested) {
+            outcome.error.description +=
+                "; the connection was lost during the commit, whether it took effect is unknown";
+        }
+    }
+    return outcome;
+}
+
+TransactionOutcome OdbcEngine::TryTransaction(const TransactionWork& work, bool* connectionLost,
+                                              bool* commitRequested) {
+    *connectionLost = false;
+    *commitRequested = false;
+    TransactionOutcome outcome;
+    if (!SQL_SUCCEEDED(SQLSetConnectAttr(connection_.get(), SQL_ATTR_AUTOCOMMIT,
+                                         AsAttribute(SQL_AUTOCOMMIT_OFF), 0))) {
+        const odbc::Diagnostics records = odbc::ReadDiagnostics(SQL_HANDLE_DBC, connection_.get());
+        *connectionLost = odbc::HasConnectionFailure(records);
+        outcome.error = odbc::ErrorFromDiagnostics(records, "No transaction could be started");
+        EndTransaction(SQL_ROLLBACK);
+        return outcome;
+    }
+    {
+        WorkThread::Claim claim(workThread_);
+        Scope scope(*this, dialect_);
+        try {
+            outcome.end = work(scope);
+        } catch (...) {
+            outcome.error = CurrentExceptionError();
+        }
+        *connectionLost = scope.connectionLost();
+    }
+    if (outcome.error.IsSet() || outcome.end == TransactionEnd::RollBack) {
+        EndTransaction(SQL_ROLLBACK);
+        return outcome;
+    }
+    *commitRequested = true;
+    if (!SQL_SUCCEEDED(SQLEndTran(SQL_HANDLE_DBC, connection_.get(), SQL_COMMIT))) {
+        const odbc::Diagnostics records = odbc::ReadDiagnostics(SQL_HANDLE_DBC, connection_.get());
+        *connectionLost = odbc::HasConnectionFailure(records);
         outcome.error =
             odbc::ErrorFromDiagnostics(records, "The transaction could not be committed");
         EndTransaction(SQL_ROLLBACK);

@@ -9,6 +9,7 @@
 #include "host/db/engine_factory.h"
 #include "host/db/odbc_batch.h"
 #include "host/db/odbc_handles.h"
+#include "host/db/savepoint_scope.h"
 
 namespace q9 {
 
@@ -24,8 +25,15 @@ class OdbcEngine final : public DatabaseEngine {
     Outcome Execute(const std::string& sql) override;
     Outcome ExecuteAtomic(const std::vector<std::string>& batches) override;
     AtomicOutcome ExecuteAtomicGuarded(const std::vector<AtomicBatch>& batches) override;
+    TransactionOutcome RunTransaction(const TransactionWork& work,
+                                      TransactionRetry retry = TransactionRetry::Never) override;
 
   private:
+    class Scope;
+
+    // One attempt of a unit of work; `connectionLost` and `commitRequested` say how far it got.
+    TransactionOutcome TryTransaction(const TransactionWork& work, bool* connectionLost,
+                                      bool* commitRequested);
     Error Connect();
     // Connects again when the connection is known to be dead; nothing has been sent then.
     Error ReconnectIfDead();
@@ -48,6 +56,8 @@ class OdbcEngine final : public DatabaseEngine {
     std::shared_ptr<odbc::EnvironmentHandle> environment_;
     odbc::ConnectionHandle connection_;
     bool broken_ = false;
+    SavepointDialect dialect_ = SavepointDialect::Standard;
+    WorkThread workThread_;
 };
 
 }  // namespace q9

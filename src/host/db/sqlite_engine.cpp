@@ -106,6 +106,33 @@ void BindLiteral(sqlite3* db, sqlite3_stmt* statement, int index, const tsql::Li
 
 }  // namespace
 
+class SqliteEngine::Scope final : public SavepointScope {
+  public:
+    explicit Scope(SqliteEngine& engine)
+        : SavepointScope(SavepointDialect::Standard), engine_(engine) {}
+
+    RecordsetPtr Query(const std::string& sql) override {
+        RecordsetPtr rows;
+        engine_.RunBatch(sql, &rows);
+        if (!rows) throw HostError(error_number::kDatabase, "The SQL text returned no rows");
+        return rows;
+    }
+    int64_t Execute(const std::string& sql) override {
+        int64_t changed = 0;
+        int64_t last = 0;
+        engine_.RunBatch(sql, nullptr, &changed, &last);
+        return last;
+    }
+
+  protected:
+    void SendControl(const std::string& sql) override {
+        sqlite::ExecuteScript(engine_.db_.get(), sql);
+    }
+
+  private:
+    SqliteEngine& engine_;
+};
+
 SqliteEngine::SqliteEngine(const std::string& path)
     : path_(path), db_(sqlite::OpenExistingAccount(path)) {
     sqlite::ExecuteScript(db_.get(), kSysObjectsView);
@@ -189,7 +216,8 @@ void SqliteEngine::RunFixed(sqlite3_stmt* statement) {
     if (sqlite3_step(statement) != SQLITE_DONE) throw HostError(sqlite::LastError(db_.get()));
 }
 
-void SqliteEngine::RunBatch(const std::string& sql, RecordsetPtr* rows, int64_t* changed) {
+void SqliteEngine::RunBatch(const std::string& sql, RecordsetPtr* rows, int64_t* changed,
+                            int64_t* lastChanged) {
     const tsql::Shape shape = tsql::ShapeOf(sql);
     const std::shared_ptr<const tsql::TranslatedBatch> batch = translations_.Get(sql, shape);
     for (const tsql::TranslatedStatement& statement : batch->statements) {
@@ -202,6 +230,7 @@ void SqliteEngine::RunBatch(const std::string& sql, RecordsetPtr* rows, int64_t*
                         statement.keyword == "DELETE")) {
             // The statement's own rows; trigger work is not counted.
             *changed += sqlite3_changes64(db_.get());
+            if (lastChanged) *lastChanged = sqlite3_changes64(db_.get());
         }
         // A new table: later texts are typed by its columns.
         if (statement.keyword == "CREATE") translations_.SetCatalog(sqlite::ReadCatalog(db_.get()));
@@ -209,9 +238,13 @@ void SqliteEngine::RunBatch(const std::string& sql, RecordsetPtr* rows, int64_t*
 }
 
 RecordsetPtr SqliteEngine::Query(const std::string& sql, Error* error) {
-    std::lock_guard lock(mutex_);
     Error ignored;
     Error& target = error ? *error : ignored;
+    if (workThread_.IsCurrent()) {
+        target = CalledInsideWork();
+        return nullptr;
+    }
+    std::lock_guard lock(mutex_);
     try {
         RecordsetPtr rows;
         RunBatch(sql, &rows);
@@ -224,6 +257,7 @@ RecordsetPtr SqliteEngine::Query(const std::string& sql, Error* error) {
 }
 
 Outcome SqliteEngine::Execute(const std::string& sql) {
+    if (workThread_.IsCurrent()) return Outcome::Failure(CalledInsideWork());
     std::lock_guard lock(mutex_);
     try {
         RunBatch(sql, nullptr);
@@ -241,6 +275,7 @@ Outcome SqliteEngine::ExecuteAtomic(const std::vector<std::string>& batches) {
 }
 
 AtomicOutcome SqliteEngine::ExecuteAtomicGuarded(const std::vector<AtomicBatch>& batches) {
+    if (workThread_.IsCurrent()) return {CalledInsideWork()};
     std::lock_guard lock(mutex_);
     try {
         RunFixed(begin_.get());
@@ -260,6 +295,30 @@ AtomicOutcome SqliteEngine::ExecuteAtomicGuarded(const std::vector<AtomicBatch>&
         }
         RunFixed(commit_.get());
         return outcome;
+    } catch (...) {
+        outcome.error = CurrentExceptionError();
+    }
+    RollBackIfOpen();
+    return outcome;
+}
+
+TransactionOutcome SqliteEngine::RunTransaction(const TransactionWork& work, TransactionRetry) {
+    if (workThread_.IsCurrent()) return {CalledInsideWork()};
+    std::lock_guard lock(mutex_);
+    try {
+        RunFixed(begin_.get());
+    } catch (const HostError& e) {
+        return {e.error()};
+    }
+    WorkThread::Claim claim(workThread_);
+    TransactionOutcome outcome;
+    try {
+        Scope scope(*this);
+        outcome.end = work(scope);
+        if (outcome.end == TransactionEnd::Commit) {
+            RunFixed(commit_.get());
+            return outcome;
+        }
     } catch (...) {
         outcome.error = CurrentExceptionError();
     }

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "host/db/database_engine.h"
+#include "host/db/savepoint_scope.h"
 #include "host/db/sqlite_handles.h"
 #include "host/db/tsql_translator.h"
 
@@ -25,14 +26,21 @@ class SqliteEngine final : public DatabaseEngine {
     Outcome Execute(const std::string& sql) override;
     Outcome ExecuteAtomic(const std::vector<std::string>& batches) override;
     AtomicOutcome ExecuteAtomicGuarded(const std::vector<AtomicBatch>& batches) override;
+    // A lost connection cannot happen to a file: `retry` has nothing to do here.
+    TransactionOutcome RunTransaction(const TransactionWork& work,
+                                      TransactionRetry retry = TransactionRetry::Never) override;
 
     size_t TranslationHits() const;
     size_t TranslationMisses() const;
 
   private:
+    class Scope;
+
     // Runs every statement of a batch; the rows of its first query go to `rows` when given, and
     // the rows its INSERT, UPDATE and DELETE statements changed are added to `changed`.
-    void RunBatch(const std::string& sql, RecordsetPtr* rows, int64_t* changed = nullptr);
+    // `lastChanged`, when given, receives the rows of the last of those statements.
+    void RunBatch(const std::string& sql, RecordsetPtr* rows, int64_t* changed = nullptr,
+                  int64_t* lastChanged = nullptr);
     void RollBackIfOpen();
     sqlite3_stmt* PrepareBound(const tsql::TranslatedStatement& statement,
                                const std::vector<tsql::Literal>& literals);
@@ -48,6 +56,7 @@ class SqliteEngine final : public DatabaseEngine {
     sqlite::StatementPtr rollback_;
     tsql::TranslationCache translations_;
     std::unordered_map<std::string, sqlite::StatementPtr> prepared_;
+    WorkThread workThread_;
 };
 
 }  // namespace q9

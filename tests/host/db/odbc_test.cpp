@@ -22,6 +22,7 @@
 #include "host/db/engine_factory.h"
 #include "host/db/odbc_connection_string.h"
 #include "host/db/odbc_text.h"
+#include "unit_of_work_cases.h"
 
 namespace q9 {
 namespace {
@@ -300,6 +301,12 @@ TEST_F(OdbcOnPostgres, ExecuteAtomicCommitsAllOrNothing) {
     EXPECT_TRUE(engine_->ExecuteAtomic({}).ok());
 }
 
+TEST_F(OdbcOnPostgres, UnitsOfWorkCommitRollBackAndNest) {
+    Run("CREATE TABLE two_lines (k integer PRIMARY KEY, rate numeric(5,2))");
+    Run("INSERT INTO two_lines VALUES (1, 17); INSERT INTO two_lines VALUES (2, 11)");
+    testing::ExpectUnitsOfWork(*engine_, {"two_lines", "k", "rate"});
+}
+
 TEST_F(OdbcOnPostgres, GuardedRunRollsBackWhenItsUpdateChangesNoRow) {
     Run("CREATE TABLE line (k integer PRIMARY KEY, rate numeric(5,2))");
     Run("CREATE TABLE line_backup (k integer, rate numeric(5,2))");
@@ -422,6 +429,27 @@ TEST_F(OdbcLostConnection, QueriesAndTransactionsConnectAgain) {
     const Outcome outcome = engine_->ExecuteAtomic({"INSERT INTO survivors VALUES (1)"});
     EXPECT_TRUE(outcome.ok()) << outcome.error.description;
     EXPECT_EQ(Count("survivors"), 1);
+}
+
+TEST_F(OdbcLostConnection, UnitOfWorkRunsAgainOnlyWhenItMay) {
+    Run("CREATE TABLE units (k integer)");
+    const struct {
+        TransactionRetry retry;
+        bool committed;
+    } cases[] = {{TransactionRetry::Never, false}, {TransactionRetry::AfterLostConnection, true}};
+    int64_t expected = 0;
+    for (const auto& c : cases) {
+        KillEngineConnection();
+        const TransactionOutcome outcome = engine_->RunTransaction(
+            [](TransactionScope& scope) {
+                scope.Execute("INSERT INTO units VALUES (1)");
+                return TransactionEnd::Commit;
+            },
+            c.retry);
+        EXPECT_EQ(outcome.committed(), c.committed) << outcome.error.description;
+        if (c.committed) ++expected;
+        EXPECT_EQ(Count("units"), expected);
+    }
 }
 
 TEST_F(OdbcLostConnection, PlainBatchIsReportedNotResentAndTheNextOneWorks) {

@@ -4,7 +4,9 @@
 
 #include "embedded_account_fixture.h"
 #include "host/db/decimal_round.h"
+#include "host/db/scoped_engine.h"
 #include "host/gateway.h"
+#include "unit_of_work_cases.h"
 
 namespace q9 {
 namespace {
@@ -105,6 +107,45 @@ TEST(SqliteEngine, GuardedRunRollsBackWhenItsUpdateChangesNoRow) {
     EXPECT_TRUE(again.unchanged);
     EXPECT_FALSE(again.error.IsSet());
     EXPECT_EQ(account.Count("SELECT * FROM t_Supplier"), before + 1);
+}
+
+TEST(SqliteEngine, UnitsOfWorkCommitRollBackAndNest) {
+    EmbeddedAccount account;
+    testing::ExpectUnitsOfWork(account.engine(), {"t_Supplier", "FItemID", "FValueAddRate"});
+}
+
+TEST(SqliteEngine, InsideAUnitOfWorkGuardedRunsKeepTheirMeaningAndGoWithIt) {
+    EmbeddedAccount account;
+    const std::string backup =
+        "INSERT INTO t_Supplier(FItemID,FNumber,FName,FValueAddRate) SELECT "
+        "FItemID+1000,FNumber,FName,FValueAddRate FROM t_Supplier WHERE FValueAddRate=17 AND "
+        "FItemID=1";
+    const std::string update =
+        "UPDATE t_Supplier SET FValueAddRate=16 WHERE FValueAddRate=17 AND FItemID=1";
+    const int before = account.Count("SELECT * FROM t_Supplier");
+    const TransactionOutcome outcome = account.engine().RunTransaction([&](TransactionScope&
+                                                                               scope) {
+        ScopedEngine inside(scope);
+        EXPECT_TRUE(inside.ExecuteAtomicGuarded({{backup, false}, {update, true}}).committed());
+        const AtomicOutcome again = inside.ExecuteAtomicGuarded({{backup, false}, {update, true}});
+        EXPECT_TRUE(again.unchanged);
+        EXPECT_FALSE(again.error.IsSet());
+        EXPECT_FALSE(inside
+                         .ExecuteAtomic({"UPDATE t_Supplier SET FValueAddRate=1",
+                                         "UPDATE nope "
+                                         "SET a=1"})
+                         .ok());
+        Error error;
+        RecordsetPtr rows =
+            inside.Query("SELECT FValueAddRate FROM t_Supplier ORDER BY FItemID", &error);
+        EXPECT_TRUE(rows) << error.description;
+        EXPECT_EQ(rows ? rows->RecordCount() : 0, before + 1);
+        EXPECT_EQ(rows ? rows->FieldAt(0).NumberAsDouble() : 0, 16);
+        return TransactionEnd::RollBack;
+    });
+    EXPECT_FALSE(outcome.error.IsSet()) << outcome.error.description;
+    EXPECT_EQ(account.Count("SELECT * FROM t_Supplier"), before);
+    EXPECT_DOUBLE_EQ(account.Number("SELECT FValueAddRate FROM t_Supplier WHERE FItemID=1"), 17);
 }
 
 TEST(SqliteEngine, SameShapeReusesTheTranslationThroughTheGateway) {
