@@ -1,0 +1,124 @@
+#include "journal/journal_sql.h"
+
+#include "journal/sql_literal.h"
+
+namespace q9 {
+
+namespace {
+
+std::string Text(const std::string& value) {
+    return SqlLiteral(Value(value));
+}
+
+constexpr const char* kRunColumns =
+    "FRunID,FStartTime,FEndTime,FUser,FAccount,FProfile,FRule,FMasterData,FLines,FRefused,"
+    "FMasterRows,FState";
+
+}  // namespace
+
+const char* RunStateCode(RunState state) {
+    switch (state) {
+        case RunState::Running:
+            return "running";
+        case RunState::Done:
+            return "done";
+        case RunState::Interrupted:
+            return "interrupted";
+        case RunState::Undone:
+            return "undone";
+    }
+    return "interrupted";
+}
+
+RunState RunStateFromCode(const std::string& code) {
+    for (RunState state : {RunState::Running, RunState::Done, RunState::Undone}) {
+        if (code == RunStateCode(state)) return state;
+    }
+    return RunState::Interrupted;
+}
+
+std::string JournalTablesBatch() {
+    return std::string("IF NOT EXISTS(SELECT 1 FROM sysobjects WHERE name='") + kRunTable +
+           "' AND xtype='u')\r\n"
+           "CREATE TABLE " +
+           kRunTable +
+           "(FRunID INT NOT NULL PRIMARY KEY,FStartTime DATETIME,FEndTime DATETIME,"
+           "FUser NVARCHAR(80),FAccount NVARCHAR(255),FProfile NVARCHAR(40),FRule NVARCHAR(20),"
+           "FMasterData NVARCHAR(40),FLines INT,FRefused INT,FMasterRows INT,FState "
+           "NVARCHAR(20))\r\n"
+           "IF NOT EXISTS(SELECT 1 FROM sysobjects WHERE name='" +
+           kJournalTable +
+           "' AND xtype='u')\r\n"
+           "CREATE TABLE " +
+           kJournalTable +
+           "(FRunID INT NOT NULL,FLine INT NOT NULL,FSeq INT NOT NULL,FKind NVARCHAR(20),"
+           "FBillNo NVARCHAR(80),FTable NVARCHAR(40),FKeys NVARCHAR(200),FColumn NVARCHAR(40),"
+           "FBefore NVARCHAR(255),FAfter NVARCHAR(255),FUndone INT NOT NULL DEFAULT 0,"
+           "PRIMARY KEY(FRunID,FLine,FSeq))\r\n";
+}
+
+std::string JournalTablesQuery() {
+    return std::string("SELECT name FROM sysobjects WHERE name IN('") + kRunTable + "','" +
+           kJournalTable + "') AND xtype='u'";
+}
+
+std::string LastRunIdQuery() {
+    return std::string("SELECT MAX(FRunID) AS FRunID FROM ") + kRunTable;
+}
+
+std::string RunInsertSql(const RunRecord& run) {
+    return std::string("INSERT INTO ") + kRunTable + "(" + kRunColumns + ") VALUES (" +
+           std::to_string(run.id) + "," + Text(run.startTime) + "," + Text(run.endTime) + "," +
+           Text(run.user) + "," + Text(run.account) + "," + Text(run.profile) + "," +
+           Text(run.rule) + "," + Text(run.masterData) + "," + std::to_string(run.lines) + "," +
+           std::to_string(run.refused) + "," + std::to_string(run.masterRows) + "," +
+           Text(RunStateCode(run.state)) + ")";
+}
+
+std::string RunUpdateSql(const RunRecord& run) {
+    return std::string("UPDATE ") + kRunTable + " SET FEndTime=" + Text(run.endTime) +
+           ",FLines=" + std::to_string(run.lines) + ",FRefused=" + std::to_string(run.refused) +
+           ",FMasterRows=" + std::to_string(run.masterRows) +
+           ",FState=" + Text(RunStateCode(run.state)) + " WHERE FRunID=" + std::to_string(run.id);
+}
+
+std::string RunsQuery() {
+    return std::string("SELECT ") + kRunColumns + " FROM " + kRunTable + " ORDER BY FRunID DESC";
+}
+
+std::string RunQuery(int32_t runId) {
+    return std::string("SELECT ") + kRunColumns + " FROM " + kRunTable +
+           " WHERE FRunID=" + std::to_string(runId);
+}
+
+std::string JournalInsertSql(int32_t runId, const std::vector<JournalRow>& rows) {
+    if (rows.empty()) return "";
+    std::string sql = std::string("INSERT INTO ") + kJournalTable +
+                      "(FRunID,FLine,FSeq,FKind,FBillNo,FTable,FKeys,FColumn,FBefore,FAfter) "
+                      "VALUES ";
+    bool first = true;
+    for (const JournalRow& row : rows) {
+        if (!first) sql += ",";
+        first = false;
+        sql += "(" + std::to_string(runId) + "," + std::to_string(row.line) + "," +
+               std::to_string(row.seq) + "," + Text(row.kind) + "," + Text(row.billNo) + "," +
+               Text(row.table) + "," + Text(row.keys) + "," + Text(row.column) + "," +
+               Text(row.before) + "," + Text(row.after) + ")";
+    }
+    return sql;
+}
+
+std::string JournalRowsQuery(int32_t runId) {
+    return std::string(
+               "SELECT FLine,FSeq,FKind,FBillNo,FTable,FKeys,FColumn,FBefore,FAfter FROM ") +
+           kJournalTable + " WHERE FRunID=" + std::to_string(runId) +
+           " AND FUndone=0 ORDER BY FLine DESC,FSeq";
+}
+
+std::string JournalLineUndoneSql(int32_t runId, int32_t line) {
+    return std::string("UPDATE ") + kJournalTable +
+           " SET FUndone=1 WHERE FRunID=" + std::to_string(runId) +
+           " AND FLine=" + std::to_string(line);
+}
+
+}  // namespace q9
