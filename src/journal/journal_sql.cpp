@@ -115,10 +115,12 @@ std::string JournalRowsQuery(int32_t runId) {
            " AND FUndone=0 ORDER BY FLine DESC,FSeq";
 }
 
-std::string JournalLineUndoneSql(int32_t runId, int32_t line) {
+std::string JournalValuesUndoneSql(int32_t runId, int32_t line, const std::vector<int32_t>& seqs) {
+    std::string list;
+    for (int32_t seq : seqs) list += (list.empty() ? "" : ",") + std::to_string(seq);
     return std::string("UPDATE ") + kJournalTable +
            " SET FUndone=1 WHERE FRunID=" + std::to_string(runId) +
-           " AND FLine=" + std::to_string(line);
+           " AND FLine=" + std::to_string(line) + " AND FSeq IN (" + list + ")";
 }
 
 }  // namespace q9

@@ -70,7 +70,7 @@ struct JournalRow {
 std::string JournalInsertSql(int32_t runId, const std::vector<JournalRow>& rows);
 // The run's journal rows not yet undone, newest line first.
 std::string JournalRowsQuery(int32_t runId);
-// Marks a line of the run as undone.
-std::string JournalLineUndoneSql(int32_t runId, int32_t line);
+// Marks values of a line of the run as undone.
+std::string JournalValuesUndoneSql(int32_t runId, int32_t line, const std::vector<int32_t>& seqs);
 
 }  // namespace q9

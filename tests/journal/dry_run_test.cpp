@@ -3,32 +3,12 @@
 #include <gtest/gtest.h>
 
 #include "../host/db/embedded_account_fixture.h"
-#include "journal/sql_literal.h"
+#include "account_dump.h"
 #include "masterdata/master_data.h"
 #include "support/core_doubles.h"
 
 namespace q9 {
 namespace {
-
-// Every table's rows in scan order, each value as its literal.
-std::string Dump(DatabaseEngine& engine) {
-    Error error;
-    RecordsetPtr tables =
-        engine.Query("SELECT name FROM sysobjects WHERE xtype='u' ORDER BY name", &error);
-    EXPECT_TRUE(tables) << error.description;
-    std::string dump;
-    for (; tables && !tables->Eof(); tables->MoveNext()) {
-        const std::string table = tables->FieldAt(0).AsText();
-        RecordsetPtr rows = engine.Query("SELECT * FROM " + table, &error);
-        EXPECT_TRUE(rows) << table << ": " << error.description;
-        dump += table + "\n";
-        for (const Recordset::Row& row : rows ? rows->Rows() : std::vector<Recordset::Row>{}) {
-            for (const Value& value : row) dump += SqlLiteral(value) + ",";
-            dump += "\n";
-        }
-    }
-    return dump;
-}
 
 class DryRun : public ::testing::Test {
   protected:
@@ -47,7 +27,7 @@ class DryRun : public ::testing::Test {
 };
 
 TEST_F(DryRun, StatementsRunInsideButNothingStays) {
-    const std::string before = Dump(account.engine());
+    const std::string before = testing::DumpAccount(account.engine());
     const double atOldRate = MaterialsAtOldRate(harness.gateway);
     ASSERT_GT(atOldRate, 0);
     RunWithoutWriting(harness.context, [&](CoreContext& dry) {
@@ -59,20 +39,20 @@ TEST_F(DryRun, StatementsRunInsideButNothingStays) {
         // The session's own gateway waits for nothing: it is refused.
         EXPECT_FALSE(harness.gateway.OpenRecordset("SELECT 1 AS one"));
     });
-    EXPECT_EQ(Dump(account.engine()), before);
+    EXPECT_EQ(testing::DumpAccount(account.engine()), before);
     EXPECT_EQ(MaterialsAtOldRate(harness.gateway), atOldRate);
     EXPECT_TRUE(harness.events.empty()) << harness.events.front();  // no failure noticed
 }
 
 TEST_F(DryRun, FailureInsideIsRaisedAndNothingStays) {
-    const std::string before = Dump(account.engine());
+    const std::string before = testing::DumpAccount(account.engine());
     EXPECT_THROW(RunWithoutWriting(harness.context,
                                    [&](CoreContext& dry) {
                                        AdjustMasterData(dry);
                                        throw HostError(error_number::kDatabase, "display gone");
                                    }),
                  HostError);
-    EXPECT_EQ(Dump(account.engine()), before);
+    EXPECT_EQ(testing::DumpAccount(account.engine()), before);
 }
 
 }  // namespace

@@ -86,7 +86,7 @@ TEST(JournalSql, RunsAndJournalRowsRoundTrip) {
     EXPECT_EQ(rows->Field("FColumn"), Value("FCess"));
     EXPECT_EQ(rows->Field("FAfter"), Value("16"));
 
-    account.Execute(JournalLineUndoneSql(7, 2));
+    account.Execute(JournalValuesUndoneSql(7, 2, {1}));
     EXPECT_EQ(account.Count(JournalRowsQuery(7)), 2);
     EXPECT_EQ(account.Count(JournalRowsQuery(8)), 1);
 }

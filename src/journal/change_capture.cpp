@@ -1,0 +1,163 @@
+#include "journal/change_capture.h"
+
+#include <algorithm>
+#include <map>
+#include <utility>
+
+#include "journal/sql_literal.h"
+
+namespace q9 {
+
+namespace {
+
+struct TableKeys {
+    const char* table;
+    std::vector<std::string> keys;
+};
+
+const std::vector<TableKeys>& WrittenTables() {
+    static const std::vector<TableKeys> tables = {
+        {"POOrderEntry", {"FInterID", "FEntryID"}},
+        {"SEOrderEntry", {"FInterID", "FEntryID"}},
+        {"t_RPContractEntry", {"FContractID", "FEntryID"}},
+        {"t_RPContract", {"FContractID"}},
+        {"t_RPContractScheme", {"FContractID", "FEntryID"}},
+        {"t_ICItemMaterial", {"FItemID"}},
+        {"t_Organization", {"FItemID"}},
+        {"t_Supplier", {"FItemID"}},
+        {"t_ItemPropDesc", {"FItemClassID", "FSQLColumnName"}},
+    };
+    return tables;
+}
+
+std::string EntryTable(DocumentKind kind) {
+    switch (kind) {
+        case DocumentKind::PurchaseOrder:
+            return "POOrderEntry";
+        case DocumentKind::SalesOrder:
+            return "SEOrderEntry";
+        case DocumentKind::PayableContract:
+        case DocumentKind::ReceivableContract:
+            break;
+    }
+    return "t_RPContractEntry";
+}
+
+// Each row by its keys text.
+std::map<std::string, size_t> RowsByKeys(const Recordset& rows,
+                                         const std::vector<std::string>& keys,
+                                         std::vector<int>* keyIndexes) {
+    keyIndexes->clear();
+    for (const std::string& key : keys) {
+        const int index = rows.FieldIndex(key);
+        if (index < 0) throw HostError(error_number::kItemNotFound, "No key column " + key);
+        keyIndexes->push_back(index);
+    }
+    std::map<std::string, size_t> byKeys;
+    for (size_t r = 0; r < rows.Rows().size(); ++r) {
+        std::string text;
+        for (size_t k = 0; k < keys.size(); ++k) {
+            if (k > 0) text += ";";
+            text +=
+                keys[k] + "=" + SqlLiteral(rows.Rows()[r][static_cast<size_t>((*keyIndexes)[k])]);
+        }
+        byKeys.emplace(std::move(text), r);
+    }
+    return byKeys;
+}
+
+}  // namespace
+
+const std::vector<std::string>& KeyColumns(const std::string& table) {
+    for (const TableKeys& t : WrittenTables()) {
+        if (EqualsIgnoringCase(t.table, table)) return t.keys;
+    }
+    throw HostError(error_number::kItemNotFound, "The tool does not write the table " + table);
+}
+
+std::string CaptureQuery(const CaptureTarget& target) {
+    return "SELECT * FROM " + target.table + " WHERE " + target.condition;
+}
+
+std::vector<CaptureTarget> LineTargets(DocumentKind kind, int32_t id, int32_t entryId,
+                                       bool withTotals) {
+    const std::string table = EntryTable(kind);
+    const std::string idColumn = KeyColumns(table).front();
+    std::vector<CaptureTarget> targets{
+        {table, idColumn + "=" + std::to_string(id) + " AND FEntryID=" + std::to_string(entryId)}};
+    if (withTotals) {
+        targets.push_back({"t_RPContract", "FContractID=" + std::to_string(id)});
+        targets.push_back({"t_RPContractScheme", "FContractID=" + std::to_string(id)});
+    }
+    return targets;
+}
+
+std::vector<CaptureTarget> MasterDataTargets(const WindowState& state) {
+    std::vector<CaptureTarget> targets;
+    if (!state.AnyRateSelected()) return targets;
+    const struct {
+        CheckValue WindowState::*box;
+        const char* table;
+        int itemClass;
+    } kinds[] = {{&WindowState::chkItem, "t_ICItemMaterial", 4},
+                 {&WindowState::chkCust, "t_Organization", 1},
+                 {&WindowState::chkSupply, "t_Supplier", 8}};
+    for (const auto& kind : kinds) {
+        if (!IsTicked(state.*kind.box)) continue;
+        // The whole table: the rows a rate change moves must be found again afterwards.
+        targets.push_back({kind.table, "1=1"});
+        targets.push_back({"t_ItemPropDesc", "FItemClassID=" + std::to_string(kind.itemClass)});
+    }
+    return targets;
+}
+
+std::vector<RecordsetPtr> Capture(TransactionScope& scope,
+                                  const std::vector<CaptureTarget>& targets) {
+    std::vector<RecordsetPtr> captured;
+    captured.reserve(targets.size());
+    for (const CaptureTarget& target : targets)
+        captured.push_back(scope.Query(CaptureQuery(target)));
+    return captured;
+}
+
+std::vector<ChangedValue> ChangedValues(const std::vector<CaptureTarget>& targets,
+                                        const std::vector<RecordsetPtr>& before,
+                                        const std::vector<RecordsetPtr>& after) {
+    std::vector<ChangedValue> changes;
+    for (size_t t = 0; t < targets.size(); ++t) {
+        const std::string& table = targets[t].table;
+        const std::vector<std::string>& keys = KeyColumns(table);
+        const Recordset& oldRows = *before.at(t);
+        const Recordset& newRows = *after.at(t);
+        std::vector<int> keyIndexes;
+        const std::map<std::string, size_t> now = RowsByKeys(newRows, keys, &keyIndexes);
+        const std::map<std::string, size_t> old = RowsByKeys(oldRows, keys, &keyIndexes);
+        if (old.size() != now.size() || oldRows.FieldNames() != newRows.FieldNames()) {
+            throw HostError(error_number::kDatabase,
+                            "Rows of " + table + " appeared or went during the change");
+        }
+        // In the order the rows were read.
+        std::vector<std::pair<size_t, const std::string*>> order;
+        for (const auto& [keysText, row] : old) order.emplace_back(row, &keysText);
+        std::sort(order.begin(), order.end());
+        for (const auto& [row, keysText] : order) {
+            const auto found = now.find(*keysText);
+            if (found == now.end()) {
+                throw HostError(error_number::kDatabase, "The row " + *keysText + " of " + table +
+                                                             " went during the change");
+            }
+            const Recordset::Row& was = oldRows.Rows()[row];
+            const Recordset::Row& is = newRows.Rows()[found->second];
+            for (size_t c = 0; c < was.size(); ++c) {
+                const std::string beforeText = SqlLiteral(was[c]);
+                std::string afterText = SqlLiteral(is[c]);
+                if (beforeText == afterText) continue;
+                changes.push_back(
+                    {table, *keysText, oldRows.FieldNames()[c], beforeText, std::move(afterText)});
+            }
+        }
+    }
+    return changes;
+}
+
+}  // namespace q9

@@ -1,0 +1,109 @@
+#include "journal/run_recorder.h"
+
+namespace q9 {
+
+namespace {
+
+// SQL Server takes at most 1000 rows in one VALUES list.
+constexpr size_t kRowsPerInsert = 500;
+
+}  // namespace
+
+Outcome RunRecorder::Begin(Gateway& gateway) {
+    run_.startTime = run_.endTime = clock_();
+    run_.state = RunState::Running;
+    if (mode_ == JournalMode::Off) return Outcome::Success();
+    const TransactionOutcome outcome = gateway.RunTransaction(
+        [&](TransactionScope& scope) {
+            const Value last = scope.Query(LastRunIdQuery())->Rows().at(0).at(0);
+            run_.id = last.IsNull() ? 1 : static_cast<int32_t>(last.NumberAsDouble()) + 1;
+            scope.Execute(RunInsertSql(run_));
+            return TransactionEnd::Commit;
+        },
+        TransactionRetry::AfterLostConnection);
+    if (!outcome.committed()) {
+        mode_ = JournalMode::Off;
+        return Outcome::Failure(outcome.error);
+    }
+    return Outcome::Success();
+}
+
+void RunRecorder::Journal(TransactionScope& scope, int32_t line, const std::string& kind,
+                          const std::string& billNo, const std::vector<ChangedValue>& values,
+                          const RunRecord& after) {
+    if (mode_ == JournalMode::Off) return;
+    std::vector<JournalRow> rows;
+    auto flush = [&] {
+        if (!rows.empty()) scope.Execute(JournalInsertSql(run_.id, rows));
+        rows.clear();
+    };
+    int32_t seq = 0;
+    for (const ChangedValue& v : values) {
+        rows.push_back({line, ++seq, kind, billNo, v.table, v.keys, v.column, v.before, v.after});
+        if (rows.size() == kRowsPerInsert) flush();
+    }
+    flush();
+    scope.Execute(RunUpdateSql(after));
+}
+
+AtomicOutcome RunRecorder::WriteLine(Gateway& gateway, DocumentKind kind, const std::string& billNo,
+                                     int32_t id, int32_t entryId, const LineStatements& line) {
+    const std::vector<CaptureTarget> targets = LineTargets(kind, id, entryId, !line.totals.empty());
+    const std::string kindText = KindText(kind);
+    std::vector<ChangedValue> values;
+    RunRecord after = run_;
+    ++after.lines;
+    after.endTime = clock_();
+    const TransactionOutcome outcome = gateway.RunTransaction(
+        [&](TransactionScope& scope) {
+            const std::vector<RecordsetPtr> before = Capture(scope, targets);
+            scope.Execute(line.backupInsert);
+            // The line is no longer at its old rate, or lacks its header or material.
+            if (scope.Execute(line.update) == 0) return TransactionEnd::RollBack;
+            if (!line.totals.empty()) scope.Execute(line.totals);
+            values = ChangedValues(targets, before, Capture(scope, targets));
+            Journal(scope, nextLine_, kindText, billNo, values, after);
+            return TransactionEnd::Commit;
+        },
+        TransactionRetry::AfterLostConnection);
+    AtomicOutcome result;
+    result.error = outcome.error;
+    result.unchanged = !outcome.error.IsSet() && !outcome.committed();
+    if (outcome.committed()) {
+        run_ = after;
+        ++nextLine_;
+        for (ChangedValue& v : values) changes_.push_back({kindText, billNo, std::move(v)});
+    }
+    return result;
+}
+
+Outcome RunRecorder::WriteMasterData(Gateway& gateway, const WindowState& state,
+                                     const std::string& batch) {
+    const std::vector<CaptureTarget> targets = MasterDataTargets(state);
+    std::vector<ChangedValue> values;
+    RunRecord after = run_;
+    after.endTime = clock_();
+    const TransactionOutcome outcome = gateway.RunTransaction(
+        [&](TransactionScope& scope) {
+            const std::vector<RecordsetPtr> before = Capture(scope, targets);
+            scope.Execute(batch);
+            values = ChangedValues(targets, before, Capture(scope, targets));
+            after.masterRows = run_.masterRows + static_cast<int32_t>(values.size());
+            Journal(scope, 0, kMasterDataKind, "", values, after);
+            return TransactionEnd::Commit;
+        },
+        TransactionRetry::AfterLostConnection);
+    if (!outcome.committed()) return Outcome::Failure(outcome.error);
+    run_ = after;
+    for (ChangedValue& v : values) changes_.push_back({kMasterDataKind, "", std::move(v)});
+    return Outcome::Success();
+}
+
+Outcome RunRecorder::Finish(Gateway& gateway, RunState state) {
+    run_.state = state;
+    run_.endTime = clock_();
+    if (mode_ == JournalMode::Off) return Outcome::Success();
+    return gateway.Execute(RunUpdateSql(run_));
+}
+
+}  // namespace q9

@@ -1,0 +1,73 @@
+#pragma once
+
+// Writes a run's lines and master data as units of work that also tell what they changed, and
+// keeps the run's journal in the same transactions when the account has the journal tables.
+
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "convert/conversion_sql.h"
+#include "host/gateway.h"
+#include "host/window_state.h"
+#include "journal/change_capture.h"
+#include "journal/journal_sql.h"
+
+namespace q9 {
+
+// The kind text of master-data changes.
+inline constexpr const char* kMasterDataKind = "基础资料";
+
+// One row of the list of changes.
+struct ChangeRow {
+    std::string kind;  // document kind text or kMasterDataKind
+    std::string billNo;
+    ChangedValue value;
+};
+
+enum class JournalMode {
+    Off,    // a dry run, or an account without the journal tables: nothing but the changes
+    Write,  // the run's row and every changed value go into the journal
+};
+
+class RunRecorder {
+  public:
+    // `clock` gives the time as the run table keeps times: each unit of work writes it as the
+    // run's end so far, which tells a run in progress from one that was cut off.
+    RunRecorder(RunRecord run, JournalMode mode, std::function<std::string()> clock)
+        : run_(std::move(run)), mode_(mode), clock_(std::move(clock)) {}
+
+    // Gives the run its id and writes its row. A failure leaves the run without a journal.
+    Outcome Begin(Gateway& gateway);
+
+    // The line's backup row, rewrite and totals in one transaction, rolled back as unchanged
+    // when the rewrite changes no row; the values it changed are kept and journaled.
+    AtomicOutcome WriteLine(Gateway& gateway, DocumentKind kind, const std::string& billNo,
+                            int32_t id, int32_t entryId, const LineStatements& line);
+
+    // The master-data batch in one transaction, its changes kept and journaled.
+    Outcome WriteMasterData(Gateway& gateway, const WindowState& state, const std::string& batch);
+
+    void CountRefused() { ++run_.refused; }
+
+    Outcome Finish(Gateway& gateway, RunState state);
+
+    const std::vector<ChangeRow>& changes() const { return changes_; }
+    const RunRecord& run() const { return run_; }
+    JournalMode mode() const { return mode_; }
+
+  private:
+    // The journal rows of one unit of work and the run row as it will stand after it.
+    void Journal(TransactionScope& scope, int32_t line, const std::string& kind,
+                 const std::string& billNo, const std::vector<ChangedValue>& values,
+                 const RunRecord& after);
+
+    RunRecord run_;
+    JournalMode mode_;
+    std::function<std::string()> clock_;
+    int32_t nextLine_ = 1;
+    std::vector<ChangeRow> changes_;
+};
+
+}  // namespace q9

@@ -1,0 +1,136 @@
+#include "journal/change_capture.h"
+
+#include <gtest/gtest.h>
+
+#include <set>
+#include <tuple>
+
+#include "../host/db/embedded_account_fixture.h"
+#include "convert/row_loop.h"
+#include "host/startup.h"
+#include "journal/sql_literal.h"
+
+namespace q9 {
+namespace {
+
+using Change = std::tuple<std::string, std::string, std::string, std::string>;
+
+// Table, column, before and after of every cell that differs between two full reads of the
+// tables, row by row in scan order.
+std::set<Change> CellsThatDiffer(DatabaseEngine& engine, const std::set<std::string>& tables,
+                                 const std::function<void()>& change) {
+    std::map<std::string, RecordsetPtr> before;
+    Error error;
+    for (const std::string& table : tables)
+        before[table] = engine.Query("SELECT * FROM " + table, &error);
+    change();
+    std::set<Change> cells;
+    for (const std::string& table : tables) {
+        RecordsetPtr after = engine.Query("SELECT * FROM " + table, &error);
+        const auto& was = before[table]->Rows();
+        const auto& is = after->Rows();
+        EXPECT_EQ(was.size(), is.size());
+        for (size_t r = 0; r < std::min(was.size(), is.size()); ++r) {
+            for (size_t c = 0; c < was[r].size(); ++c) {
+                if (SqlLiteral(was[r][c]) == SqlLiteral(is[r][c])) continue;
+                cells.emplace(table, after->FieldNames()[c], SqlLiteral(was[r][c]),
+                              SqlLiteral(is[r][c]));
+            }
+        }
+    }
+    return cells;
+}
+
+TEST(ChangeCapture, LineChangesAreExactlyWhatTheDatabaseChanged) {
+    const struct {
+        DocumentKind kind;
+        int32_t id, entry;
+        bool inclusiveRule;
+        bool discountIncludesTax;
+    } cases[] = {
+        {DocumentKind::PurchaseOrder, 1002, 1, true, false},
+        {DocumentKind::PurchaseOrder, 1002, 1, false, true},
+        {DocumentKind::SalesOrder, 2002, 1, false, false},
+        {DocumentKind::SalesOrder, 2002, 1, true, true},
+        {DocumentKind::PayableContract, 3001, 1, true, false},
+        {DocumentKind::PayableContract, 3001, 1, false, false},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(KindText(c.kind) + " " + std::to_string(c.id) +
+                     (c.inclusiveRule ? " inclusive" : " exclusive"));
+        testing::EmbeddedAccount account;
+        account.Execute(BackupTablesBatch());
+        WindowState state;
+        state.optAmount = c.inclusiveRule;
+        state.discountIncludeTaxOn = c.discountIncludesTax;
+        const LineStatements line =
+            ConversionKindOf(c.kind).lineStatements(c.id, c.entry, "16.0", state);
+        const std::vector<CaptureTarget> targets =
+            LineTargets(c.kind, c.id, c.entry, !line.totals.empty());
+        std::vector<ChangedValue> captured;
+        std::set<std::string> tables;
+        for (const CaptureTarget& target : targets) tables.insert(target.table);
+
+        const std::set<Change> differ = CellsThatDiffer(account.engine(), tables, [&] {
+            const TransactionOutcome outcome =
+                account.engine().RunTransaction([&](TransactionScope& scope) {
+                    const std::vector<RecordsetPtr> before = Capture(scope, targets);
+                    scope.Execute(line.EntryBatch());
+                    if (!line.totals.empty()) scope.Execute(line.totals);
+                    captured = ChangedValues(targets, before, Capture(scope, targets));
+                    return TransactionEnd::Commit;
+                });
+            EXPECT_TRUE(outcome.committed()) << outcome.error.description;
+        });
+        std::set<Change> fromCapture;
+        for (const ChangedValue& v : captured) {
+            fromCapture.emplace(v.table, v.column, v.before, v.after);
+            EXPECT_TRUE(
+                v.keys.starts_with(KeyColumns(v.table).front() + "=" + std::to_string(c.id)))
+                << v.keys;
+        }
+        EXPECT_FALSE(differ.empty());
+        EXPECT_EQ(fromCapture, differ);
+        EXPECT_EQ(fromCapture.size(), captured.size());  // no value twice
+    }
+}
+
+TEST(ChangeCapture, MasterDataRowsAreFoundAgainAfterTheirRateMoved) {
+    testing::EmbeddedAccount account;
+    WindowState state;
+    state.chk17 = state.chkItem = CheckValue::Checked;
+    const std::vector<CaptureTarget> targets = MasterDataTargets(state);
+    std::vector<ChangedValue> captured;
+    const TransactionOutcome outcome =
+        account.engine().RunTransaction([&](TransactionScope& scope) {
+            const std::vector<RecordsetPtr> before = Capture(scope, targets);
+            scope.Execute(
+                "UPDATE t_ICItemMaterial SET FTaxRate=16 WHERE FTaxRate=17 UPDATE "
+                "t_ItemPropDesc SET FDefaultValue = '16' WHERE FItemClassID =4 and "
+                "FSQLColumnName ='FTaxRate'");
+            captured = ChangedValues(targets, before, Capture(scope, targets));
+            return TransactionEnd::RollBack;
+        });
+    EXPECT_FALSE(outcome.error.IsSet()) << outcome.error.description;
+    ASSERT_FALSE(captured.empty());
+    for (const ChangedValue& v : captured) {
+        if (v.table == "t_ItemPropDesc") {
+            EXPECT_EQ(v.keys, "FItemClassID=4;FSQLColumnName=N'FTaxRate'");
+            EXPECT_EQ(v.after, "N'16'");
+        } else {
+            EXPECT_EQ(v.column, "FTaxRate");
+            EXPECT_EQ(v.before, "17");
+            EXPECT_EQ(v.after, "16");
+        }
+    }
+    EXPECT_TRUE(MasterDataTargets(WindowState{}).empty());
+}
+
+TEST(ChangeCapture, OnlyTheToolsTablesHaveKeys) {
+    EXPECT_EQ(KeyColumns("t_rpContractEntry"),
+              (std::vector<std::string>{"FContractID", "FEntryID"}));
+    EXPECT_THROW(KeyColumns("t_SystemProfile"), HostError);
+}
+
+}  // namespace
+}  // namespace q9
