@@ -7,7 +7,7 @@
 
 #include "../host/db/embedded_account_fixture.h"
 #include "convert/row_loop.h"
-#include "host/startup.h"
+#include "jobs/startup.h"
 #include "journal/sql_literal.h"
 
 namespace q9 {

@@ -7,7 +7,7 @@
 #include "../host/db/embedded_account_fixture.h"
 #include "account_dump.h"
 #include "convert/row_loop.h"
-#include "host/startup.h"
+#include "jobs/startup.h"
 #include "journal/run_recorder.h"
 #include "masterdata/master_data.h"
 
