@@ -9,6 +9,8 @@
 #include "command_adjust.h"
 #include "command_demo_db.h"
 #include "command_export.h"
+#include "command_runs.h"
+#include "command_undo.h"
 #include "run_outcome.h"
 
 namespace q9::cli {
@@ -59,6 +61,17 @@ COMMANDS
         --report FILE writes the result grid as UTF-8 CSV: header line 单据,备注 then one line
         per skipped-line entry, RFC 4180 quoting.
 
+  runs
+        the one-click runs the account's journal holds, newest first: id, start, user, profile,
+        rule, lines converted and state (完成 done, 中断 interrupted, 已撤销 undone, 进行中 running).
+
+  undo RUN-ID [--yes]
+        puts back every line and master-data value of run RUN-ID whose present value is still
+        the one the run wrote, one transaction per line with its backup row; lists every line
+        changed since and leaves it as it is; marks the run undone. --yes answers the question
+        Yes. Refused (exit 3): an unknown id, a run already undone, a run in progress, an account
+        without the journal.
+
   --help, --version
 
 Questions not answered by an option are asked on the terminal; with no terminal the answer is No.
@@ -75,6 +88,8 @@ std::unique_ptr<Command> ParseCommand(const std::string& name,
     if (name == "demo-db") return DemoDbCommand::Parse(arguments, global);
     if (name == "export") return ExportCommand::Parse(arguments, global);
     if (name == "adjust") return AdjustCommand::Parse(arguments, global);
+    if (name == "runs") return RunsCommand::Parse(arguments, global);
+    if (name == "undo") return UndoCommand::Parse(arguments, global);
     throw UsageError("unknown command '" + name + "'");
 }
 

@@ -6,6 +6,7 @@
 #include "convert/contract_sql.h"
 #include "convert/order_sql.h"
 #include "convert/workbook_reader.h"
+#include "journal/run_recorder.h"
 
 namespace q9 {
 
@@ -133,9 +134,7 @@ class RowLoop {
         }
 
         const LineStatements line = kind_.lineStatements(id, entryId, n, state);
-        std::vector<AtomicBatch> batches{{line.backupInsert, false}, {line.update, true}};
-        if (!line.totals.empty()) batches.push_back({line.totals, false});
-        const AtomicOutcome outcome = context_.gateway.ExecuteAtomicGuarded(batches);
+        const AtomicOutcome outcome = Write(rows, id, entryId, line);
         if (outcome.error.IsSet()) {
             List(rows,
                  context_.texts.LoadText(kUpdateFailedReason) + OneCell(outcome.error.description));
@@ -146,7 +145,19 @@ class RowLoop {
         // nothing was kept, and there is nothing to report.
     }
 
+    AtomicOutcome Write(const Recordset& rows, int32_t id, int32_t entryId,
+                        const LineStatements& line) {
+        if (context_.recorder) {
+            return context_.recorder->WriteLine(context_.gateway, kind_.kind,
+                                                TextOrEmpty(rows.Field("F1")), id, entryId, line);
+        }
+        std::vector<AtomicBatch> batches{{line.backupInsert, false}, {line.update, true}};
+        if (!line.totals.empty()) batches.push_back({line.totals, false});
+        return context_.gateway.ExecuteAtomicGuarded(batches);
+    }
+
     void List(const Recordset& rows, const std::string& reason) {
+        if (context_.recorder) context_.recorder->CountRefused();
         const std::string first = OneCell(TextOrEmpty(rows.Field("F1"))) + " " +
                                   "分录:" + OneCell(TextOrEmpty(rows.Field("F14")));
         display_.Add(context_.texts.FormatText("%1|%2|", {first, reason}));

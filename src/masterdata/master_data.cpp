@@ -2,6 +2,8 @@
 
 #include <array>
 
+#include "journal/run_recorder.h"
+
 namespace q9 {
 
 namespace {
@@ -52,7 +54,9 @@ void AdjustMasterData(CoreContext& context) {
     if (batch.empty()) return;
     // A half-applied batch would leave materials and their default at different rates, with no
     // backup to go back to: all of it or nothing, and the operator learns which.
-    Outcome outcome = context.gateway.ExecuteAtomic({batch});
+    Outcome outcome = context.recorder
+                          ? context.recorder->WriteMasterData(context.gateway, context.state, batch)
+                          : context.gateway.ExecuteAtomic({batch});
     if (!outcome.ok()) {
         context.texts.ShowNotice(context.texts.LoadText("基础资料税率调整失败：") +
                                  outcome.error.description);

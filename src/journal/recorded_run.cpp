@@ -1,0 +1,84 @@
+#include "journal/recorded_run.h"
+
+#include <chrono>
+#include <ctime>
+
+#include "host/session.h"
+
+namespace q9 {
+
+namespace {
+
+std::string SessionProperty(const char* name) {
+    try {
+        int32_t process = CurrentProcessId();
+        return TextOrEmpty(SharedPropertyStore::Instance().GetProperty(process, name));
+    } catch (const std::exception&) {
+        return "";  // no published session, as in a bare core
+    }
+}
+
+bool HasJournalTables(Gateway& gateway) {
+    Error ignored;
+    RecordsetPtr tables = gateway.TryOpenRecordset(JournalTablesQuery(), &ignored);
+    return tables && tables->RecordCount() == 2;
+}
+
+RunRecord NewRun(const WindowState& state) {
+    RunRecord run;
+    run.user = SessionProperty("UserName");
+    run.account = SessionProperty("AcctName");
+    // The standard rate change; profiles name themselves once there are others.
+    run.profile = "2018";
+    run.rule = state.optAmount ? "tax-inclusive" : "tax-exclusive";
+    for (const auto& [box, name] :
+         {std::pair{state.chkItem, "item"}, {state.chkCust, "cust"}, {state.chkSupply, "supply"}}) {
+        if (!IsTicked(box)) continue;
+        if (!run.masterData.empty()) run.masterData += ",";
+        run.masterData += name;
+    }
+    return run;
+}
+
+}  // namespace
+
+std::string RunClockNow() {
+    const std::time_t now = std::chrono::system_clock::to_time_t(std::chrono::system_clock::now());
+    std::tm local{};
+    localtime_r(&now, &local);
+    char text[32];
+    std::strftime(text, sizeof(text), "%Y-%m-%dT%H:%M:%S", &local);
+    return text;
+}
+
+RecordedRun::RecordedRun(CoreContext& context)
+    : context_(context),
+      previous_(context.recorder),
+      recorder_(std::make_unique<RunRecorder>(
+          NewRun(context.state),
+          HasJournalTables(context.gateway) ? JournalMode::Write : JournalMode::Off, RunClockNow)) {
+    // An account where the run cannot be recorded still converts; that run cannot be undone.
+    if (const Outcome begun = recorder_->Begin(context.gateway); !begun.ok()) {
+        context.log.Write("run journal not written: " + begun.error.description);
+    }
+    context_.recorder = recorder_.get();
+}
+
+void RecordedRun::End(RunState state) {
+    // Left unwritten, the run reads as interrupted once it stops writing.
+    if (const Outcome ended = recorder_->Finish(context_.gateway, state); !ended.ok()) {
+        context_.log.Write("run journal not finished: " + ended.error.description);
+    }
+}
+
+void RecordedRun::Finish() {
+    finished_ = true;
+    End(RunState::Done);
+}
+
+RecordedRun::~RecordedRun() {
+    if (!finished_) End(RunState::Interrupted);
+    context_.recorder = previous_;
+}
+
+}  // namespace q9
