@@ -52,7 +52,7 @@ COMMANDS
   adjust [--17to16] [--11to10] [--rule inclusive|exclusive]
          [--materials] [--customers] [--suppliers]
          [--po FILE] [--so FILE] [--payable FILE] [--receivable FILE]
-         [--report FILE] [--yes]
+         [--report FILE] [--yes] [--dry-run]
         the one-click adjustment: --17to16/--11to10 tick Chk17/Chk11 (at least one is required,
         as cmdFix is disabled otherwise); --rule inclusive (default) selects OptAmount, exclusive
         OptPrice; --materials/--customers/--suppliers tick chkItem/chkCust/chkSupply; the four
@@ -60,6 +60,9 @@ COMMANDS
         Then master data, the four conversions, the result grid, "调整完成".
         --report FILE writes the result grid as UTF-8 CSV: header line 单据,备注 then one line
         per skipped-line entry, RFC 4180 quoting.
+        --dry-run computes the whole run by the account's own database inside a transaction that
+        is rolled back: no question, the same refusals and grid, nothing written to the account;
+        then "预览完成，账套未作任何修改".
 
   runs
         the one-click runs the account's journal holds, newest first: id, start, user, profile,

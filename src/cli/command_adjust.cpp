@@ -36,7 +36,8 @@ std::array<KindResult, 4> KindResults(const WindowState& state, const BatchSumma
 std::unique_ptr<Command> AdjustCommand::Parse(const std::vector<std::string>& arguments,
                                               GlobalOptions& global) {
     OptionSpec spec{{"--rule", "--po", "--so", "--payable", "--receivable", "--report"},
-                    {"--17to16", "--11to10", "--materials", "--customers", "--suppliers", "--yes"}};
+                    {"--17to16", "--11to10", "--materials", "--customers", "--suppliers", "--yes",
+                     "--dry-run"}};
     ParsedArguments parsed = ParseArguments(arguments, spec, global);
     if (!parsed.positional.empty()) {
         throw UsageError("adjust takes no argument '" + parsed.positional.front() + "'");
@@ -67,6 +68,7 @@ std::unique_ptr<Command> AdjustCommand::Parse(const std::vector<std::string>& ar
         throw UsageError("--report needs a FILE");
     }
     command->yes_ = parsed.Has("--yes");
+    command->dryRun_ = parsed.Has("--dry-run");
     return command;
 }
 
@@ -131,7 +133,8 @@ int AdjustCommand::Run(const GlobalOptions& global, Terminal& terminal) {
     });
 
     BatchSummary summary;
-    bool done = FixClicked(session.context(), session.displays(), &summary);
+    bool done = dryRun_ ? PreviewClicked(session.context(), session.displays(), &summary)
+                        : FixClicked(session.context(), session.displays(), &summary);
     session.pump().Finish();
     if (!done) {
         // Either the question was answered No (already counted) or the run failed.

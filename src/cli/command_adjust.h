@@ -27,6 +27,7 @@ class AdjustCommand : public Command {
     std::string poFile_, soFile_, payableFile_, receivableFile_;
     std::string reportFile_;
     bool yes_ = false;
+    bool dryRun_ = false;
 };
 
 // What the run did, one line per kind whose workbook was named, for stderr.

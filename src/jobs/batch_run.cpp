@@ -4,6 +4,7 @@
 #include <memory>
 
 #include "jobs/startup.h"
+#include "journal/dry_run.h"
 #include "masterdata/master_data.h"
 
 namespace q9 {
@@ -79,6 +80,16 @@ bool FixClicked(CoreContext& context, ResultDisplayFactory& displays, BatchSumma
         BatchSummary done = RunBatch(context, displays);
         if (summary) *summary = done;
         context.texts.Notice("调整完成");
+    });
+}
+
+bool PreviewClicked(CoreContext& context, ResultDisplayFactory& displays, BatchSummary* summary) {
+    return ShowingFailures(context, [&] {
+        RunWithoutWriting(context, [&](CoreContext& dry) {
+            BatchSummary done = RunBatch(dry, displays);
+            if (summary) *summary = done;
+        });
+        context.texts.Notice("预览完成，账套未作任何修改");
     });
 }
 

@@ -19,6 +19,10 @@ BatchSummary RunAllConversions(CoreContext& context, ResultDisplay& display);
 // operator said No or a failure was shown. `summary`, when given, receives what the run did.
 bool FixClicked(CoreContext& context, ResultDisplayFactory& displays,
                 BatchSummary* summary = nullptr);
+// The preview button: the whole run computed by the account's engine inside a transaction that
+// is rolled back, without a question; the same grid, then "预览完成，账套未作任何修改".
+bool PreviewClicked(CoreContext& context, ResultDisplayFactory& displays,
+                    BatchSummary* summary = nullptr);
 // Command1: RunBatch without confirmation or completion notice.
 bool Command1Clicked(CoreContext& context, ResultDisplayFactory& displays,
                      BatchSummary* summary = nullptr);

@@ -419,5 +419,58 @@ TEST_F(CliEndToEnd, TaxExclusiveRuleKeepsTotalsInLineWithTheEntries) {
     }
 }
 
+TEST_F(CliEndToEnd, DryRunShowsTheRunsGridAndLeavesTheAccountAsItWas) {
+    ExportAll();
+    Edits edits = EditWorkbooks(home_.path().string());
+    ASSERT_EQ(edits.files.size(), 4u) << "the editor did not run";
+    for (const std::string rule : {"inclusive", "exclusive"}) {
+        SCOPED_TRACE(rule);
+        if (rule == "exclusive") {  // the same sample again, the workbooks still fitting it
+            db_ = home_.File("second.db");
+            ASSERT_EQ(RunCli({"demo-db", db_}).status, 0);
+        }
+        Account account(db_);
+        const auto before = account.Snapshot();
+        std::vector<std::string> arguments = Adjust(rule, edits);
+        arguments.push_back("--dry-run");
+        CliResult dry = Cli(arguments);
+        ASSERT_EQ(dry.status, 0) << dry.out << dry.err;
+        const std::vector<std::string> out = Lines(dry.out);
+        ASSERT_FALSE(out.empty());
+        EXPECT_EQ(out.back(), "预览完成，账套未作任何修改");
+        EXPECT_EQ(dry.out.find("是否确定修改"), std::string::npos);  // asks nothing
+        EXPECT_EQ(account.Snapshot(), before);
+
+        CliResult real = Cli(Adjust(rule, edits));
+        ASSERT_EQ(real.status, 0) << real.out << real.err;
+        EXPECT_EQ(Grid(real.out), Grid(dry.out));
+        EXPECT_NE(account.Snapshot(), before);
+    }
+}
+
+TEST_F(CliEndToEnd, RunsAndUndoFollowTheCommandLinesConventions) {
+    const struct {
+        std::vector<std::string> arguments;
+        int status;
+        std::string out;
+    } cases[] = {
+        {{"runs"}, 0, "调整编号\t开始时间\t用户\t方案\t规则\t行数\t状态\n"},
+        {{"runs", "5"}, 2, ""},
+        {{"undo"}, 2, ""},
+        {{"undo", "x1"}, 2, ""},
+        {{"undo", "0"}, 2, ""},
+        {{"undo", "5", "--yes"}, 3, "账套中没有调整日志，不能撤销\n"},
+        {{"undo", "5"}, 3, "[系统提示] 是否撤销第5次调整？\n"},  // no terminal: No
+    };
+    for (const auto& c : cases) {
+        CliResult result = Cli(c.arguments);
+        EXPECT_EQ(result.status, c.status) << c.arguments.front() << "\n"
+                                           << result.out << result.err;
+        if (c.status != 2) {
+            EXPECT_EQ(result.out, c.out) << result.err;
+        }
+    }
+}
+
 }  // namespace
 }  // namespace q9
