@@ -52,7 +52,7 @@ COMMANDS
   adjust [--17to16] [--11to10] [--rule inclusive|exclusive]
          [--materials] [--customers] [--suppliers]
          [--po FILE] [--so FILE] [--payable FILE] [--receivable FILE]
-         [--report FILE] [--yes] [--dry-run]
+         [--report FILE] [--changes FILE] [--yes] [--dry-run]
         the one-click adjustment: --17to16/--11to10 tick Chk17/Chk11 (at least one is required,
         as cmdFix is disabled otherwise); --rule inclusive (default) selects OptAmount, exclusive
         OptPrice; --materials/--customers/--suppliers tick chkItem/chkCust/chkSupply; the four
@@ -63,6 +63,9 @@ COMMANDS
         --dry-run computes the whole run by the account's own database inside a transaction that
         is rolled back: no question, the same refusals and grid, nothing written to the account;
         then "预览完成，账套未作任何修改".
+        --changes FILE writes what the run changed (with --dry-run: would change) as UTF-8 CSV,
+        one line per value: kind, bill number, keys, table, column, before, after; master data
+        and contract and schedule totals included.
 
   runs
         the one-click runs the account's journal holds, newest first: id, start, user, profile,

@@ -3,12 +3,15 @@
 #include <algorithm>
 #include <array>
 #include <filesystem>
+#include <fstream>
 #include <ostream>
 
 #include "cli_session.h"
 #include "convert/row_loop.h"
 #include "host/account_file.h"
 #include "host/document_kind.h"
+#include "journal/change_list.h"
+#include "journal/recorded_run.h"
 
 namespace q9::cli {
 
@@ -35,9 +38,10 @@ std::array<KindResult, 4> KindResults(const WindowState& state, const BatchSumma
 
 std::unique_ptr<Command> AdjustCommand::Parse(const std::vector<std::string>& arguments,
                                               GlobalOptions& global) {
-    OptionSpec spec{{"--rule", "--po", "--so", "--payable", "--receivable", "--report"},
-                    {"--17to16", "--11to10", "--materials", "--customers", "--suppliers", "--yes",
-                     "--dry-run"}};
+    OptionSpec spec{
+        {"--rule", "--po", "--so", "--payable", "--receivable", "--report", "--changes"},
+        {"--17to16", "--11to10", "--materials", "--customers", "--suppliers", "--yes",
+         "--dry-run"}};
     ParsedArguments parsed = ParseArguments(arguments, spec, global);
     if (!parsed.positional.empty()) {
         throw UsageError("adjust takes no argument '" + parsed.positional.front() + "'");
@@ -69,6 +73,10 @@ std::unique_ptr<Command> AdjustCommand::Parse(const std::vector<std::string>& ar
     }
     command->yes_ = parsed.Has("--yes");
     command->dryRun_ = parsed.Has("--dry-run");
+    command->changesFile_ = parsed.Value("--changes");
+    if (parsed.values.contains("--changes") && command->changesFile_.empty()) {
+        throw UsageError("--changes needs a FILE");
+    }
     return command;
 }
 
@@ -133,8 +141,22 @@ int AdjustCommand::Run(const GlobalOptions& global, Terminal& terminal) {
     });
 
     BatchSummary summary;
-    bool done = dryRun_ ? PreviewClicked(session.context(), session.displays(), &summary)
-                        : FixClicked(session.context(), session.displays(), &summary);
+    std::vector<ChangeRow> changes;
+    bool done = false;
+    if (dryRun_) {
+        done = PreviewClicked(session.context(), session.displays(), &summary, &changes);
+    } else if (!changesFile_.empty()) {
+        RecordedRun run(session.context());
+        done = FixClicked(session.context(), session.displays(), &summary);
+        if (done) run.Finish();
+        changes = run.recorder().changes();
+    } else {
+        done = FixClicked(session.context(), session.displays(), &summary);
+    }
+    if (done && !changesFile_.empty() && !WriteChanges(texts, changes)) {
+        session.notifier().ShowNotice(texts.FormatText("不能写入变更明细文件：%1", {changesFile_}));
+        outcome.MarkFailure();
+    }
     session.pump().Finish();
     if (!done) {
         // Either the question was answered No (already counted) or the run failed.
@@ -146,6 +168,20 @@ int AdjustCommand::Run(const GlobalOptions& global, Terminal& terminal) {
         if (result.summary->stopped) outcome.MarkFailure();
     }
     return outcome.ExitStatus();
+}
+
+bool AdjustCommand::WriteChanges(Texts& texts, const std::vector<ChangeRow>& changes) const {
+    std::string titles = texts.LoadText("类别|单据|分录|表|字段|修改前|修改后|");
+    std::vector<std::string> cells;
+    size_t start = 0;
+    for (size_t bar = titles.find('|'); bar != std::string::npos; bar = titles.find('|', start)) {
+        cells.push_back(titles.substr(start, bar - start));
+        start = bar + 1;
+    }
+    std::ofstream file(changesFile_, std::ios::binary | std::ios::trunc);
+    file << ChangeListCsv(cells, changes);
+    file.flush();
+    return static_cast<bool>(file);
 }
 
 void PrintBatchSummary(const WindowState& state, const BatchSummary& summary, std::ostream& out) {

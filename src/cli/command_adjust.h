@@ -1,6 +1,7 @@
 #pragma once
 
 #include "command.h"
+#include "host/texts.h"
 #include "host/window_state.h"
 #include "jobs/batch_run.h"
 
@@ -18,6 +19,9 @@ class AdjustCommand : public Command {
     void FillWindow(WindowState& state) const;
 
   private:
+    // The list of changes into --changes FILE; false when the file cannot be written.
+    bool WriteChanges(Texts& texts, const std::vector<ChangeRow>& changes) const;
+
     bool to16_ = false;
     bool to10_ = false;
     bool inclusiveRule_ = true;
@@ -28,6 +32,7 @@ class AdjustCommand : public Command {
     std::string reportFile_;
     bool yes_ = false;
     bool dryRun_ = false;
+    std::string changesFile_;
 };
 
 // What the run did, one line per kind whose workbook was named, for stderr.

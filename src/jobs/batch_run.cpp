@@ -5,6 +5,7 @@
 
 #include "jobs/startup.h"
 #include "journal/dry_run.h"
+#include "journal/recorded_run.h"
 #include "masterdata/master_data.h"
 
 namespace q9 {
@@ -83,11 +84,16 @@ bool FixClicked(CoreContext& context, ResultDisplayFactory& displays, BatchSumma
     });
 }
 
-bool PreviewClicked(CoreContext& context, ResultDisplayFactory& displays, BatchSummary* summary) {
+bool PreviewClicked(CoreContext& context, ResultDisplayFactory& displays, BatchSummary* summary,
+                    std::vector<ChangeRow>* changes) {
     return ShowingFailures(context, [&] {
         RunWithoutWriting(context, [&](CoreContext& dry) {
+            // Recorded inside the transaction that is rolled back: the journal goes with it.
+            RecordedRun run(dry);
             BatchSummary done = RunBatch(dry, displays);
+            run.Finish();
             if (summary) *summary = done;
+            if (changes) *changes = run.recorder().changes();
         });
         context.texts.Notice("预览完成，账套未作任何修改");
     });

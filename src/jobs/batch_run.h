@@ -3,6 +3,7 @@
 #include "convert/converters.h"
 #include "host/context.h"
 #include "host/ports.h"
+#include "journal/run_recorder.h"
 
 namespace q9 {
 
@@ -21,8 +22,9 @@ bool FixClicked(CoreContext& context, ResultDisplayFactory& displays,
                 BatchSummary* summary = nullptr);
 // The preview button: the whole run computed by the account's engine inside a transaction that
 // is rolled back, without a question; the same grid, then "预览完成，账套未作任何修改".
+// `changes`, when given, receives every value the run would change.
 bool PreviewClicked(CoreContext& context, ResultDisplayFactory& displays,
-                    BatchSummary* summary = nullptr);
+                    BatchSummary* summary = nullptr, std::vector<ChangeRow>* changes = nullptr);
 // Command1: RunBatch without confirmation or completion notice.
 bool Command1Clicked(CoreContext& context, ResultDisplayFactory& displays,
                      BatchSummary* summary = nullptr);

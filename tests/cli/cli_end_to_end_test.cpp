@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <fstream>
@@ -432,7 +433,7 @@ TEST_F(CliEndToEnd, DryRunShowsTheRunsGridAndLeavesTheAccountAsItWas) {
         Account account(db_);
         const auto before = account.Snapshot();
         std::vector<std::string> arguments = Adjust(rule, edits);
-        arguments.push_back("--dry-run");
+        arguments.insert(arguments.end(), {"--dry-run", "--changes", home_.File("dry.csv")});
         CliResult dry = Cli(arguments);
         ASSERT_EQ(dry.status, 0) << dry.out << dry.err;
         const std::vector<std::string> out = Lines(dry.out);
@@ -441,9 +442,20 @@ TEST_F(CliEndToEnd, DryRunShowsTheRunsGridAndLeavesTheAccountAsItWas) {
         EXPECT_EQ(dry.out.find("是否确定修改"), std::string::npos);  // asks nothing
         EXPECT_EQ(account.Snapshot(), before);
 
-        CliResult real = Cli(Adjust(rule, edits));
+        arguments = Adjust(rule, edits);
+        arguments.insert(arguments.end(), {"--changes", home_.File("real.csv")});
+        CliResult real = Cli(arguments);
         ASSERT_EQ(real.status, 0) << real.out << real.err;
         EXPECT_EQ(Grid(real.out), Grid(dry.out));
+        // What the preview listed is, row for row, what the run changed.
+        auto read = [](const std::string& path) {
+            std::ifstream file(path, std::ios::binary);
+            return std::string(std::istreambuf_iterator<char>(file), {});
+        };
+        const std::string listed = read(home_.File("dry.csv"));
+        EXPECT_TRUE(listed.starts_with("类别,单据,分录,表,字段,修改前,修改后\r\n")) << listed;
+        EXPECT_GT(std::count(listed.begin(), listed.end(), '\n'), 10);
+        EXPECT_EQ(read(home_.File("real.csv")), listed);
         EXPECT_NE(account.Snapshot(), before);
     }
 }
