@@ -186,11 +186,22 @@ struct Accumulator {
     bool invalid = false;
 };
 
+// SQLite's aggregate memory is only 8-byte aligned; the 128-bit digits need 16.
+Accumulator* AccumulatorOf(sqlite3_context* context, bool create) {
+    constexpr std::uintptr_t kAlign = alignof(Accumulator);
+    void* raw = sqlite3_aggregate_context(
+        context, create ? static_cast<int>(sizeof(Accumulator) + kAlign) : 0);
+    if (!raw) return nullptr;
+    const std::uintptr_t address =
+        (reinterpret_cast<std::uintptr_t>(raw) + kAlign - 1) & ~(kAlign - 1);
+    return reinterpret_cast<Accumulator*>(address);
+}
+
 enum class Fold { Sum, Min, Max };
 
 template <Fold kFold>
 void Step(sqlite3_context* context, int, sqlite3_value** argv) {
-    auto* acc = static_cast<Accumulator*>(sqlite3_aggregate_context(context, sizeof(Accumulator)));
+    Accumulator* acc = AccumulatorOf(context, true);
     if (!acc || acc->failure != Failure::None || acc->invalid) return;
     Decimal v;
     const Read read = ReadDecimal(argv[0], &v);
@@ -216,7 +227,7 @@ void Step(sqlite3_context* context, int, sqlite3_value** argv) {
 
 // Finishes an aggregate; false when it has set the result already (no rows, an error).
 bool Finished(sqlite3_context* context, Accumulator** out) {
-    auto* acc = static_cast<Accumulator*>(sqlite3_aggregate_context(context, 0));
+    Accumulator* acc = AccumulatorOf(context, false);
     if (acc && acc->invalid) {
         sqlite3_result_error(context, kNotANumber, -1);
         return false;
