@@ -6,6 +6,7 @@
 #include <QMessageBox>
 #include <exception>
 
+#include "host/document_kind.h"
 #include "jobs/batch_run.h"
 #include "jobs/export_candidates.h"
 #include "jobs/startup.h"
@@ -19,9 +20,6 @@
 namespace q9::app {
 
 namespace {
-
-constexpr const char* kPurchaseDiscountRefusal = "系统启用整单折扣，本工具不支持修改采购订单业务。";
-constexpr const char* kSalesDiscountRefusal = "系统启用整单折扣，本工具不支持修改销售订单业务。";
 
 CheckValue ValueOf(const QCheckBox* box) {
     switch (box->checkState()) {
@@ -133,10 +131,12 @@ void MainWindow::CreateServices(WindowServices services) {
 void MainWindow::ConnectEvents() {
     connect(chk17_, &QCheckBox::stateChanged, this, &MainWindow::OnRateClicked);
     connect(chk11_, &QCheckBox::stateChanged, this, &MainWindow::OnRateClicked);
-    connect(po_.readButton, &QPushButton::clicked, this,
-            [this] { OnReadClicked(po_.pathBox, kPurchaseDiscountRefusal); });
-    connect(so_.readButton, &QPushButton::clicked, this,
-            [this] { OnReadClicked(so_.pathBox, kSalesDiscountRefusal); });
+    connect(po_.readButton, &QPushButton::clicked, this, [this] {
+        OnReadClicked(po_.pathBox, WholeBillDiscountRefusal(DocumentKind::PurchaseOrder));
+    });
+    connect(so_.readButton, &QPushButton::clicked, this, [this] {
+        OnReadClicked(so_.pathBox, WholeBillDiscountRefusal(DocumentKind::SalesOrder));
+    });
     connect(htyf_.readButton, &QPushButton::clicked, this,
             [this] { OnReadClicked(htyf_.pathBox, nullptr); });
     connect(htys_.readButton, &QPushButton::clicked, this,

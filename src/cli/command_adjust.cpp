@@ -119,20 +119,30 @@ int AdjustCommand::Run(const GlobalOptions& global, Terminal& terminal) {
 
     // Notices that say something named on the command line was not done.
     Texts& texts = session.texts();
-    std::string masterDataFailure = texts.LoadText("基础资料税率调整失败：");
-    std::vector<std::string> missingFiles;
+    const std::vector<std::string> failureLeads = {texts.LoadText("基础资料税率调整失败："),
+                                                   texts.LoadText(kDatabaseUnavailableText)};
+    std::vector<std::string> notDone;
     for (const std::string* path :
          {&state.txtPOFile, &state.txtSOFile, &state.txtHTYFFile, &state.txtHYSFFile}) {
-        if (!path->empty()) missingFiles.push_back(texts.FormatText("文件：%1不存在", {*path}));
+        if (!path->empty()) notDone.push_back(texts.FormatText("文件：%1不存在", {*path}));
     }
-    session.notifier().SetFailureTest([masterDataFailure, missingFiles](const std::string& text) {
-        if (text.starts_with(masterDataFailure)) return true;
-        return std::find(missingFiles.begin(), missingFiles.end(), text) != missingFiles.end();
+    // A workbook of orders named while the whole-bill discount is on is refused, not converted.
+    for (DocumentKind kind : {DocumentKind::PurchaseOrder, DocumentKind::SalesOrder}) {
+        if (!(state.*ConversionKindOf(kind).pathBox).empty()) {
+            notDone.push_back(texts.LoadText(WholeBillDiscountRefusal(kind)));
+        }
+    }
+    session.notifier().SetFailureTest([failureLeads, notDone](const std::string& text) {
+        for (const std::string& lead : failureLeads) {
+            if (text.starts_with(lead)) return true;
+        }
+        return std::find(notDone.begin(), notDone.end(), text) != notDone.end();
     });
 
-    // Entries of lines the database refused to change, or where a workbook stopped.
+    // Entries of lines the database refused to change, or where a workbook or the run stopped.
     std::vector<std::string> failureReasons = {texts.LoadText(kUpdateFailedReason),
-                                               texts.LoadText(kRowFailedReason)};
+                                               texts.LoadText(kRowFailedReason),
+                                               texts.LoadText(kDatabaseUnavailableText)};
     session.displays().SetFailureTest([failureReasons](const std::vector<std::string>& cells) {
         if (cells.size() < 2) return false;
         return std::any_of(
@@ -161,6 +171,9 @@ int AdjustCommand::Run(const GlobalOptions& global, Terminal& terminal) {
     if (!done) {
         // Either the question was answered No (already counted) or the run failed.
         if (!outcome.refused()) outcome.MarkFailure();
+        if (summary.progress == RunProgress::StoppedByDatabase) {
+            PrintBatchSummary(state, summary, terminal.err);
+        }
         return outcome.ExitStatus();
     }
     PrintBatchSummary(state, summary, terminal.err);
@@ -189,11 +202,17 @@ void PrintBatchSummary(const WindowState& state, const BatchSummary& summary, st
         if (result.path->empty()) continue;
         const ConversionSummary& s = *result.summary;
         // Rows neither converted nor listed: the entry was no longer at the old rate, or its
-        // header or material is missing.
-        const int unchanged = s.rows - s.converted - s.listed;
+        // header or material is missing; rows whose ids match no line are counted apart.
+        const int unchanged = s.rows - s.converted - s.listed - s.unmatched;
         out << "converted " << s.converted << " lines of " << KindText(result.kind) << " ("
-            << s.rows << " rows read, " << s.listed << " listed, " << unchanged << " unchanged"
-            << (s.stopped ? ", stopped at a failing row" : "") << ")\n";
+            << s.rows << " rows read, " << s.listed << " listed, " << unchanged << " unchanged";
+        if (s.unmatched > 0) out << ", " << s.unmatched << " matching no line";
+        if (s.progress == RunProgress::StoppedByDatabase) {
+            out << ", stopped: the account database is locked or gone";
+        } else if (s.stopped) {
+            out << ", stopped at a failing row";
+        }
+        out << ")\n";
     }
 }
 

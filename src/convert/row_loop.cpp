@@ -1,9 +1,11 @@
 #include "convert/row_loop.h"
 
 #include <cmath>
+#include <optional>
 #include <vector>
 
 #include "convert/contract_sql.h"
+#include "convert/line_candidacy.h"
 #include "convert/order_sql.h"
 #include "convert/workbook_reader.h"
 #include "journal/run_recorder.h"
@@ -83,12 +85,48 @@ std::string OneCell(std::string text) {
     return text;
 }
 
+// The old rate a new-rate text converts from.
+double OldRateOf(const std::string& newRate) {
+    return newRate == "16.0" ? 17 : 11;
+}
+
+// A rate as the account holds it (a number, or the decimal text of an exact column).
+bool IsRate(const Value& held, double rate) {
+    double number = 0;
+    if (held.IsNumber()) return held.NumberAsDouble() == rate;
+    return held.IsText() && ParseNumericText(held.AsText(), &number) && number == rate;
+}
+
+// The lines the loop will look up, in workbook order: rows with a new rate and whole ids. A row
+// the loop cannot read is left out here; the loop stops at it itself.
+std::vector<EntryKey> KeysToConvert(const Recordset& rows, CoreContext& context) {
+    std::vector<EntryKey> keys;
+    const int rate = rows.FieldIndex("F8"), id = rows.FieldIndex("F13"),
+              entry = rows.FieldIndex("F14");
+    if (rate < 0 || id < 0 || entry < 0) return keys;
+    const auto& all = rows.Rows();
+    for (size_t r = rows.RecordCount() > 0 ? 1 : 0; r < all.size(); ++r) {
+        const auto cell = [&](int index) { return all[r][static_cast<size_t>(index)]; };
+        try {
+            if (NewRateText(cell(rate), context.state).empty()) continue;
+            keys.push_back({WholeId(cell(id), context.texts), WholeId(cell(entry), context.texts)});
+        } catch (const std::exception&) {
+            continue;
+        }
+    }
+    return keys;
+}
+
 class RowLoop {
   public:
     RowLoop(CoreContext& context, ResultDisplay& display, const ConversionKind& kind)
         : context_(context), display_(display), kind_(kind), kindText_(KindText(kind.kind)) {}
 
     ConversionSummary Run(Recordset& rows) {
+        // Asked of the database a thousand lines at a time, as the loop reaches them.
+        const std::string& cutoff = context_.state.cutoffDate;
+        candidacy_.emplace(context_, kind_.kind, cutoff.empty() ? kCutoffDate : cutoff,
+                           KeysToConvert(rows, context_));
         if (rows.RecordCount() > 0) rows.MoveNext();
         const int count = rows.RecordCount() > 0 ? rows.RecordCount() - 1 : 0;
         int index = 0;
@@ -99,11 +137,8 @@ class RowLoop {
             if (!IsClearedRow(rows)) {
                 try {
                     HandleRow(rows);
-                } catch (const HostError& e) {
-                    StopAt(rows, e.error().description);
-                    break;
-                } catch (const std::exception& e) {
-                    StopAt(rows, e.what());
+                } catch (...) {
+                    StopAt(rows, CurrentExceptionError());
                     break;
                 }
             }
@@ -123,6 +158,18 @@ class RowLoop {
         }
         const int32_t id = WholeId(rows.Field("F13"), context_.texts);
         const int32_t entryId = WholeId(rows.Field("F14"), context_.texts);
+        // The export's conditions may no longer hold: invoiced, cancelled or re-dated since, or
+        // the ids name a line of another kind or one that was never exported.
+        const LineCandidacy::Line found = candidacy_->Of({id, entryId});
+        if (found.standing == LineCandidacy::Standing::NoLine) {
+            ++summary_.unmatched;
+            return;
+        }
+        if (found.standing == LineCandidacy::Standing::NoLongerCandidate &&
+            IsRate(found.rate, OldRateOf(n))) {
+            List(rows, context_.texts.LoadText(kStaleLineReason));
+            return;
+        }
 
         Error checkError;
         RecordsetPtr conflicts =
@@ -135,6 +182,7 @@ class RowLoop {
 
         const LineStatements line = kind_.lineStatements(id, entryId, n, state);
         const AtomicOutcome outcome = Write(rows, id, entryId, line);
+        if (outcome.error.IsUnavailable()) throw HostError(outcome.error);
         if (outcome.error.IsSet()) {
             List(rows,
                  context_.texts.LoadText(kUpdateFailedReason) + OneCell(outcome.error.description));
@@ -164,14 +212,20 @@ class RowLoop {
         ++summary_.listed;
     }
 
-    void StopAt(const Recordset& rows, const std::string& description) {
+    // A database that is locked, busy or gone stops the whole run; any other failure this
+    // workbook.
+    void StopAt(const Recordset& rows, const Error& error) {
         summary_.stopped = true;
+        const bool unavailable = error.IsUnavailable();
+        if (unavailable) summary_.progress = RunProgress::StoppedByDatabase;
+        const std::string lead =
+            context_.texts.LoadText(unavailable ? kDatabaseUnavailableText : kRowFailedReason);
         try {
-            List(rows, context_.texts.LoadText(kRowFailedReason) + OneCell(description));
+            List(rows, lead + OneCell(error.description));
         } catch (const std::exception&) {
             // The display itself failed; the notice below still tells the operator.
         }
-        context_.texts.ShowNotice(description);
+        context_.texts.ShowNotice(unavailable ? lead + error.description : error.description);
     }
 
     CoreContext& context_;
@@ -179,6 +233,7 @@ class RowLoop {
     const ConversionKind& kind_;
     std::string kindText_;
     ConversionSummary summary_;
+    std::optional<LineCandidacy> candidacy_;
 };
 
 }  // namespace
@@ -231,6 +286,11 @@ ConversionSummary RunConversion(CoreContext& context, ResultDisplay& display,
                                 const ConversionKind& kind) {
     const std::string path = context.state.*kind.pathBox;
     if (path.empty()) return {};
+    if (const char* refusal = WholeBillDiscountRefusal(kind.kind);
+        refusal && context.state.billDiscountOn) {
+        context.texts.Notice(refusal);
+        return {};
+    }
     try {
         if (kind.readerMarks) context.log.Write("1");
         context.state.currentRecordset = ReadWorkbook(context, path, KindText(kind.kind));

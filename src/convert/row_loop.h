@@ -37,6 +37,8 @@ inline constexpr const char* kContractConflictReason =
     "xls上该行数据的关联金额大于金额或者收付款计划数据有多条分录，该行数据不处理";
 inline constexpr const char* kUpdateFailedReason = "数据库更新失败，该行数据未修改：";
 inline constexpr const char* kRowFailedReason = "该行数据无法处理，本表后续行未处理：";
+inline constexpr const char* kStaleLineReason =
+    "该行数据已不符合引出条件（已开票、已作废、日期不在调整范围或不属于本类单据），该行数据不处理";
 
 // The new-rate text for a rate cell: "16.0", "10.0" or empty. Throws HostError when the cell
 // holds nothing that can be read as text.

@@ -1,3 +1,4 @@
+#include <algorithm>
 #include <initializer_list>
 #include <string>
 
@@ -13,9 +14,6 @@ constexpr const char* kOrderSelect =
     "SELECT d.FBillNo,de.FInterID,de.FEntryID,ts.FName AS FSupplyName,t.FNumber AS "
     "FItemNumber,t.FName AS FItemName,de.FAuxQty,";
 constexpr const char* kOrderMaterialJoin = "INNER JOIN t_ICItemCore t ON t.FItemID = de.FItemID";
-constexpr const char* kOrderWhere =
-    "Where de.FQtyInvoice =0 AND d.FCancellation =0 And (de.FCess = 17 OR de.FCess = 11) AND "
-    "d.FDate<'";
 
 constexpr const char* kContractSelect =
     "SELECT d.FContractNo AS FBillNo,de.FContractID AS FInterID,de.FEntryID,CASE WHEN "
@@ -26,17 +24,66 @@ constexpr const char* kContractAmounts =
     "AS FTaxAmount,de.FAmount,de.FTaxRate AS FTaxRate,de.FAmountFor "
     "FAmount,de.FAmountIncludeTaxFor "
     "AS FAllAmount,de.FReceiveAmountFor FCommitAmt FROM t_RPContract d";
-constexpr const char* kContractEntryJoin =
-    "INNER JOIN t_RPContractEntry de ON d.FContractID = de.FContractID";
 constexpr const char* kContractMaterialJoin =
     "INNER JOIN t_ICItemCore t ON t.FItemID = de.FProductID";
 constexpr const char* kContractSupplierJoin = "LEFT JOIN t_Supplier ts ON ts.FItemID = d.FCustomer";
 constexpr const char* kContractCustomerJoin =
     "LEFT JOIN t_Organization tg ON tg.FItemID = d.FCustomer";
-constexpr const char* kContractConditions =
-    " AND d.FCancellation =0 And de.FInvoiceQty_Relative=0 AND (de.FTaxRate = 17 OR de.FTaxRate = "
-    "11) AND d.FDate<'";
 constexpr const char* kNoBusinessDiscount = " AND de.FBusinessDiscountFor=0";
+
+// What selects a kind's candidates: its tables and its conditions, the rate apart. The candidate
+// query and the candidacy query are both written from it.
+struct KindSelection {
+    std::string headerTable;  // "POOrder"
+    std::string entryJoin;    // "INNER JOIN POOrderEntry de ON d.FInterID = de.FInterID"
+    std::string idColumn;     // "de.FInterID"
+    std::string rateColumn;   // "de.FCess"
+    std::string conditions;   // before the rate: "de.FQtyInvoice =0 AND d.FCancellation =0"
+    std::string beforeRate;   // " And ", as each query has always joined the rate on
+    bool noBusinessDiscount = false;
+
+    // "d.FDate<'2018-05-01'"
+    static std::string DateCondition(const std::string& cutoffDate) {
+        return "d.FDate<'" + cutoffDate + "'";
+    }
+    std::string DiscountTail() const { return noBusinessDiscount ? kNoBusinessDiscount : ""; }
+};
+
+KindSelection OrderSelection(const std::string& headerTable, const std::string& entryTable) {
+    return {headerTable,
+            "INNER JOIN " + entryTable + " de ON d.FInterID = de.FInterID",
+            "de.FInterID",
+            "de.FCess",
+            "de.FQtyInvoice =0 AND d.FCancellation =0",
+            " And ",
+            false};
+}
+
+KindSelection ContractSelection(const std::string& classTypeId, bool noBusinessDiscount) {
+    return {
+        "t_RPContract",
+        "INNER JOIN t_RPContractEntry de ON d.FContractID = de.FContractID",
+        "de.FContractID",
+        "de.FTaxRate",
+        "d.FClassTypeID=" + classTypeId + " AND d.FCancellation =0 And de.FInvoiceQty_Relative=0",
+        " AND ",
+        noBusinessDiscount};
+}
+
+KindSelection SelectionOf(DocumentKind kind, bool discountIncludeTaxOn) {
+    switch (kind) {
+        case DocumentKind::PurchaseOrder:
+            return OrderSelection("POOrder", "POOrderEntry");
+        case DocumentKind::SalesOrder:
+            return OrderSelection("SEOrder", "SEOrderEntry");
+        case DocumentKind::PayableContract:
+            return ContractSelection("1000020", true);
+        case DocumentKind::ReceivableContract:
+            // With the discount counted into the tax base, discounted entries can be re-rated too.
+            return ContractSelection("1000019", !discountIncludeTaxOn);
+    }
+    return {};
+}
 
 std::string JoinLines(std::initializer_list<std::string> lines) {
     std::string text;
@@ -47,53 +94,90 @@ std::string JoinLines(std::initializer_list<std::string> lines) {
     return text;
 }
 
-std::string OrderQuery(const std::string& orderTable, const std::string& entryTable,
-                       const std::string& partnerJoin, const std::string& cutoffDate) {
+// "(de.FCess = 17 OR de.FCess = 11)": both old rates, whichever boxes are ticked.
+std::string OldRateCondition(const std::string& column) {
+    return "(" + column + " = 17 OR " + column + " = 11)";
+}
+
+std::string CandidateWhere(const KindSelection& s, const std::string& cutoffDate) {
+    return "Where " + s.conditions + s.beforeRate + OldRateCondition(s.rateColumn) + " AND " +
+           KindSelection::DateCondition(cutoffDate);
+}
+
+std::string OrderQuery(const KindSelection& s, const std::string& partnerJoin,
+                       const std::string& cutoffDate) {
     return JoinLines({
         kOrderSelect,
         "de.FAuxPrice,de.FAuxTaxPrice,de.FAmount,de.FCess AS FTaxRate,FTaxAmount,FAllAmount,"
         "de.FAuxCommitQty AS FCommitQty,de.FReceiveAmountFor_Commit AS FCommitAmt FROM " +
-            orderTable + " d",
-        "INNER JOIN " + entryTable + " de ON d.FInterID = de.FInterID",
+            s.headerTable + " d",
+        s.entryJoin,
         kOrderMaterialJoin,
         partnerJoin,
-        kOrderWhere + cutoffDate + "'",
+        CandidateWhere(s, cutoffDate),
     });
 }
 
-std::string ContractQuery(const std::string& classTypeId, const std::string& cutoffDate) {
+std::string ContractQuery(const KindSelection& s, const std::string& cutoffDate) {
     return JoinLines({
-        kContractSelect,
-        kContractAmounts,
-        kContractEntryJoin,
-        kContractMaterialJoin,
-        kContractSupplierJoin,
-        kContractCustomerJoin,
-        "Where d.FClassTypeID=" + classTypeId + kContractConditions + cutoffDate + "'",
-    });
+               kContractSelect,
+               kContractAmounts,
+               s.entryJoin,
+               kContractMaterialJoin,
+               kContractSupplierJoin,
+               kContractCustomerJoin,
+               CandidateWhere(s, cutoffDate),
+           }) +
+           s.DiscountTail();
 }
 
 }  // namespace
 
 std::string CandidateQuery(DocumentKind kind, const std::string& cutoffDate,
                            bool discountIncludeTaxOn) {
+    const KindSelection s = SelectionOf(kind, discountIncludeTaxOn);
     switch (kind) {
         case DocumentKind::PurchaseOrder:
-            return OrderQuery("POOrder", "POOrderEntry",
-                              "INNER JOIN t_Supplier ts ON ts.FItemID = d.FSupplyID", cutoffDate);
+            return OrderQuery(s, "INNER JOIN t_Supplier ts ON ts.FItemID = d.FSupplyID",
+                              cutoffDate);
         case DocumentKind::SalesOrder:
-            return OrderQuery("SEOrder", "SEOrderEntry",
-                              "INNER JOIN t_Organization ts ON ts.FItemID = d.FCustID", cutoffDate);
+            return OrderQuery(s, "INNER JOIN t_Organization ts ON ts.FItemID = d.FCustID",
+                              cutoffDate);
         case DocumentKind::PayableContract:
-            return ContractQuery("1000020", cutoffDate) + kNoBusinessDiscount;
-        case DocumentKind::ReceivableContract: {
-            // With the discount counted into the tax base, discounted entries can be re-rated too.
-            std::string text = ContractQuery("1000019", cutoffDate);
-            if (!discountIncludeTaxOn) text += kNoBusinessDiscount;
-            return text;
-        }
+        case DocumentKind::ReceivableContract:
+            return ContractQuery(s, cutoffDate);
     }
     return {};
+}
+
+std::string CandidacyQuery(DocumentKind kind, const std::vector<EntryKey>& keys,
+                           const std::string& cutoffDate, bool discountIncludeTaxOn) {
+    const KindSelection s = SelectionOf(kind, discountIncludeTaxOn);
+    // Two lists rather than one condition per key: a thousand ORs nest deeper than a database
+    // parses. Lines of these documents with other entry ids come back too; nobody asks for them.
+    std::vector<int32_t> ids, entries;
+    for (const EntryKey& key : keys) {
+        if (std::find(ids.begin(), ids.end(), key.id) == ids.end()) ids.push_back(key.id);
+        if (std::find(entries.begin(), entries.end(), key.entryId) == entries.end()) {
+            entries.push_back(key.entryId);
+        }
+    }
+    const auto list = [](const std::vector<int32_t>& numbers) {
+        std::string text = "(";
+        for (size_t i = 0; i < numbers.size(); ++i) {
+            if (i > 0) text += ",";
+            text += std::to_string(numbers[i]);
+        }
+        return numbers.empty() ? std::string("(NULL)") : text + ")";
+    };
+    return JoinLines({
+        "SELECT " + s.idColumn + " AS FInterID,de.FEntryID," + s.rateColumn +
+            " AS FTaxRate,CASE WHEN " + s.conditions + " AND " +
+            KindSelection::DateCondition(cutoffDate) + s.DiscountTail() +
+            " THEN 1 ELSE 0 END AS FCandidate FROM " + s.headerTable + " d",
+        s.entryJoin,
+        "Where " + s.idColumn + " IN " + list(ids) + " AND de.FEntryID IN " + list(entries),
+    });
 }
 
 }  // namespace q9

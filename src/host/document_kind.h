@@ -26,4 +26,19 @@ inline std::string KindText(DocumentKind kind) {
     return {};
 }
 
+// The notice that refuses a kind while the whole-bill discount is on: the order formulas leave
+// that discount out. Null for the contracts, which it does not concern.
+inline const char* WholeBillDiscountRefusal(DocumentKind kind) {
+    switch (kind) {
+        case DocumentKind::PurchaseOrder:
+            return "系统启用整单折扣，本工具不支持修改采购订单业务。";
+        case DocumentKind::SalesOrder:
+            return "系统启用整单折扣，本工具不支持修改销售订单业务。";
+        case DocumentKind::PayableContract:
+        case DocumentKind::ReceivableContract:
+            return nullptr;
+    }
+    return nullptr;
+}
+
 }  // namespace q9

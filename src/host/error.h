@@ -23,11 +23,24 @@ inline constexpr int32_t kDatabase =
 inline constexpr int32_t kWorkbook = 3274;  // a workbook that cannot be read
 }  // namespace error_number
 
+// What a failure says about the account database as a whole.
+enum class ErrorKind {
+    Statement,    // this statement failed; the next one may well succeed
+    Unavailable,  // the database is locked, busy or its connection is gone: the next fails too
+};
+
+// What a run shows, as notice and as grid reason, when it stops on an unavailable database
+// (catalog key); the database's message follows it.
+inline constexpr const char* kDatabaseUnavailableText =
+    "账套数据库被占用或连接已断开，调整已停止：";
+
 struct Error {
     int32_t number = 0;
     std::string description;
+    ErrorKind kind = ErrorKind::Statement;
 
     bool IsSet() const { return number != 0 || !description.empty(); }
+    bool IsUnavailable() const { return kind == ErrorKind::Unavailable; }
     // "number (description)", the form the start-up failure box uses.
     std::string NumberAndDescription() const;
 };

@@ -13,6 +13,9 @@ inline bool IsTicked(CheckValue value) {
     return value == CheckValue::Checked;
 }
 
+// The documents re-rated are those dated before it; the start-up sets it.
+inline constexpr const char* kCutoffDate = "2018-05-01";
+
 // Everything on the window that the core reads, and the fields the window owns.
 struct WindowState {
     CheckValue chk17 = CheckValue::Unchecked;

@@ -2,6 +2,7 @@
 
 #include <exception>
 #include <memory>
+#include <utility>
 
 #include "jobs/startup.h"
 #include "journal/dry_run.h"
@@ -30,12 +31,12 @@ std::unique_ptr<ResultDisplay> PrepareDisplay(CoreContext& context,
     return display;
 }
 
-// Runs a handler's work and shows any failure by its description. True when nothing failed.
+// Runs a handler's work and shows any failure by its description. The work's answer, false when
+// it failed.
 template <typename Work>
 bool ShowingFailures(CoreContext& context, Work&& work) {
     try {
-        work();
-        return true;
+        return work();
     } catch (const HostError& e) {
         context.texts.ShowNotice(e.error().description);
     } catch (const std::exception& e) {
@@ -48,10 +49,21 @@ bool ShowingFailures(CoreContext& context, Work&& work) {
 
 BatchSummary RunAllConversions(CoreContext& context, ResultDisplay& display) {
     BatchSummary summary;
-    summary.purchaseOrders = ConvertPurchaseOrders(context, display);
-    summary.salesOrders = ConvertSalesOrders(context, display);
-    summary.payableContracts = ConvertPayableContracts(context, display);
-    summary.receivableContracts = ConvertReceivableContracts(context, display);
+    using Converter = ConversionSummary (*)(CoreContext&, ResultDisplay&);
+    const std::pair<ConversionSummary BatchSummary::*, Converter> steps[] = {
+        {&BatchSummary::purchaseOrders, ConvertPurchaseOrders},
+        {&BatchSummary::salesOrders, ConvertSalesOrders},
+        {&BatchSummary::payableContracts, ConvertPayableContracts},
+        {&BatchSummary::receivableContracts, ConvertReceivableContracts},
+    };
+    for (const auto& [field, convert] : steps) {
+        summary.*field = convert(context, display);
+        // Every later line would wait for the same lock or connection and fail the same way.
+        if ((summary.*field).progress == RunProgress::StoppedByDatabase) {
+            summary.progress = RunProgress::StoppedByDatabase;
+            break;
+        }
+    }
     return summary;
 }
 
@@ -62,8 +74,12 @@ BatchSummary RunBatch(CoreContext& context, ResultDisplayFactory& displays) {
     }
     // The display lives until the run ends, shown or not.
     std::unique_ptr<ResultDisplay> display = PrepareDisplay(context, displays);
-    AdjustMasterData(context);
-    BatchSummary summary = RunAllConversions(context, *display);
+    BatchSummary summary;
+    if (AdjustMasterData(context).error.IsUnavailable()) {
+        summary.progress = RunProgress::StoppedByDatabase;
+    } else {
+        summary = RunAllConversions(context, *display);
+    }
     display->Show(kShowModal);
     return summary;
 }
@@ -80,22 +96,29 @@ bool FixClicked(CoreContext& context, ResultDisplayFactory& displays, BatchSumma
     return ShowingFailures(context, [&] {
         BatchSummary done = RunBatch(context, displays);
         if (summary) *summary = done;
+        // The stop was the run's last word; it did not complete.
+        if (done.progress == RunProgress::StoppedByDatabase) return false;
         context.texts.Notice("调整完成");
+        return true;
     });
 }
 
 bool PreviewClicked(CoreContext& context, ResultDisplayFactory& displays, BatchSummary* summary,
                     std::vector<ChangeRow>* changes) {
     return ShowingFailures(context, [&] {
+        RunProgress progress = RunProgress::GoesOn;
         RunWithoutWriting(context, [&](CoreContext& dry) {
             // Recorded inside the transaction that is rolled back: the journal goes with it.
             RecordedRun run(dry);
             BatchSummary done = RunBatch(dry, displays);
             run.Finish();
+            progress = done.progress;
             if (summary) *summary = done;
             if (changes) *changes = run.recorder().changes();
         });
+        if (progress == RunProgress::StoppedByDatabase) return false;
         context.texts.Notice("预览完成，账套未作任何修改");
+        return true;
     });
 }
 
@@ -103,6 +126,7 @@ bool Command1Clicked(CoreContext& context, ResultDisplayFactory& displays, Batch
     return ShowingFailures(context, [&] {
         BatchSummary done = RunBatch(context, displays);
         if (summary) *summary = done;
+        return done.progress == RunProgress::GoesOn;
     });
 }
 

@@ -9,6 +9,8 @@ namespace q9 {
 
 struct BatchSummary {
     ConversionSummary purchaseOrders, salesOrders, payableContracts, receivableContracts;
+    // StoppedByDatabase: a step met a locked, busy or lost database and no later step ran.
+    RunProgress progress = RunProgress::GoesOn;
 };
 
 // Master data, the four conversions in order with one display, then the display is shown.
@@ -17,7 +19,8 @@ BatchSummary RunBatch(CoreContext& context, ResultDisplayFactory& displays);
 BatchSummary RunAllConversions(CoreContext& context, ResultDisplay& display);
 
 // cmdFix: confirmation, RunBatch, "调整完成"; failures shown as notices. False when the
-// operator said No or a failure was shown. `summary`, when given, receives what the run did.
+// operator said No, a failure was shown or the database stopped the run (no "调整完成" then).
+// `summary`, when given, receives what the run did.
 bool FixClicked(CoreContext& context, ResultDisplayFactory& displays,
                 BatchSummary* summary = nullptr);
 // The preview button: the whole run computed by the account's engine inside a transaction that

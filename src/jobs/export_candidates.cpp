@@ -6,27 +6,14 @@
 
 namespace q9 {
 
-namespace {
-
-bool IsOrder(DocumentKind kind) {
-    return kind == DocumentKind::PurchaseOrder || kind == DocumentKind::SalesOrder;
-}
-
-const char* WholeBillDiscountRefusal(DocumentKind kind) {
-    return kind == DocumentKind::PurchaseOrder ? "系统启用整单折扣，本工具不支持修改采购订单业务。"
-                                               : "系统启用整单折扣，本工具不支持修改销售订单业务。";
-}
-
-}  // namespace
-
 bool ExportCandidates(CoreContext& context, DocumentKind kind) {
     WindowState& state = context.state;
     if (!state.switchesRead) {
         context.texts.Notice(kSwitchesUnreadText);
         return false;
     }
-    if (IsOrder(kind) && state.billDiscountOn) {
-        context.texts.Notice(WholeBillDiscountRefusal(kind));
+    if (const char* refusal = WholeBillDiscountRefusal(kind); refusal && state.billDiscountOn) {
+        context.texts.Notice(refusal);
         return false;
     }
 

@@ -48,7 +48,7 @@ StartupResult RunStartupSequence(HostSession& session, Gateway& gateway, WindowS
             result.refused = true;
             return result;
         }
-        state.cutoffDate = "2018-05-01";
+        state.cutoffDate = kCutoffDate;
 
         Error error;
         RecordsetPtr switches = gateway.TryOpenRecordset(SwitchesQuery(), &error);

@@ -49,18 +49,20 @@ std::string MasterDataBatch(const WindowState& state) {
     return batch;
 }
 
-void AdjustMasterData(CoreContext& context) {
+Outcome AdjustMasterData(CoreContext& context) {
     std::string batch = MasterDataBatch(context.state);
-    if (batch.empty()) return;
+    if (batch.empty()) return Outcome::Success();
     // A half-applied batch would leave materials and their default at different rates, with no
     // backup to go back to: all of it or nothing, and the operator learns which.
     Outcome outcome = context.recorder
                           ? context.recorder->WriteMasterData(context.gateway, context.state, batch)
                           : context.gateway.ExecuteAtomic({batch});
     if (!outcome.ok()) {
-        context.texts.ShowNotice(context.texts.LoadText("基础资料税率调整失败：") +
-                                 outcome.error.description);
+        const char* lead =
+            outcome.error.IsUnavailable() ? kDatabaseUnavailableText : "基础资料税率调整失败：";
+        context.texts.ShowNotice(context.texts.LoadText(lead) + outcome.error.description);
     }
+    return outcome;
 }
 
 }  // namespace q9

@@ -10,7 +10,8 @@ namespace q9 {
 std::string MasterDataBatch(const WindowState& state);
 
 // Lowers the rates of the ticked master data in one atomic batch. On failure nothing of it stays
-// and the notice "基础资料税率调整失败：" + the database's message is shown.
-void AdjustMasterData(CoreContext& context);
+// and the notice "基础资料税率调整失败：" + the database's message is shown, or, when the database
+// is unavailable, the notice that the run stops. The outcome says which.
+Outcome AdjustMasterData(CoreContext& context);
 
 }  // namespace q9

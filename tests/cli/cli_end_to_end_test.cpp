@@ -11,11 +11,15 @@
 #include <memory>
 #include <set>
 #include <sstream>
+#include <tuple>
 
 #include "cli/cli_harness.h"
 #include "cli_frontend.h"
 #include "host/csv_cell.h"
 #include "host/db/engine_factory.h"
+#include "host/document_kind.h"
+#include "workbook/sheet_reader.h"
+#include "workbook/sheet_writer.h"
 
 namespace q9 {
 namespace {
@@ -83,6 +87,11 @@ class Account {
             entries[key] = fields;
         }
         return entries;
+    }
+
+    void Execute(const std::string& sql) {
+        const Outcome outcome = engine_->Execute(sql);
+        EXPECT_TRUE(outcome.ok()) << sql << ": " << outcome.error.description;
     }
 
     double Number(const std::string& sql) {
@@ -483,6 +492,183 @@ TEST_F(CliEndToEnd, RunsAndUndoFollowTheCommandLinesConventions) {
                                            << result.out << result.err;
         if (c.status != 2) {
             EXPECT_EQ(result.out, c.out) << result.err;
+        }
+    }
+}
+
+// A workbook as the reader gives it: title row first, cells F1…F14.
+std::vector<Row> ReadWorkbookRows(const std::string& path, DocumentKind kind) {
+    RecordsetPtr rows = ReadSheet(path, KindText(kind));
+    std::vector<Row> all = rows->Rows();
+    for (Row& row : all) row.resize(14);
+    return all;
+}
+
+void WriteWorkbookRows(const std::string& path, DocumentKind kind, const std::vector<Row>& rows) {
+    std::unique_ptr<SheetWriter> writer =
+        NewSheetWriter(WorkbookFileFormat::Excel95, KindText(kind));
+    for (size_t r = 0; r < rows.size(); ++r) {
+        for (size_t c = 0; c < rows[r].size(); ++c) {
+            const Value& v = rows[r][c];
+            const auto row = static_cast<uint32_t>(r), column = static_cast<uint32_t>(c);
+            if (v.IsText()) writer->AddLabel(row, column, v.AsText());
+            if (v.IsNumber()) writer->AddNumber(row, column, v.NumberAsDouble());
+        }
+    }
+    std::unique_ptr<FILE, int (*)(FILE*)> file(std::fopen(path.c_str(), "wb"), std::fclose);
+    ASSERT_TRUE(file);
+    writer->WriteTo(file.get());
+}
+
+// The id cells; a column holding the title and numbers is read as text.
+Key KeyOfRow(const Row& row) {
+    const auto whole = [](const Value& v) {
+        return static_cast<int64_t>(v.IsNumber() ? v.NumberAsDouble() : std::stod(v.AsText()));
+    };
+    return {whole(row[12]), whole(row[13])};
+}
+
+std::string FirstCell(const Row& row) {
+    return TextOrEmpty(row[0]) + " 分录:" + TextOrEmpty(row[13]);
+}
+
+// Lines that stopped being candidates after the export are refused, each with its own entry;
+// every other line converts exactly as it does in the same run without those changes.
+TEST_F(CliEndToEnd, LinesThatAreNoLongerCandidatesAreListedAndLeftAsTheyAre) {
+    const std::string reason =
+        "该行数据已不符合引出条件（已开票、已作废、日期不在调整范围或不属于本类单据），该行数据不处"
+        "理";
+    const std::string control = db_;
+    const std::string stale = home_.File("stale.db");
+    ASSERT_EQ(RunCli({"demo-db", stale}).status, 0);
+    ASSERT_EQ(RunCli({"--db", "sqlite:" + stale, "runs"}).status, 0);  // its backup tables
+    ExportAll();
+    const std::map<std::string, DocumentKind> kinds = {
+        {"po", DocumentKind::PurchaseOrder},
+        {"so", DocumentKind::SalesOrder},
+        {"payable", DocumentKind::PayableContract},
+        {"receivable", DocumentKind::ReceivableContract}};
+    std::map<std::string, std::vector<Row>> sheets;
+    for (const auto& [name, kind] : kinds) {
+        sheets[name] = ReadWorkbookRows(home_.File(name + ".xls"), kind);
+        ASSERT_GT(sheets[name].size(), 2u) << name;
+    }
+
+    // The control run converts the workbooks as exported.
+    Account controlAccount(control), staleAccount(stale);
+    ASSERT_EQ(controlAccount.Snapshot(), staleAccount.Snapshot());
+    std::vector<std::string> arguments = {"adjust", "--17to16",  "--11to10",
+                                          "--rule", "inclusive", "--yes"};
+    const auto withWorkbooks = [&](const std::string& prefix) {
+        std::vector<std::string> all = arguments;
+        for (const auto& [name, kind] : kinds) {
+            all.insert(all.end(), {"--" + name, home_.File(prefix + name + ".xls")});
+        }
+        return all;
+    };
+    CliResult controlRun = RunCli([&] {
+        auto all = withWorkbooks("");
+        all.insert(all.begin(), {"--db", "sqlite:" + control});
+        return all;
+    }());
+    ASSERT_EQ(controlRun.status, 0) << controlRun.out << controlRun.err;
+    const auto controlGrid = Grid(controlRun.out);
+
+    // After the export: one order line invoiced, one sales order cancelled, one purchase order
+    // re-dated after the cut-off.
+    std::vector<Row>& po = sheets["po"];
+    const Row invoiced = po[1];
+    const Key cancelledOrder = KeyOfRow(sheets["so"][1]);
+    auto laterOrder = std::find_if(po.begin() + 3, po.end(), [&](const Row& row) {
+        return KeyOfRow(row).first != KeyOfRow(po[1]).first &&
+               KeyOfRow(row).first != KeyOfRow(po[2]).first;
+    });
+    ASSERT_NE(laterOrder, po.end());
+    const int64_t redatedOrder = KeyOfRow(*laterOrder).first;
+    staleAccount.Execute("UPDATE POOrderEntry SET FQtyInvoice=1 WHERE FInterID=" +
+                         std::to_string(KeyOfRow(invoiced).first) +
+                         " AND FEntryID=" + std::to_string(KeyOfRow(invoiced).second));
+    staleAccount.Execute("UPDATE SEOrder SET FCancellation=1 WHERE FInterID=" +
+                         std::to_string(cancelledOrder.first));
+    staleAccount.Execute("UPDATE POOrder SET FDate='2018-06-01' WHERE FInterID=" +
+                         std::to_string(redatedOrder));
+    // A row whose ids the operator changed to a line that was never exported, a row whose ids
+    // match no line, and a payable line moved into the receivable workbook.
+    RecordsetPtr never = staleAccount.Query(
+        "SELECT e.FInterID, e.FEntryID FROM POOrderEntry e INNER JOIN POOrder d ON "
+        "d.FInterID=e.FInterID WHERE e.FCess=17 AND d.FDate>='2018-05-01' AND d.FInterID<>" +
+        std::to_string(redatedOrder));
+    ASSERT_TRUE(never && never->RecordCount() > 0);
+    const Key editedAway = KeyOfRow(po[2]);
+    po[2][12] = never->FieldAt(0);
+    po[2][13] = never->FieldAt(1);
+    const Row edited = po[2];
+    Row ghost = invoiced;
+    ghost[12] = 999999;
+    po.push_back(ghost);
+    std::vector<Row>& payable = sheets["payable"];
+    const Row fed = payable[1];
+    payable.erase(payable.begin() + 1);
+    sheets["receivable"].push_back(fed);
+    for (const auto& [name, kind] : kinds) {
+        WriteWorkbookRows(home_.File("stale-" + name + ".xls"), kind, sheets[name]);
+    }
+
+    // The rows expected refused, by their grid cell, and the lines that must stay as they were.
+    std::set<std::string> refused = {FirstCell(invoiced), FirstCell(edited), FirstCell(fed)};
+    std::map<std::string, std::set<Key>> untouched = {
+        {"POOrderEntry", {KeyOfRow(invoiced), KeyOfRow(edited), editedAway}},
+        {"SEOrderEntry", {}},
+        {"t_RPContractEntry", {KeyOfRow(fed)}}};
+    for (const auto& [name, table, order] :
+         {std::tuple<std::string, std::string, int64_t>{"po", "POOrderEntry", redatedOrder},
+          {"so", "SEOrderEntry", cancelledOrder.first}}) {
+        for (size_t r = 1; r < sheets[name].size(); ++r) {
+            const Row& row = sheets[name][r];
+            if (KeyOfRow(row).first != order) continue;
+            refused.insert(FirstCell(row));
+            untouched[table].insert(KeyOfRow(row));
+        }
+    }
+
+    std::map<std::string, std::map<Key, std::map<std::string, Value>>> before;
+    for (const Kind& kind : kKinds) {
+        before[kind.entryTable] = staleAccount.Entries(kind.entryTable, kind.idColumn);
+    }
+    CliResult run = RunCli([&] {
+        auto all = withWorkbooks("stale-");
+        all.insert(all.begin(), {"--db", "sqlite:" + stale});
+        return all;
+    }());
+    ASSERT_EQ(run.status, 0) << run.out << run.err;
+    EXPECT_NE(run.err.find("1 matching no line"), std::string::npos) << run.err;
+
+    // Each refused row is listed once with the reason; every other entry is the control run's.
+    const auto grid = Grid(run.out);
+    for (const std::string& cell : refused) {
+        EXPECT_EQ(std::count(grid.begin(), grid.end(), std::make_pair(cell, reason)), 1) << cell;
+    }
+    for (const auto& entry : grid) {
+        if (entry.second == reason) {
+            EXPECT_TRUE(refused.contains(entry.first)) << entry.first;
+        } else {
+            EXPECT_NE(std::find(controlGrid.begin(), controlGrid.end(), entry), controlGrid.end())
+                << entry.first << " " << entry.second;
+        }
+    }
+    for (const Kind& kind : kKinds) {
+        const auto now = staleAccount.Entries(kind.entryTable, kind.idColumn);
+        const auto converted = controlAccount.Entries(kind.entryTable, kind.idColumn);
+        const auto backups = staleAccount.Entries(kind.backupTable, kind.backupIdColumn);
+        for (const auto& [key, fields] : now) {
+            const std::string where = kind.entryTable + " " + std::to_string(key.first) + "/" +
+                                      std::to_string(key.second);
+            if (untouched[kind.entryTable].contains(key)) {
+                EXPECT_EQ(fields, before[kind.entryTable].at(key)) << where << " changed";
+                EXPECT_FALSE(backups.contains(key)) << where;
+            } else {
+                EXPECT_EQ(fields, converted.at(key)) << where << " differs from the control run";
+            }
         }
     }
 }

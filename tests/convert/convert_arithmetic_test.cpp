@@ -50,7 +50,7 @@ std::vector<LineData> Lines(bool contract, const std::string& rate) {
                  {"FAmountIncludeTaxFor", "118.18"},
                  {"FAmountIncludeTax", "236.36"},
                  {"FReceiveAmountFor", "0"},
-                 {"FBusinessDiscountFor", "3.3"},
+                 {"FBusinessDiscountFor", "0"},  // a discounted payable line is no candidate
                  {"FInvoiceQty_Relative", "0"}};
         } else {
             f = {{"FAuxQty", q},
@@ -228,7 +228,8 @@ class ConversionOnAccount : public ::testing::Test {
         account.Insert(t.header, {{"FContractID", std::to_string(id)},
                                   {"FContractNo", "'HT" + std::to_string(id) + "'"},
                                   {"FDate", "'2018-04-01'"},
-                                  {"FClassTypeID", "1"},
+                                  {"FClassTypeID",
+                                   kind == DocumentKind::PayableContract ? "1000020" : "1000019"},
                                   {"FItemClassID", "1"},
                                   {"FCustomer", "1"},
                                   {"FCurrencyID", std::to_string(currency)},

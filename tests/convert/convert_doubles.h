@@ -5,6 +5,8 @@
 
 #include <functional>
 #include <memory>
+#include <regex>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -13,10 +15,35 @@
 
 namespace q9::testing_doubles {
 
+// The candidacy answer that lets every line asked about through: each document with each entry
+// id of the query, no rate, candidate.
+inline RecordsetPtr EveryLineACandidate(const std::string& sql) {
+    static const std::regex kLists(R"(IN \(([-0-9,]+)\) AND de\.FEntryID IN \(([-0-9,]+)\))");
+    const auto numbers = [](const std::string& list) {
+        std::vector<int64_t> all;
+        std::stringstream in(list);
+        for (std::string n; std::getline(in, n, ',');) all.push_back(std::stoll(n));
+        return all;
+    };
+    std::vector<Recordset::Row> rows;
+    std::smatch m;
+    if (std::regex_search(sql, m, kLists)) {
+        for (int64_t id : numbers(m[1])) {
+            for (int64_t entry : numbers(m[2])) rows.push_back({id, entry, Value(), Value(1)});
+        }
+    }
+    return std::make_shared<Recordset>(
+        std::vector<std::string>{"FInterID", "FEntryID", "FTaxRate", "FCandidate"}, rows);
+}
+
 // An account database whose answers the test decides; remembers what it was sent.
 class ScriptedEngine : public DatabaseEngine {
   public:
     RecordsetPtr Query(const std::string& sql, Error* error) override {
+        if (sql.find(" AS FCandidate ") != std::string::npos) {
+            candidacyQueries.push_back(sql);
+            return answerCandidacy ? answerCandidacy(sql, error) : EveryLineACandidate(sql);
+        }
         queries.push_back(sql);
         if (answerQuery) return answerQuery(sql, error);
         return std::make_shared<Recordset>(std::vector<std::string>{"c"},
@@ -36,7 +63,11 @@ class ScriptedEngine : public DatabaseEngine {
         return {};
     }
 
+    // Check queries and any other query but the workbook's candidacy query.
     std::function<RecordsetPtr(const std::string&, Error*)> answerQuery;
+    // By default every line asked about exists and is still a candidate.
+    std::function<RecordsetPtr(const std::string&, Error*)> answerCandidacy;
+    std::vector<std::string> candidacyQueries;
     std::function<AtomicOutcome(const std::vector<AtomicBatch>&)> answerRun;
     std::vector<std::string> queries;
     std::vector<std::string> executed;

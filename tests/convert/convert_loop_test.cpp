@@ -226,6 +226,68 @@ TEST_F(RowLoopTest, ARejectedLineIsListedAndTheLoopGoesOn) {
     EXPECT_TRUE(desk.notifier.notices.empty());
 }
 
+// Locked, busy or gone: every later line would fail the same way, so the run ends at this one.
+TEST_F(RowLoopTest, AnUnavailableDatabaseStopsTheRunAtTheLineWithOneEntryAndOneNotice) {
+    const Error locked{5, "database is locked", ErrorKind::Unavailable};
+    const std::string stop = "账套数据库被占用或连接已断开，调整已停止：database is locked";
+    for (const char* where : {"check query", "update"}) {
+        SCOPED_TRACE(where);
+        engine->queries.clear();
+        engine->runs.clear();
+        desk.display.rows.clear();
+        desk.notifier.notices.clear();
+        const bool atCheck = std::string(where) == "check query";
+        engine->answerQuery = [&](const std::string& sql, Error* error) -> RecordsetPtr {
+            if (atCheck && sql.find("te.FEntryID=2") != std::string::npos) {
+                *error = locked;
+                return nullptr;
+            }
+            return Sheet({}, false);
+        };
+        engine->answerRun = [&](const std::vector<AtomicBatch>& batches) {
+            if (!atCheck && batches[0].sql.find("te.FEntryID=2") != std::string::npos) {
+                return AtomicOutcome{locked};
+            }
+            return AtomicOutcome{};
+        };
+        ConversionSummary s = Run(DocumentKind::SalesOrder,
+                                  Sheet({{"XS1", 17, 1, 1}, {"XS2", 17, 1, 2}, {"XS3", 17, 1, 3}}));
+        EXPECT_TRUE(s.stopped);
+        EXPECT_EQ(s.progress, RunProgress::StoppedByDatabase);
+        EXPECT_EQ(s.converted, 1);
+        EXPECT_EQ(engine->runs.size(), atCheck ? 1u : 2u);
+        EXPECT_EQ(desk.display.rows, std::vector<std::string>{"XS2 分录:2|" + stop + "|"});
+        EXPECT_EQ(desk.notifier.notices, std::vector<std::string>{stop});
+    }
+}
+
+// One query per thousand lines, never one per line; lines no longer candidates are listed,
+// ids that match no line are counted, lines already at another rate go on as before.
+TEST_F(RowLoopTest, LinesAreLookedUpAThousandAtATimeBeforeTheyAreConverted) {
+    engine->answerCandidacy = [](const std::string& sql, Error*) {
+        RecordsetPtr all = EveryLineACandidate(sql);
+        std::vector<Recordset::Row> rows;
+        for (Recordset::Row row : all->Rows()) {
+            const int64_t entry = row[1].AsInteger();
+            if (entry == 2) continue;                                            // no such line
+            if (entry == 3) row = {row[0], row[1], Value(17.0), Value(0)};       // invoiced since
+            if (entry == 4) row = {row[0], row[1], Value("16.0000"), Value(0)};  // converted
+            rows.push_back(row);
+        }
+        return std::make_shared<Recordset>(all->FieldNames(), rows);
+    };
+    std::vector<SheetRow> sheet;
+    for (int i = 1; i <= 1001; ++i) sheet.push_back({"CG", 17, 9, i});
+    ConversionSummary s = Run(DocumentKind::PurchaseOrder, Sheet(sheet));
+    ASSERT_EQ(engine->candidacyQueries.size(), 2u);
+    EXPECT_EQ(s.unmatched, 1);
+    EXPECT_EQ(s.listed, 1);
+    EXPECT_EQ(desk.display.rows,
+              std::vector<std::string>{"CG 分录:3|" + std::string(kStaleLineReason) + "|"});
+    EXPECT_EQ(engine->runs.size(), 999u);
+    EXPECT_EQ(s.converted, 999);
+}
+
 TEST_F(RowLoopTest, ALineTheUpdateDidNotFindIsNeitherConvertedNorListed) {
     engine->answerRun = [](const std::vector<AtomicBatch>&) {
         AtomicOutcome outcome;

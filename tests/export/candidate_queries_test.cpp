@@ -79,5 +79,53 @@ TEST(CandidateQuery, TheCutoffDateIsWrittenBetweenApostrophes) {
     EXPECT_EQ(text.find("2018"), std::string::npos);
 }
 
+// The lines of a workbook looked up again before they are converted: the candidate query's own
+// conditions, the rate apart, restricted to the workbook's documents and entry ids.
+TEST(CandidacyQuery, EachKindAsksWithItsCandidateConditionsButTheRate) {
+    const std::vector<EntryKey> keys = {{501, 2}, {7, 1}, {501, 1}, {9, 2}};
+    const struct {
+        DocumentKind kind;
+        bool discountIncludeTax;
+        std::string text;
+    } cases[] = {
+        {DocumentKind::PurchaseOrder, false,
+         "SELECT de.FInterID AS FInterID,de.FEntryID,de.FCess AS FTaxRate,CASE WHEN "
+         "de.FQtyInvoice =0 AND d.FCancellation =0 AND d.FDate<'2018-05-01' THEN 1 ELSE 0 END AS "
+         "FCandidate FROM POOrder d\r\n"
+         "INNER JOIN POOrderEntry de ON d.FInterID = de.FInterID\r\n"
+         "Where de.FInterID IN (501,7,9) AND de.FEntryID IN (2,1)\r\n"},
+        {DocumentKind::SalesOrder, true,
+         "SELECT de.FInterID AS FInterID,de.FEntryID,de.FCess AS FTaxRate,CASE WHEN "
+         "de.FQtyInvoice =0 AND d.FCancellation =0 AND d.FDate<'2018-05-01' THEN 1 ELSE 0 END AS "
+         "FCandidate FROM SEOrder d\r\n"
+         "INNER JOIN SEOrderEntry de ON d.FInterID = de.FInterID\r\n"
+         "Where de.FInterID IN (501,7,9) AND de.FEntryID IN (2,1)\r\n"},
+        {DocumentKind::PayableContract, true,
+         "SELECT de.FContractID AS FInterID,de.FEntryID,de.FTaxRate AS FTaxRate,CASE WHEN "
+         "d.FClassTypeID=1000020 AND d.FCancellation =0 And de.FInvoiceQty_Relative=0 AND "
+         "d.FDate<'2018-05-01' AND de.FBusinessDiscountFor=0 THEN 1 ELSE 0 END AS FCandidate FROM "
+         "t_RPContract d\r\n"
+         "INNER JOIN t_RPContractEntry de ON d.FContractID = de.FContractID\r\n"
+         "Where de.FContractID IN (501,7,9) AND de.FEntryID IN (2,1)\r\n"},
+        {DocumentKind::ReceivableContract, false,
+         "SELECT de.FContractID AS FInterID,de.FEntryID,de.FTaxRate AS FTaxRate,CASE WHEN "
+         "d.FClassTypeID=1000019 AND d.FCancellation =0 And de.FInvoiceQty_Relative=0 AND "
+         "d.FDate<'2018-05-01' AND de.FBusinessDiscountFor=0 THEN 1 ELSE 0 END AS FCandidate FROM "
+         "t_RPContract d\r\n"
+         "INNER JOIN t_RPContractEntry de ON d.FContractID = de.FContractID\r\n"
+         "Where de.FContractID IN (501,7,9) AND de.FEntryID IN (2,1)\r\n"},
+        {DocumentKind::ReceivableContract, true,
+         "SELECT de.FContractID AS FInterID,de.FEntryID,de.FTaxRate AS FTaxRate,CASE WHEN "
+         "d.FClassTypeID=1000019 AND d.FCancellation =0 And de.FInvoiceQty_Relative=0 AND "
+         "d.FDate<'2018-05-01' THEN 1 ELSE 0 END AS FCandidate FROM t_RPContract d\r\n"
+         "INNER JOIN t_RPContractEntry de ON d.FContractID = de.FContractID\r\n"
+         "Where de.FContractID IN (501,7,9) AND de.FEntryID IN (2,1)\r\n"},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(CandidacyQuery(c.kind, keys, "2018-05-01", c.discountIncludeTax), c.text)
+            << static_cast<int>(c.kind) << " " << c.discountIncludeTax;
+    }
+}
+
 }  // namespace
 }  // namespace q9

@@ -156,6 +156,45 @@ TEST(FixClicked, FailureRaisedInTheMasterDataStepSkipsTheConversionsAndTheGrid) 
                                  "display released", "notice notice refused"}}));
 }
 
+TEST(FixClicked, ADatabaseLockedAtTheMasterDataEndsTheRunThereWithOneNotice) {
+    RecordingHarness h;
+    h.engine->failOn = "t_ICItemMaterial";
+    h.engine->failure = "database is locked";
+    h.engine->failureKind = ErrorKind::Unavailable;
+    h.state.chk17 = CheckValue::Checked;
+    h.state.chkItem = CheckValue::Checked;
+    NameMissingWorkbooks(h.state);
+    BatchSummary summary;
+
+    EXPECT_FALSE(FixClicked(h.context, h.displays, &summary));
+
+    EXPECT_EQ(
+        h.events,
+        Concat({{kQuestion},
+                kDisplaySettings,
+                {"atomic", "notice 账套数据库被占用或连接已断开，调整已停止：database is locked",
+                 "Show 1", "display released"}}));
+    EXPECT_EQ(summary.progress, RunProgress::StoppedByDatabase);
+}
+
+// The order formulas leave the whole-bill discount out: a path typed into the box is refused as
+// the export and the "..." buttons refuse it.
+TEST(FixClicked, WhileTheWholeBillDiscountIsOnOrdersAreRefusedAndTheContractsStillRun) {
+    RecordingHarness h;
+    h.state.chk17 = CheckValue::Checked;
+    h.state.billDiscountOn = true;
+    NameMissingWorkbooks(h.state);
+
+    EXPECT_TRUE(FixClicked(h.context, h.displays));
+
+    EXPECT_EQ(h.events, Concat({{kQuestion},
+                                kDisplaySettings,
+                                {"notice 系统启用整单折扣，本工具不支持修改采购订单业务。",
+                                 "notice 系统启用整单折扣，本工具不支持修改销售订单业务。"},
+                                {kFourConverters[2], kFourConverters[3]},
+                                {"Show 1", "display released", "notice 调整完成"}}));
+}
+
 TEST(Command1Clicked, RunsWithoutQuestionOrCompletionNotice) {
     RecordingHarness h;
     h.state.chk17 = CheckValue::Checked;

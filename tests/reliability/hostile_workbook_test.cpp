@@ -14,6 +14,7 @@
 #include "convert/converters.h"
 #include "convert/order_sql.h"
 #include "convert/row_loop.h"
+#include "export/export_handlers.h"
 #include "host/db/engine_factory.h"
 #include "jobs/startup.h"
 #include "reliability/fault_engine.h"
@@ -51,6 +52,17 @@ std::set<std::string> BuilderShapes() {
             LineStatements line = PurchaseOrderLineStatements(1, 1, rate, inclusive, false);
             shapes.insert(ShapeOfSql(line.backupInsert));
             shapes.insert(ShapeOfSql(line.update));
+        }
+    }
+    // The workbook's lines looked up before they are converted, however many of them there are.
+    for (int documents = 1; documents <= 6; ++documents) {
+        for (int entries = 1; entries <= 6; ++entries) {
+            std::vector<EntryKey> keys;
+            for (int k = 1; k <= std::max(documents, entries); ++k) {
+                keys.push_back({std::min(k, documents), std::min(k, entries)});
+            }
+            shapes.insert(
+                ShapeOfSql(CandidacyQuery(DocumentKind::PurchaseOrder, keys, "2018-05-01", false)));
         }
     }
     return shapes;

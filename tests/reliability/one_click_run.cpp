@@ -4,6 +4,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <optional>
 #include <set>
 
 #include "convert/row_loop.h"
@@ -23,6 +24,26 @@ namespace {
 std::string& WorkbookBox(WindowState& state, DocumentKind kind) {
     return state.*ConversionKindOf(kind).pathBox;
 }
+
+// A second connection to the account with its write lock taken; released when it goes.
+class WriteLockHolder {
+  public:
+    explicit WriteLockHolder(const std::string& path) {
+        sqlite3_open_v2(path.c_str(), &db_, SQLITE_OPEN_READWRITE, nullptr);
+        locked_ = sqlite3_exec(db_, "BEGIN IMMEDIATE", nullptr, nullptr, nullptr) == SQLITE_OK;
+    }
+    ~WriteLockHolder() {
+        sqlite3_exec(db_, "ROLLBACK", nullptr, nullptr, nullptr);
+        sqlite3_close(db_);
+    }
+    WriteLockHolder(const WriteLockHolder&) = delete;
+    WriteLockHolder& operator=(const WriteLockHolder&) = delete;
+    bool locked() const { return locked_; }
+
+  private:
+    sqlite3* db_ = nullptr;
+    bool locked_ = false;
+};
 
 }  // namespace
 
@@ -130,9 +151,17 @@ std::unique_ptr<OneClickRun> RunOneClick(const OneClickPlan& plan) {
             }
         }
         state.chk17 = state.chk11 = CheckValue::Checked;
-        state.chkItem = state.chkCust = state.chkSupply = CheckValue::Checked;
+        if (plan.masterData == MasterDataBoxes::Ticked) {
+            state.chkItem = state.chkCust = state.chkSupply = CheckValue::Checked;
+        }
         state.optAmount = plan.inclusiveRule;
         testing::RecordingDisplayFactory displays(run->events);
+        std::optional<WriteLockHolder> lock;
+        if (plan.lock == AccountLock::HeldElsewhereDuringAdjustment) {
+            run->beforeAdjustment = Snapshot(run->databasePath);
+            lock.emplace(run->databasePath);
+            if (!lock->locked()) run->events.push_back("the write lock could not be taken");
+        }
         run->fixed = FixClicked(context, displays, &run->summary);
     }
     run->statements = engine->statements();

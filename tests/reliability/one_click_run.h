@@ -35,11 +35,18 @@ AccountSnapshot Snapshot(const std::string& databasePath);
 
 enum class FaultMode { None, FailOne, DropConnection, FailOneKeepingPartialWork };
 
+// Another connection holding the account's write lock while the adjustment runs, as a host
+// user in the middle of saving a bill does.
+enum class AccountLock { None, HeldElsewhereDuringAdjustment };
+enum class MasterDataBoxes { Ticked, Unticked };
+
 struct OneClickPlan {
     bool inclusiveRule = true;
     FaultMode mode = FaultMode::None;
     int statement = 0;
     bool discountIncludesTax = false;
+    AccountLock lock = AccountLock::None;
+    MasterDataBoxes masterData = MasterDataBoxes::Ticked;
 };
 
 struct OneClickRun {
@@ -51,8 +58,9 @@ struct OneClickRun {
     std::map<DocumentKind, std::string> workbooks;  // kinds whose export wrote a workbook
     bool fixed = false;
     BatchSummary summary;
-    int statements = 0;    // statements numbered by the engine
-    std::string injected;  // the first injected failure's message
+    AccountSnapshot beforeAdjustment;  // the account as the exports left it
+    int statements = 0;                // statements numbered by the engine
+    std::string injected;              // the first injected failure's message
     std::vector<std::string> sent;
 };
 

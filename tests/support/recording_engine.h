@@ -18,6 +18,7 @@ class RecordingEngine : public DatabaseEngine {
 
     std::string failOn;  // a statement containing it fails (when set)
     std::string failure = "table is locked";
+    ErrorKind failureKind = ErrorKind::Statement;
     std::vector<std::string> executed;
     std::vector<std::vector<std::string>> atomic;
 
@@ -43,7 +44,7 @@ class RecordingEngine : public DatabaseEngine {
   private:
     Outcome Result(const std::string& sql) const {
         if (!failOn.empty() && sql.find(failOn) != std::string::npos) {
-            return Outcome::Failure(Error{error_number::kDatabase, failure});
+            return Outcome::Failure(Error{error_number::kDatabase, failure, failureKind});
         }
         return Outcome::Success();
     }

@@ -129,6 +129,7 @@ BatchOutcome RunBatch(SQLHDBC connection, const std::string& sql, bool keepFirst
                                      connection, SQL_ATTR_CONNECTION_DEAD, &dead, 0, nullptr)) &&
                                  dead == SQL_CD_TRUE;
     }
+    if (outcome.connectionLost) outcome.error.kind = ErrorKind::Unavailable;
     return outcome;
 }
 

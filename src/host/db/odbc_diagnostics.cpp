@@ -14,6 +14,12 @@ bool DiagnosticRecord::IsConnectionFailure() const {
     return sqlState.starts_with("08");
 }
 
+bool DiagnosticRecord::IsUnavailability() const {
+    constexpr int32_t kSqlServerLockTimeout = 1222;
+    return IsConnectionFailure() || sqlState == "HYT00" || sqlState == "HYT01" ||
+           nativeError == kSqlServerLockTimeout;
+}
+
 Diagnostics ReadDiagnostics(SQLSMALLINT handleType, SQLHANDLE handle) {
     Diagnostics records;
     if (handle == SQL_NULL_HANDLE) return records;
@@ -58,6 +64,7 @@ Error ErrorFromDiagnostics(const Diagnostics& records, const std::string& fallba
     const bool failuresOnly = HasFailure(records);
     for (const DiagnosticRecord& record : records) {
         if (failuresOnly && !record.IsFailure()) continue;
+        if (record.IsFailure() && record.IsUnavailability()) error.kind = ErrorKind::Unavailable;
         std::string text = record.message + " (SQLSTATE " + record.sqlState + ")";
         if (std::find(seen.begin(), seen.end(), text) != seen.end()) continue;
         if (first) {

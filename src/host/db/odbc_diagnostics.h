@@ -22,6 +22,9 @@ struct DiagnosticRecord {
     bool IsFailure() const;
     // Class 08: the connection is gone or was never made.
     bool IsConnectionFailure() const;
+    // The connection is gone, the driver's timeout ran out (HYT00, HYT01) or SQL Server gave up
+    // waiting for a lock (1222): the account cannot be worked on now.
+    bool IsUnavailability() const;
 
     bool operator==(const DiagnosticRecord&) const = default;
 };
@@ -35,7 +38,8 @@ bool HasFailure(const Diagnostics& records);
 bool HasConnectionFailure(const Diagnostics& records);
 
 // The first failure's native number (kDatabase when the driver gives none) and its message
-// with its SQLSTATE; further distinct failures follow after "; ". Without a failure record the
+// with its SQLSTATE; further distinct failures follow after "; ". ErrorKind::Unavailable when
+// one of the failures is an unavailability. Without a failure record the
 // other records are the reason; `fallback` describes a failure the driver left no record for.
 Error ErrorFromDiagnostics(const Diagnostics& records, const std::string& fallback);
 

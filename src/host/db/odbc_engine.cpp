@@ -105,7 +105,9 @@ Error OdbcEngine::Connect() {
 
 Error OdbcEngine::PrepareSession() {
     if (!IsSqlServer(connection_.get())) return {};
-    odbc::BatchOutcome outcome = Run("SET NOCOUNT OFF", false);
+    // A statement waiting for another session's lock gives up after 5 s with error 1222, which
+    // stops the run, instead of holding it until the query timeout.
+    odbc::BatchOutcome outcome = Run("SET NOCOUNT OFF SET LOCK_TIMEOUT 5000", false);
     if (outcome.ok()) return {};
     outcome.error.description = "Cannot prepare the connection to the account database (" +
                                 odbc::MaskPasswords(connectionString_) +
@@ -128,7 +130,10 @@ bool OdbcEngine::ConnectionIsDead() const {
 
 Error OdbcEngine::ReconnectIfDead() {
     if (!ConnectionIsDead()) return {};
-    return Connect();
+    Error error = Connect();
+    // The account was reached before and is not now.
+    if (error.IsSet()) error.kind = ErrorKind::Unavailable;
+    return error;
 }
 
 RecordsetPtr OdbcEngine::Query(const std::string& sql, Error* error) {

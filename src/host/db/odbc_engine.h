@@ -46,7 +46,8 @@ class OdbcEngine final : public DatabaseEngine {
     void EndTransaction(SQLSMALLINT completion);
 
     // Sent on every new connection to SQL Server: the row-count guard needs each statement's
-    // count whatever the server's or the login's default.
+    // count whatever the server's or the login's default, and a lock held elsewhere must stop
+    // the run within seconds.
     Error PrepareSession();
     odbc::BatchOutcome Run(const std::string& sql, bool keepFirstResultSet);
 

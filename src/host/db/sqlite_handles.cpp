@@ -10,14 +10,20 @@ namespace q9::sqlite {
 
 namespace {
 
-constexpr int kBusyTimeoutMs = 10000;
+// How long a statement waits for another connection's lock. A host user's own transactions
+// take well under a second; waiting longer only makes a locked account cost that much per try.
+constexpr int kBusyTimeoutMs = 5000;
 
 }  // namespace
 
 Error LastError(sqlite3* db) {
     int code = db ? sqlite3_extended_errcode(db) : SQLITE_CANTOPEN;
     if (code == SQLITE_OK) code = SQLITE_ERROR;
-    return Error{code, db ? sqlite3_errmsg(db) : "cannot open the database"};
+    const int primary = code & 0xff;
+    const ErrorKind kind = primary == SQLITE_BUSY || primary == SQLITE_LOCKED
+                               ? ErrorKind::Unavailable
+                               : ErrorKind::Statement;
+    return Error{code, db ? sqlite3_errmsg(db) : "cannot open the database", kind};
 }
 
 namespace {

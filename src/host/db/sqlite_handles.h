@@ -20,7 +20,7 @@ using ConnectionPtr = std::unique_ptr<sqlite3, ConnectionCloser>;
 using StatementPtr = std::unique_ptr<sqlite3_stmt, StatementFinalizer>;
 
 // The connection's last error as the tool reports database errors: SQLite's extended code and
-// message.
+// message; a busy or locked database is ErrorKind::Unavailable.
 Error LastError(sqlite3* db);
 
 // Opens (creating when `create`) a database file with the settings every connection of the tool

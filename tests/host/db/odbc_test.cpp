@@ -21,6 +21,7 @@
 
 #include "host/db/engine_factory.h"
 #include "host/db/odbc_connection_string.h"
+#include "host/db/odbc_diagnostics.h"
 #include "host/db/odbc_text.h"
 #include "unit_of_work_cases.h"
 
@@ -457,6 +458,7 @@ TEST_F(OdbcLostConnection, PlainBatchIsReportedNotResentAndTheNextOneWorks) {
     KillEngineConnection();
     const Outcome lost = engine_->Execute("INSERT INTO once VALUES (1)");
     EXPECT_FALSE(lost.ok());
+    EXPECT_TRUE(lost.error.IsUnavailable());
     EXPECT_NE(lost.error.description.find("connection was lost"), std::string::npos)
         << lost.error.description;
     Run("INSERT INTO once VALUES (2)");
@@ -607,6 +609,32 @@ TEST(OdbcValues, FreeTdsGetsAProtocolVersionOnlyWhereNothingElseChoosesOne) {
          "TDS_Version=7.4;Driver=FreeTDS;Server=db;Pwd={TDS_Version=5.0}"},
     };
     for (const auto& c : cases) EXPECT_EQ(odbc::WithDriverDefaults(c.given), c.sent) << c.given;
+}
+
+// Lost connections, timeouts and lock waits mean the account cannot be worked on now: the run
+// stops instead of failing line after line.
+TEST(OdbcDiagnostics, UnavailabilityIsToldFromOtherFailures) {
+    struct Case {
+        odbc::Diagnostics records;
+        ErrorKind kind;
+    };
+    const Case cases[] = {
+        {{{"08S01", 0, "Communication link failure"}}, ErrorKind::Unavailable},
+        {{{"08001", 0, "Unable to connect"}}, ErrorKind::Unavailable},
+        {{{"HYT00", 0, "Query timeout expired"}}, ErrorKind::Unavailable},
+        {{{"HYT01", 0, "Connection timeout expired"}}, ErrorKind::Unavailable},
+        {{{"HY000", 1222, "Lock request time out period exceeded."}}, ErrorKind::Unavailable},
+        {{{"01000", 0, "Changed database context"}, {"08S01", 0, "TCP Provider: reset"}},
+         ErrorKind::Unavailable},
+        {{{"42S02", 208, "Invalid object name 't_Currency'."}}, ErrorKind::Statement},
+        {{{"22003", 8115, "Arithmetic overflow"}}, ErrorKind::Statement},
+        {{{"23000", 2627, "Violation of PRIMARY KEY constraint"}}, ErrorKind::Statement},
+        {{}, ErrorKind::Statement},
+    };
+    for (const Case& c : cases) {
+        const Error error = odbc::ErrorFromDiagnostics(c.records, "no record");
+        EXPECT_EQ(error.kind, c.kind) << error.description;
+    }
 }
 
 TEST(OdbcValues, PasswordsAreMaskedInConnectionStrings) {
