@@ -5,7 +5,7 @@ set -euo pipefail
 packages=(
     build-essential cmake pkg-config clang clang-format libclang-rt-14-dev
     libgtest-dev libgmock-dev libbenchmark-dev
-    qt6-base-dev libsqlite3-dev
+    qt6-base-dev qt6-translations-l10n libsqlite3-dev
     unixodbc-dev tdsodbc freetds-bin postgresql odbc-postgresql
     libminizip-dev libexpat1-dev libgsf-1-dev
     fonts-noto-cjk
@@ -13,8 +13,9 @@ packages=(
     xvfb xauth
 )
 if [[ "${1:-}" == "--runtime" ]]; then
-    packages=(build-essential cmake pkg-config qt6-base-dev libsqlite3-dev unixodbc-dev tdsodbc
-              libminizip-dev libexpat1-dev libgsf-1-dev fonts-noto-cjk libgtest-dev)
+    packages=(build-essential cmake pkg-config qt6-base-dev qt6-translations-l10n libsqlite3-dev
+              unixodbc-dev tdsodbc libminizip-dev libexpat1-dev libgsf-1-dev fonts-noto-cjk
+              libgtest-dev)
 fi
 
 missing=()

@@ -16,10 +16,13 @@
 #include "qt_notifier.h"
 #include "qt_prompter.h"
 #include "qt_result_display.h"
+#include "qt_translations.h"
 
 namespace q9::app {
 
 namespace {
+
+constexpr const char* kCloseAfterRunNote = "本次运行结束后关闭窗口";
 
 CheckValue ValueOf(const QCheckBox* box) {
     switch (box->checkState()) {
@@ -68,11 +71,11 @@ std::string SplitChosenPath(const std::string& path, std::string& fileName) {
 }
 
 MainWindow::MainWindow(LoginOptions options, WindowServices services, QWidget* parent)
-    : QWidget(parent) {
+    : QWidget(parent), qtTranslations_(std::make_unique<QtTranslations>(options.language)) {
     BuildControls();
     SetTabOrder();
     ConnectEvents();
-    CreateServices(std::move(services));
+    CreateServices(std::move(services), options.language);
     options.prompt = services_.loginPrompt.get();
     session_ = std::make_unique<ToolSession>(std::move(options), *services_.notifier);
     RunStartup();
@@ -83,7 +86,7 @@ MainWindow::~MainWindow() {
     if (qtPump_) qtPump_->Finish();
 }
 
-void MainWindow::CreateServices(WindowServices services) {
+void MainWindow::CreateServices(WindowServices services, const std::string& language) {
     services_ = std::move(services);
     if (!services_.notifier) {
         auto notifier = std::make_unique<QtNotifier>();
@@ -113,19 +116,28 @@ void MainWindow::CreateServices(WindowServices services) {
     if (!services_.loginPrompt) {
         auto prompt = std::make_unique<QtLoginPrompt>();
         prompt->SetParent(this);
+        // The login comes before the session knows its language: the option tells it.
+        auto loader = std::make_shared<ResourceLoader>(DefaultCatalogDirectory());
+        loader->SetResFileBaseName("Q9INDUSTRY");
+        loader->SetLanguageID(language);
+        prompt->SetTranslate([loader](const char* text) {
+            return QString::fromStdString(loader->LoadString(text));
+        });
+        prompt->SetMemoryFile(LastLoginPath());
         services_.loginPrompt = std::move(prompt);
     }
     if (!services_.displays) {
         services_.displays = std::make_unique<QtResultDisplayFactory>(
-            this,
-            [this](const char* text) {
-                return QString::fromStdString(session_->texts().LoadText(text));
-            },
+            this, [this](const char* text) { return Translated(text); },
             [this] {
                 if (qtPump_) qtPump_->Finish();
             });
     }
     if (!services_.log) services_.log = std::make_unique<FileDebugLog>();
+}
+
+QString MainWindow::Translated(const char* text) {
+    return QString::fromStdString(session_->texts().LoadText(text));
 }
 
 void MainWindow::ConnectEvents() {
@@ -183,6 +195,10 @@ void MainWindow::TranslateCaptions() {
     for (QGroupBox* frame : findChildren<QGroupBox*>()) frame->setTitle(translate(frame->title()));
     for (QLabel* label : findChildren<QLabel*>()) {
         if (!label->text().isEmpty()) label->setText(translate(label->text()));
+    }
+    if (qtPump_) {
+        qtPump_->SetCloseRequest(cmdCancel_->text(), Translated(kCloseAfterRunNote),
+                                 [this] { closePending_ = true; });
     }
 }
 
@@ -248,6 +264,7 @@ void MainWindow::closeEvent(QCloseEvent* event) {
     if (busy_) {
         // The running command still works on this window's state: close once it returns.
         closePending_ = true;
+        if (qtPump_) qtPump_->NoteClosePending();
         event->ignore();
         return;
     }

@@ -19,6 +19,7 @@
 namespace q9::app {
 
 class QtEventPump;
+class QtTranslations;
 
 // frmMain: the tool's one window. Its load is the start-up sequence; its buttons hand the
 // window's state to the core as a plain struct.
@@ -64,7 +65,7 @@ class MainWindow : public QWidget {
     DocumentFrame BuildDocumentFrame(const FrameLayout& layout);
     void SetTabOrder();
     void ConnectEvents();
-    void CreateServices(WindowServices services);
+    void CreateServices(WindowServices services, const std::string& language);
     void RunStartup();
     void TranslateCaptions();
     void CopyWidgetsToState();
@@ -77,7 +78,10 @@ class MainWindow : public QWidget {
     template <typename Work>
     void RunCommand(Work&& work);
     void ShowFailure(const std::string& description);
+    // A text of the tool in the session's language.
+    QString Translated(const char* text);
 
+    std::unique_ptr<QtTranslations> qtTranslations_;
     WindowServices services_;
     QtEventPump* qtPump_ = nullptr;  // the Qt pump when not replaced; in services_
     std::unique_ptr<ToolSession> session_;

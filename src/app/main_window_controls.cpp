@@ -1,6 +1,7 @@
 // The controls of frmMain: captions, places (twips, relative to the container), initial states
 // and tab order.
 #include <QPalette>
+#include <algorithm>
 
 #include "compact_label.h"
 #include "main_window.h"
@@ -88,6 +89,9 @@ MainWindow::DocumentFrame MainWindow::BuildDocumentFrame(const FrameLayout& layo
     frame.pathBox = TextBox(box, layout.pathBox, "", Twips(2250, layout.pathBoxTop, 6435, 315));
     frame.readButton =
         Button(box, layout.readName, "...", Twips(8280, layout.pathBoxTop, 375, 285));
+    // The button stands over the box's right end: the text keeps clear of it.
+    const int covered = frame.pathBox->geometry().right() - frame.readButton->geometry().left() + 1;
+    frame.pathBox->setTextMargins(0, 0, std::max(covered, 0), 0);
     return frame;
 }
 

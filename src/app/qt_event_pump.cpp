@@ -1,6 +1,7 @@
 #include "qt_event_pump.h"
 
 #include <QCoreApplication>
+#include <QPushButton>
 
 namespace q9::app {
 
@@ -17,20 +18,51 @@ void QtEventPump::ProcessEvents() {
     QCoreApplication::processEvents();
 }
 
+void QtEventPump::SetCloseRequest(QString caption, QString note, std::function<void()> request) {
+    closeCaption_ = std::move(caption);
+    closeNote_ = std::move(note);
+    closeRequest_ = std::move(request);
+}
+
+void QtEventPump::NoteClosePending() {
+    closePending_ = true;
+    if (!dialog_) return;
+    // Asked once is enough. Disabled rather than removed: its click may still be under way.
+    if (auto* button = dialog_->findChild<QPushButton*>()) button->setEnabled(false);
+    dialog_->setLabelText(LabelText());
+}
+
+QString QtEventPump::LabelText() const {
+    if (!closePending_ || closeNote_.isEmpty()) return rowLabel_;
+    return rowLabel_ + QLatin1Char('\n') + closeNote_;
+}
+
 void QtEventPump::ReportProgress(const std::string& kind, int row, int count) {
     if (!dialog_) {
         // Owned by the window as Qt children are; Finish lets it go.
         dialog_ = new QProgressDialog(parent_);
         dialog_->setWindowTitle(parent_ ? parent_->windowTitle() : QString());
         dialog_->setWindowModality(Qt::WindowModal);
-        dialog_->setCancelButton(nullptr);
+        if (closeRequest_ && !closePending_) {
+            dialog_->setCancelButtonText(closeCaption_);
+        } else {
+            dialog_->setCancelButton(nullptr);
+        }
+        // The window's close box is out of reach under a modal dialog: its own button, close
+        // box and Escape stand for it.
+        QObject::connect(dialog_, &QProgressDialog::canceled, dialog_, [this] {
+            if (!closeRequest_ || closePending_) return;
+            NoteClosePending();
+            closeRequest_();
+        });
         dialog_->setMinimumDuration(0);
         dialog_->setAutoClose(false);
         dialog_->setAutoReset(false);
         dialog_->setMinimumWidth(360);
     }
     dialog_->setMaximum(count > 0 ? count : 1);
-    dialog_->setLabelText(rowText_(QString::fromStdString(kind), row, count));
+    rowLabel_ = rowText_(QString::fromStdString(kind), row, count);
+    dialog_->setLabelText(LabelText());
     dialog_->setValue(row < 0 ? 0 : (count > 0 && row > count ? count : row));
     if (!dialog_->isVisible()) dialog_->show();
 }
@@ -40,6 +72,7 @@ void QtEventPump::Finish() {
     dialog_->hide();
     dialog_->deleteLater();
     dialog_ = nullptr;
+    closePending_ = false;
 }
 
 }  // namespace q9::app

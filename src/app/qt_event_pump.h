@@ -21,6 +21,11 @@ class QtEventPump : public EventPump {
 
     void SetParent(QWidget* parent) { parent_ = parent; }
     void SetRowText(RowTextMaker rowText) { rowText_ = std::move(rowText); }
+    // Gives the progress dialog a button (and its close box) that asks for the window to close
+    // once the run is over; `note` then stands under the row.
+    void SetCloseRequest(QString caption, QString note, std::function<void()> request);
+    // Shows the note: a close was asked for while the run goes on.
+    void NoteClosePending();
 
     void ProcessEvents() override;
     void ReportProgress(const std::string& kind, int row, int count) override;
@@ -30,8 +35,15 @@ class QtEventPump : public EventPump {
     QProgressDialog* dialog() const { return dialog_; }
 
   private:
+    QString LabelText() const;
+
     QPointer<QWidget> parent_;
     RowTextMaker rowText_;
+    QString rowLabel_;
+    QString closeCaption_;
+    QString closeNote_;
+    std::function<void()> closeRequest_;
+    bool closePending_ = false;
     // Owned; QPointer because the window may be destroyed first and take it along.
     QPointer<QProgressDialog> dialog_;
 };

@@ -9,6 +9,8 @@ namespace {
 
 QString Choose(QWidget* parent, QString& lastDirectory, QFileDialog::AcceptMode mode) {
     QFileDialog dialog(parent, QString(), lastDirectory, QString::fromUtf8(kWorkbookFilter));
+    // Qt's own dialog speaks the session's language; a desktop's would speak the desktop's.
+    dialog.setOption(QFileDialog::DontUseNativeDialog);
     dialog.setAcceptMode(mode);
     if (mode == QFileDialog::AcceptSave) {
         dialog.setFileMode(QFileDialog::AnyFile);

@@ -1,47 +1,102 @@
 #include "qt_login_prompt.h"
 
-#include <QComboBox>
-#include <QDialog>
 #include <QDialogButtonBox>
-#include <QFormLayout>
-#include <QLineEdit>
 #include <QPushButton>
+
+#include "host/db/odbc_connection_string.h"
+#include "login_memory.h"
 
 namespace q9::app {
 
+namespace {
+
+constexpr std::string_view kOdbc = "odbc:";
+
+bool AsksPassword(const QString& url) {
+    const std::string address = url.toStdString();
+    return address.starts_with(kOdbc) && odbc::NeedsPassword(address.substr(kOdbc.size()));
+}
+
+}  // namespace
+
+LoginDialog::LoginDialog(const std::vector<Account>& accounts, const std::string& userName,
+                         const Translate& translate, QWidget* parent)
+    : QDialog(parent), form_(new QFormLayout(this)) {
+    setObjectName(QStringLiteral("dlgLogin"));
+    setWindowTitle(translate("登录"));
+    AddAccountRow(accounts, translate);
+    AddUserRow(userName, translate);
+    AddPasswordRow(translate);
+    AddButtons(translate);
+    setMinimumWidth(360);
+    OnAccountChanged();
+}
+
+void LoginDialog::AddAccountRow(const std::vector<Account>& accounts, const Translate& translate) {
+    account_ = new QComboBox(this);
+    account_->setObjectName(QStringLiteral("cboAccount"));
+    // An empty address lets the login component take the embedded demo account.
+    account_->addItem(translate("演示账套"), QString());
+    for (const Account& a : accounts) {
+        account_->addItem(QString::fromStdString(a.name), QString::fromStdString(a.url));
+    }
+    connect(account_, &QComboBox::currentIndexChanged, this, &LoginDialog::OnAccountChanged);
+    form_->addRow(translate("账套："), account_);
+}
+
+void LoginDialog::AddUserRow(const std::string& userName, const Translate& translate) {
+    user_ = new QLineEdit(QString::fromStdString(userName), this);
+    user_->setObjectName(QStringLiteral("txtUser"));
+    form_->addRow(translate("用户名："), user_);
+}
+
+void LoginDialog::AddPasswordRow(const Translate& translate) {
+    password_ = new QLineEdit(this);
+    password_->setObjectName(QStringLiteral("txtPassword"));
+    password_->setEchoMode(QLineEdit::Password);
+    passwordLabel_ = new QLabel(translate("密码："), this);
+    form_->addRow(passwordLabel_, password_);
+}
+
+void LoginDialog::AddButtons(const Translate& translate) {
+    auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
+    buttons->button(QDialogButtonBox::Ok)->setText(translate("登录"));
+    buttons->button(QDialogButtonBox::Cancel)->setText(translate("取消"));
+    connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
+    connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
+    form_->addRow(buttons);
+}
+
+void LoginDialog::OnAccountChanged() {
+    const bool asks = AsksPassword(account_->currentData().toString());
+    if (!asks) password_->clear();
+    password_->setEnabled(asks);
+    passwordLabel_->setEnabled(asks);
+}
+
+void LoginDialog::SelectAccount(const std::string& name) {
+    const int found = name.empty() ? -1 : account_->findText(QString::fromStdString(name));
+    // The first entry is the demo account, whatever its caption in this language.
+    account_->setCurrentIndex(found > 0 ? found : 0);
+}
+
+LoginChoice LoginDialog::Choice() const {
+    LoginChoice choice;
+    choice.url = account_->currentData().toString().toStdString();
+    if (!choice.url.empty()) choice.accountName = account_->currentText().toStdString();
+    choice.userName = user_->text().trimmed().toStdString();
+    if (password_->isEnabled()) choice.password = password_->text().toStdString();
+    return choice;
+}
+
 std::optional<LoginChoice> QtLoginPrompt::AskLogin(const std::vector<Account>& accounts,
                                                    const std::string& defaultUserName) {
-    QDialog dialog(parent_);
-    dialog.setObjectName(QStringLiteral("dlgLogin"));
-    dialog.setWindowTitle(QStringLiteral("登录"));
-
-    auto* account = new QComboBox(&dialog);
-    account->setObjectName(QStringLiteral("cboAccount"));
-    // An empty address lets the login component take the embedded demo account.
-    account->addItem(QStringLiteral("演示账套"), QString());
-    for (const Account& a : accounts) {
-        account->addItem(QString::fromStdString(a.name), QString::fromStdString(a.url));
-    }
-    auto* user = new QLineEdit(QString::fromStdString(defaultUserName), &dialog);
-    user->setObjectName(QStringLiteral("txtUser"));
-
-    auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, &dialog);
-    buttons->button(QDialogButtonBox::Ok)->setText(QStringLiteral("登录"));
-    buttons->button(QDialogButtonBox::Cancel)->setText(QStringLiteral("取消"));
-    QObject::connect(buttons, &QDialogButtonBox::accepted, &dialog, &QDialog::accept);
-    QObject::connect(buttons, &QDialogButtonBox::rejected, &dialog, &QDialog::reject);
-
-    auto* form = new QFormLayout(&dialog);
-    form->addRow(QStringLiteral("账套："), account);
-    form->addRow(QStringLiteral("用户名："), user);
-    form->addRow(buttons);
-    dialog.setMinimumWidth(320);
-
+    const LoginMemory memory = memoryFile_.empty() ? LoginMemory{} : ReadLoginMemory(memoryFile_);
+    LoginDialog dialog(accounts, defaultUserName, translate_, parent_);
+    dialog.SelectAccount(memory.accountName);
     if (dialog.exec() != QDialog::Accepted) return std::nullopt;
-    LoginChoice choice;
-    choice.url = account->currentData().toString().toStdString();
-    if (!choice.url.empty()) choice.accountName = account->currentText().toStdString();
-    choice.userName = user->text().trimmed().toStdString();
+    LoginChoice choice = dialog.Choice();
+    if (!memoryFile_.empty()) WriteLoginMemory(memoryFile_, {choice.accountName});
     return choice;
 }
 

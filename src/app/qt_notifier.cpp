@@ -2,6 +2,7 @@
 
 #include <QMessageBox>
 
+#include "title_width.h"
 #include "window_services.h"
 
 namespace q9::app {
@@ -9,6 +10,7 @@ namespace q9::app {
 void QtNotifier::ShowNotice(const std::string& message) {
     QMessageBox box(QMessageBox::NoIcon, QString::fromUtf8(kWindowTitle),
                     QString::fromStdString(message), QMessageBox::Ok, parent_);
+    FitTitle(box);
     box.exec();
 }
 

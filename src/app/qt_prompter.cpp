@@ -2,6 +2,7 @@
 
 #include <QMessageBox>
 
+#include "title_width.h"
 #include "window_services.h"
 
 namespace q9::app {
@@ -35,6 +36,7 @@ MessageAnswer QtPrompter::Ask(const MessageBoxRequest& request) {
                                                                         : QMessageBox::Yes);
         box.setEscapeButton(QMessageBox::No);
     }
+    FitTitle(box);
     const int answer = box.exec();
     if (!question) return MessageAnswer::Ok;
     return answer == QMessageBox::Yes ? MessageAnswer::Yes : MessageAnswer::No;

@@ -38,7 +38,8 @@ ResultGridDialog::ResultGridDialog(ResultTable table, Translate translate, QWidg
     setObjectName(QStringLiteral("dlgResult"));
     setWindowTitle(parent ? parent->windowTitle() : QString());
     askCsvPath_ = [this](QWidget* owner) {
-        return QFileDialog::getSaveFileName(owner, QString(), QString(), translate_("CSV (*.csv)"));
+        return QFileDialog::getSaveFileName(owner, QString(), QString(), translate_("CSV (*.csv)"),
+                                            nullptr, QFileDialog::DontUseNativeDialog);
     };
 
     grid_ = new QTableWidget(static_cast<int>(table_.rows.size()), table_.ColumnCount(), this);
@@ -59,10 +60,15 @@ ResultGridDialog::ResultGridDialog(ResultTable table, Translate translate, QWidg
     grid_->setSelectionBehavior(QAbstractItemView::SelectItems);
     grid_->setEditTriggers(QAbstractItemView::NoEditTriggers);
     grid_->horizontalHeader()->setStretchLastSection(true);
-    for (int c = 0; c < table_.ColumnCount() && c < static_cast<int>(table_.columnTwips.size());
-         ++c) {
+    // The last column takes what the others leave in the width asked for, so the columns
+    // never need a scroll bar of their own; a width given to it would be its minimum.
+    const int lastColumn = table_.ColumnCount() - 1;
+    for (int c = 0; c < lastColumn && c < static_cast<int>(table_.columnTwips.size()); ++c) {
         if (table_.columnTwips[static_cast<size_t>(c)] > 0)
             grid_->setColumnWidth(c, ToPixels(table_.columnTwips[static_cast<size_t>(c)]));
+    }
+    if (lastColumn >= 0) {
+        grid_->horizontalHeader()->setSectionResizeMode(lastColumn, QHeaderView::Stretch);
     }
 
     // Ctrl+C copies the whole selection, not only the current cell as the view would.

@@ -28,64 +28,96 @@ bool Asks(const std::vector<std::string>& arguments, const std::string& option) 
 }  // namespace
 
 std::string HelpText() {
-    return std::string(kUsageLine) + R"(
+    return std::string(kUsageLine) + R"help(
 
-  --db URL     sqlite:PATH | odbc:CONNECTION-STRING
-               default: the embedded demo account ($XDG_DATA_HOME/q9taxrate/demo.db, created on first use)
-  --user NAME  the session's user name (default: the login name of the process)
-  --lang L     the session's LANGUAGE property (default chs)
+Lowers the VAT rate of open purchase orders, sales orders, payable and receivable contracts
+(17 % to 16 %, 11 % to 10 %, documents dated before 2018-05-01), as the window does: export the
+lines of a kind that can be adjusted, delete the rows that must keep their rate, then adjust
+with the edited workbooks. The window's control an option stands for follows in brackets.
+
+SESSION
+  --db URL     the account database: sqlite:PATH (an embedded account database) or
+               odbc:CONNECTION-STRING (SQL Server). Default: the embedded demo account
+               ($XDG_DATA_HOME/q9taxrate/demo.db, created on first use).
+               An ODBC address without PWD takes the password from the environment variable
+               Q9TAXRATE_DB_PASSWORD or, when it names no DSN, asks for it on the terminal
+               without showing it. A PWD inside --db is seen by every user of the machine.
+  --user NAME  the user name the session runs under (default: your login name)
+  --lang L     the language of the messages: chs Simplified Chinese (default), en English
 
 COMMANDS
   demo-db FILE [--entries N] [--seed S] [--bill-discount] [--discount-includes-tax]
         create a new embedded account database at FILE with the host tables and sample
-        documents; refuses an existing FILE. Without --entries: a small hand-made sample that
-        covers every selection and conversion case; with --entries N: N entry lines per
-        document kind (purchase orders, sales orders, payable contracts, receivable contracts),
-        deterministic for a given seed. --bill-discount / --discount-includes-tax turn the two
-        system-profile switches on (FCategory 'IC', FValue 1).
+        documents, to practise on; never touches an existing FILE.
+        --entries N   N generated entry lines per document kind instead of the small
+                      hand-made sample that covers every case
+        --seed S      another set of generated lines (the same S gives the same lines)
+        --bill-discount          turn the whole-bill discount on in the system profile
+        --discount-includes-tax  turn "discount includes tax" on in the system profile
 
   export KIND FILE [--overwrite | --keep]
-        the export button of KIND (po | so | payable | receivable): the whole-bill discount
-        refusal, the candidate query, "没有符合条件的数据，不需要引出", the overwrite question
-        (answered by --overwrite = Yes, --keep = No), the workbook(s), the notices.
+        write the lines of KIND that can be adjusted (rate 17 or 11, dated before the
+        cut-off, not cancelled, not invoiced) into the workbook FILE; more than 16,300 lines
+        go on into further workbooks beside it (po.xls, po1.xls, ...; the export button).
+        KIND: po purchase orders, so sales orders, payable payable contracts,
+        receivable receivable contracts.
+        --overwrite   replace FILE when it exists (answers "文件已存在，是否覆盖？" Yes)
+        --keep        leave an existing FILE as it is (answers it No)
 
   adjust [--17to16] [--11to10] [--rule inclusive|exclusive]
          [--materials] [--customers] [--suppliers]
          [--po FILE] [--so FILE] [--payable FILE] [--receivable FILE]
          [--report FILE] [--changes FILE] [--yes] [--dry-run]
-        the one-click adjustment: --17to16/--11to10 tick Chk17/Chk11 (at least one is required,
-        as cmdFix is disabled otherwise); --rule inclusive (default) selects OptAmount, exclusive
-        OptPrice; --materials/--customers/--suppliers tick chkItem/chkCust/chkSupply; the four
-        FILE options fill the four path boxes; --yes answers the confirmation question Yes.
-        Then master data, the four conversions, the result grid, "调整完成".
-        --report FILE writes the result grid as UTF-8 CSV: header line 单据,备注 then one line
-        per skipped-line entry, RFC 4180 quoting.
-        --dry-run computes the whole run by the account's own database inside a transaction that
-        is rolled back: no question, the same refusals and grid, nothing written to the account;
-        then "预览完成，账套未作任何修改".
-        --changes FILE writes what the run changed (with --dry-run: would change) as UTF-8 CSV,
-        one line per value: kind, bill number, keys, table, column, before, after; master data
-        and contract and schedule totals included.
+        after the confirmation question, lower the default rates of the master data chosen,
+        then back up and rewrite every line listed in the workbooks given; rows that are not
+        changed are listed with their reason (the one-click button, cmdFix).
+        --17to16      change 17 % to 16 % (Chk17)
+        --11to10      change 11 % to 10 % (Chk11); at least one of the two is needed
+        --rule inclusive   keep the unit price with tax; recompute the price without tax,
+                           the amounts, tax and discount (default; OptAmount)
+        --rule exclusive   keep the unit price without tax; recompute the price with tax,
+                           the total, tax and discount (OptPrice)
+        --materials   also lower the default rate of materials (chkItem)
+        --customers   also lower the default rate of customers (chkCust)
+        --suppliers   also lower the default rate of suppliers (chkSupply)
+        --po FILE     the edited purchase-order workbook (txtPOFile)
+        --so FILE     the edited sales-order workbook (txtSOFile)
+        --payable FILE     the edited payable-contract workbook (txtHTYFFile)
+        --receivable FILE  the edited receivable-contract workbook (txtHYSFFile)
+        --report FILE also write the list of rows not changed to FILE as UTF-8 CSV: the
+                      header line 单据,备注, then one line per row
+        --changes FILE     also write every value the run changes to FILE as UTF-8 CSV, one
+                           line per value: kind, bill number, keys, table, column, before,
+                           after (master data and contract and schedule totals too)
+        --dry-run     try the whole run without changing the account: no question, the same
+                      refusals and list of rows, then "预览完成，账套未作任何修改"; with
+                      --changes, FILE lists what the run would change
+        --yes         answer the confirmation question Yes without asking
 
   runs
-        the one-click runs the account's journal holds, newest first: id, start, user, profile,
-        rule, lines converted and state (完成 done, 中断 interrupted, 已撤销 undone, 进行中 running).
+        list the adjustments made in this account, newest first: number, start, user,
+        profile, rule, lines changed and state (完成 done, 中断 interrupted, 已撤销 undone,
+        进行中 running).
 
   undo RUN-ID [--yes]
-        puts back every line and master-data value of run RUN-ID whose present value is still
-        the one the run wrote, one transaction per line with its backup row; lists every line
-        changed since and leaves it as it is; marks the run undone. --yes answers the question
-        Yes. Refused (exit 3): an unknown id, a run already undone, a run in progress, an account
-        without the journal.
+        after a question, put back what adjustment RUN-ID changed: every line and master-data
+        value still as the run left it returns to its old value, together with its backup row;
+        anything changed since is listed and left as it is. The run is then shown as undone.
+        --yes         answer the question Yes without asking
+        Refused (exit 3): an unknown number, a run already undone, a run still going, an
+        account that keeps no record of its runs.
 
   --help, --version
 
-Questions not answered by an option are asked on the terminal; with no terminal the answer is No.
-Output on stdout: every notice as one line; every message box as one line "[TITLE] TEXT"; the
-result grid as the line "单据<TAB>备注" followed by one line per entry.
+Questions an option does not answer are asked on the terminal, where Enter takes the window's
+default answer (the capital letter in "(Y/n)"); with no terminal the answer is No.
+Output on stdout: every notice as one line; every message box as one line "[TITLE] TEXT"
+("[] TEXT" when it has no title); the list of rows not changed as the line "单据<TAB>备注"
+followed by one line per row. On stderr, when it is a terminal: a progress line per kind
+(row i of n, lines per second).
 Exit status: 0 done; 1 a failure was shown; 2 usage error; 3 refused (login refused, or a
 question answered No).
-)";
+)help";
 }
 
 std::unique_ptr<Command> ParseCommand(const std::string& name,
@@ -138,7 +170,13 @@ int Run(const std::vector<std::string>& arguments, Terminal& terminal) {
 }
 
 int Run(const std::vector<std::string>& arguments, std::ostream& out, std::ostream& err) {
-    Terminal terminal{out, err, std::cin, isatty(STDIN_FILENO) == 1, isatty(STDERR_FILENO) == 1};
+    const bool inIsTerminal = isatty(STDIN_FILENO) == 1;
+    Terminal terminal{out,
+                      err,
+                      std::cin,
+                      inIsTerminal,
+                      isatty(STDERR_FILENO) == 1,
+                      inIsTerminal ? STDIN_FILENO : -1};
     return Run(arguments, terminal);
 }
 

@@ -4,6 +4,8 @@
 
 #include <cctype>
 #include <cerrno>
+#include <chrono>
+#include <cmath>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
@@ -50,33 +52,39 @@ std::string OneLine(const std::string& text) {
 }
 
 void CliNotifier::ShowNotice(const std::string& message) {
+    terminal_.EndProgressLine();
     terminal_.out << OneLine(message) << '\n';
     terminal_.out.flush();
     if (isFailure_ && isFailure_(message)) outcome_.MarkFailure();
 }
 
 MessageAnswer CliPrompter::Ask(const MessageBoxRequest& request) {
-    std::string line = OneLine(request.text);
-    if (!request.title.empty()) line = "[" + OneLine(request.title) + "] " + line;
-    terminal_.out << line << '\n';
+    terminal_.EndProgressLine();
+    // The brackets always stand, so that a text is never read as a title.
+    terminal_.out << "[" << OneLine(request.title) << "] " << OneLine(request.text) << '\n';
     terminal_.out.flush();
     if (request.buttons == MessageButtons::Ok) {
         if (IsFailureBox(request)) outcome_.MarkFailure();
         return MessageAnswer::Ok;
     }
-    MessageAnswer answer = AnswerQuestion();
+    MessageAnswer answer = AnswerQuestion(request);
     if (answer != MessageAnswer::Yes) outcome_.MarkRefused();
     return answer;
 }
 
-MessageAnswer CliPrompter::AnswerQuestion() {
+MessageAnswer CliPrompter::AnswerQuestion(const MessageBoxRequest& request) {
     if (preset_) return *preset_;
     // Nobody to ask: the cautious answer.
     if (!terminal_.inIsTerminal) return MessageAnswer::No;
-    terminal_.err << "(y/n) ";
+    // The window's default button, shown in capitals as terminals do.
+    const MessageAnswer byDefault =
+        request.defaultAnswer == MessageAnswer::No ? MessageAnswer::No : MessageAnswer::Yes;
+    terminal_.err << (byDefault == MessageAnswer::Yes ? "(Y/n) " : "(y/N) ");
     terminal_.err.flush();
     std::string reply;
+    // The input ended: nobody answered.
     if (!std::getline(terminal_.in, reply)) return MessageAnswer::No;
+    if (Trimmed(reply).empty()) return byDefault;
     return MeansYes(reply) ? MessageAnswer::Yes : MessageAnswer::No;
 }
 
@@ -86,17 +94,42 @@ void CliFileChooser::SetSavePath(const std::string& path) {
     savePath_ = ec ? path : absolute.lexically_normal().string();
 }
 
-void CliEventPump::ReportProgress(const std::string& kind, int row, int count) {
-    if (!terminal_.errIsTerminal) return;
-    terminal_.err << '\r' << kind << ' ' << row << '/' << count << "   ";
-    terminal_.err.flush();
-    lineOpen_ = true;
+double CliEventPump::SteadySeconds() {
+    using namespace std::chrono;
+    return duration<double>(steady_clock::now().time_since_epoch()).count();
 }
 
-void CliEventPump::Finish() {
-    if (!lineOpen_) return;
-    terminal_.err << '\n';
-    lineOpen_ = false;
+std::string ProgressLine(const std::string& kind, int row, int count,
+                         std::optional<double> linesPerSecond) {
+    std::string line = kind + ": row " + std::to_string(row) + " of " + std::to_string(count);
+    if (linesPerSecond) {
+        line += ", " + std::to_string(std::llround(*linesPerSecond)) + " lines/s";
+    }
+    return line;
+}
+
+void CliEventPump::ReportProgress(const std::string& kind, int row, int count) {
+    if (!terminal_.errIsTerminal) return;
+    constexpr double kRedrawSeconds = 0.1;
+    const double now = clock_();
+    const bool newKind = kind != kind_ || row < firstRow_;
+    if (newKind) {
+        // The last line of the kind before stays as its total.
+        terminal_.EndProgressLine();
+        kind_ = kind;
+        firstRow_ = row;
+        kindStarted_ = now;
+    } else if (row != count && now - lastShown_ < kRedrawSeconds) {
+        return;
+    }
+    lastShown_ = now;
+    const double elapsed = now - kindStarted_;
+    std::optional<double> rate;
+    if (elapsed > 0 && row > firstRow_) rate = (row - firstRow_) / elapsed;
+    // Back to the line's start, and whatever a longer line before left is cleared.
+    terminal_.err << '\r' << ProgressLine(kind, row, count, rate) << "\x1b[K";
+    terminal_.err.flush();
+    terminal_.progressLineOpen = true;
 }
 
 std::vector<std::string> SplitEntry(const std::string& text, size_t columns) {
@@ -147,6 +180,7 @@ void CliResultDisplay::Add(const std::string& text) {
 }
 
 void CliResultDisplay::Show(int16_t /*mode*/) {
+    terminal_.EndProgressLine();
     auto printLine = [this](const std::vector<std::string>& cells) {
         for (size_t i = 0; i < cells.size(); ++i) {
             if (i > 0) terminal_.out << '\t';
@@ -212,7 +246,7 @@ std::unique_ptr<ResultDisplay> CliResultDisplayFactory::CreateDisplay() {
 
 std::optional<LoginChoice> CliLoginPrompt::AskLogin(const std::vector<Account>& /*accounts*/,
                                                     const std::string& defaultUserName) {
-    return LoginChoice{"演示账套", "sqlite:" + demoDatabasePath_, defaultUserName};
+    return LoginChoice{"演示账套", "sqlite:" + demoDatabasePath_, defaultUserName, {}};
 }
 
 }  // namespace q9::cli

@@ -46,7 +46,7 @@ class CliPrompter : public Prompter {
     MessageAnswer Ask(const MessageBoxRequest& request) override;
 
   private:
-    MessageAnswer AnswerQuestion();
+    MessageAnswer AnswerQuestion(const MessageBoxRequest& request);
 
     Terminal& terminal_;
     RunOutcome& outcome_;
@@ -68,20 +68,35 @@ class CliFileChooser : public FileChooser {
     std::string savePath_;
 };
 
+// One progress line per kind on stderr, redrawn in place at most ten times a second; only a
+// person watching stderr wants to see it.
 class CliEventPump : public EventPump {
   public:
-    explicit CliEventPump(Terminal& terminal) : terminal_(terminal) {}
+    // Seconds on a clock that never goes back.
+    using Clock = std::function<double()>;
+
+    explicit CliEventPump(Terminal& terminal, Clock clock = SteadySeconds)
+        : terminal_(terminal), clock_(std::move(clock)) {}
 
     void ProcessEvents() override {}
-    // Only a person watching stderr wants to see it.
     void ReportProgress(const std::string& kind, int row, int count) override;
     // Ends a progress line left on the terminal.
-    void Finish();
+    void Finish() { terminal_.EndProgressLine(); }
+
+    static double SteadySeconds();
 
   private:
     Terminal& terminal_;
-    bool lineOpen_ = false;
+    Clock clock_;
+    std::string kind_;
+    int firstRow_ = 0;
+    double kindStarted_ = 0;
+    double lastShown_ = 0;
 };
+
+// "采购订单: row 120 of 16300, 850 lines/s"; without a rate before one can be told.
+std::string ProgressLine(const std::string& kind, int row, int count,
+                         std::optional<double> linesPerSecond);
 
 // The grid printed on stdout when shown: the titles, then one line per entry, cells separated
 // by tabs. With a report path it is also saved as UTF-8 CSV.

@@ -1,14 +1,15 @@
 #include "cli_session.h"
 
+#include "db_password.h"
 #include "jobs/startup.h"
 
 namespace q9::cli {
 
 namespace {
 
-LoginOptions LoginOptionsOf(const GlobalOptions& options, LoginPrompt& prompt) {
+LoginOptions LoginOptionsOf(const GlobalOptions& options, Terminal& terminal, LoginPrompt& prompt) {
     LoginOptions login;
-    login.databaseUrl = options.db;
+    login.databaseUrl = WithOperatorPassword(options.db, terminal);
     login.userName = options.user;
     login.language = options.language;
     login.prompt = &prompt;
@@ -26,7 +27,7 @@ CliSession::CliSession(const GlobalOptions& options, Terminal& terminal, RunOutc
       pump_(terminal),
       displays_(terminal, outcome, reportPath),
       loginPrompt_(DemoDatabasePath()),
-      tool_(LoginOptionsOf(options, loginPrompt_), notifier_),
+      tool_(LoginOptionsOf(options, terminal, loginPrompt_), notifier_),
       context_{tool_.gateway(), tool_.texts(), prompter_, files_, pump_, log_, state_} {}
 
 bool CliSession::Start() {

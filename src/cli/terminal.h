@@ -1,6 +1,6 @@
 #pragma once
 
-#include <iosfwd>
+#include <ostream>
 
 namespace q9::cli {
 
@@ -11,6 +11,19 @@ struct Terminal {
     std::istream& in;   // answers to questions
     bool inIsTerminal = false;
     bool errIsTerminal = false;
+    // The descriptor behind `in` when it is a real terminal (its echo can be turned off); -1
+    // otherwise.
+    int inDescriptor = -1;
+    // A progress line is standing on stderr without its line end.
+    bool progressLineOpen = false;
+
+    // Ends a standing progress line, so that what follows starts on a line of its own.
+    void EndProgressLine() {
+        if (!progressLineOpen) return;
+        err << '\n';
+        err.flush();
+        progressLineOpen = false;
+    }
 };
 
 }  // namespace q9::cli

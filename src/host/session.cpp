@@ -7,6 +7,7 @@
 #include <fstream>
 #include <random>
 
+#include "host/db/odbc_connection_string.h"
 #include "host/error.h"
 #include "host/recordset.h"
 
@@ -40,7 +41,8 @@ std::string NewUuid() {
 }
 
 std::string AccountNameOf(const std::string& url) {
-    std::string rest = url.substr(url.find(':') + 1);
+    // A connection string may hold a password, and the name is published with the session.
+    std::string rest = odbc::MaskPasswords(url.substr(url.find(':') + 1));
     auto slash = rest.find_last_of('/');
     if (slash != std::string::npos) rest = rest.substr(slash + 1);
     auto dot = rest.find_last_of('.');
@@ -91,6 +93,10 @@ Value HostLogin::Login(std::string& identifier, std::string& secondText, bool& f
         url = choice->url;
         accountName = choice->accountName;
         if (!choice->userName.empty()) userName = choice->userName;
+        if (!choice->password.empty() && url.starts_with("odbc:")) {
+            if (accountName.empty()) accountName = AccountNameOf(url);
+            url = "odbc:" + odbc::WithPassword(url.substr(5), choice->password);
+        }
     }
     if (url.empty()) {
         url = "sqlite:" + options_.demoDatabasePath;

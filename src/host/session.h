@@ -21,6 +21,9 @@ struct LoginChoice {
     std::string accountName;
     std::string url;
     std::string userName;
+    // Asked for an ODBC account that has no other source of one; it goes into the connection
+    // and nowhere else.
+    std::string password;
 };
 
 // Asks the operator which account to log in to; nullopt means Cancel.

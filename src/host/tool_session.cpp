@@ -40,6 +40,10 @@ std::string DebugLogPath() {
     return XdgDirectory("XDG_STATE_HOME", ".local/state") + "/q9taxrate/logq9.txt";
 }
 
+std::string LastLoginPath() {
+    return XdgDirectory("XDG_STATE_HOME", ".local/state") + "/q9taxrate/last-login";
+}
+
 ToolSession::ToolSession(LoginOptions options, Notifier& notifier)
     : options_(WithDefaults(std::move(options))),
       session_([this] { return std::make_shared<HostLogin>(options_); }),

@@ -44,6 +44,7 @@ class ToolSession {
 std::string DemoDatabasePath();  // $XDG_DATA_HOME/q9taxrate/demo.db
 std::string AccountsFilePath();  // $XDG_CONFIG_HOME/q9taxrate/accounts.ini
 std::string DebugLogPath();      // $XDG_STATE_HOME/q9taxrate/logq9.txt
+std::string LastLoginPath();     // $XDG_STATE_HOME/q9taxrate/last-login
 
 // Appends "date time: message" CR LF to a file.
 class FileDebugLog : public DebugLog {

@@ -4,6 +4,8 @@
 #include <QFile>
 #include <QLabel>
 #include <QLineEdit>
+#include <QProgressDialog>
+#include <QPushButton>
 #include <QRadioButton>
 #include <QTest>
 #include <filesystem>
@@ -491,6 +493,74 @@ void MainWindowTest::noSecondRunWhileOneIsInProgress() {
     QVERIFY(stillOpenDuringRun);
     // The close asked for during the run happens once it is over.
     QTRY_VERIFY(!w.isVisible());
+}
+
+void MainWindowTest::closeAskedInTheProgressDialogHappensAfterTheGrid() {
+    // The progress dialog is modal: its own button stands for the window's close box, which
+    // the window system does not deliver meanwhile.
+    TempAccount account;
+    Doubles doubles;
+    doubles.services.pump.reset();  // the window's own
+    doubles.prompter->answers = {MessageAnswer::Yes};
+    const std::string workbook = account.Folder() + "/po.xls";
+    doubles.files->savePath = workbook;
+    LoginOptions options;
+    options.databaseUrl = account.Url();
+    WindowUnderTest t(options, std::move(doubles));
+    MainWindow& w = *t.window;
+    w.show();
+    QTest::mouseClick(t.Find<QPushButton>("cmdPO"), Qt::LeftButton);
+    QVERIFY(QFile::exists(QString::fromStdString(workbook)));
+    t.Find<QLineEdit>("txtPOFile")->setText(QString::fromStdString(workbook));
+    ClickIndicator(t.Find<QCheckBox>("Chk17"));
+
+    QString caption, label;
+    bool openAfterAsking = false;
+    size_t noticesWhenGridShown = 0;
+    t.doubles.displays->record.onShow = [&] {
+        auto* progress = w.findChild<QProgressDialog*>();
+        QVERIFY(progress);
+        auto* close = progress->findChild<QPushButton*>();
+        QVERIFY(close);
+        caption = close->text();
+        QTest::mouseClick(close, Qt::LeftButton);
+        label = progress->labelText();
+        openAfterAsking = w.isVisible();
+        noticesWhenGridShown = t.doubles.notifier->notices.size();
+    };
+    QTest::mouseClick(t.Find<QPushButton>("cmdFix"), Qt::LeftButton);
+    QCOMPARE(t.doubles.displays->record.shown, 1);
+    QCOMPARE(caption, QStringLiteral("退出(&X)"));
+    QVERIFY2(label.endsWith(QStringLiteral("\n本次运行结束后关闭窗口")), qPrintable(label));
+    QVERIFY(openAfterAsking);
+    // The run finished first: every line converted and "调整完成" shown, then the close.
+    QCOMPARE(t.doubles.notifier->notices.size(), noticesWhenGridShown + 1);
+    QCOMPARE(Q(t.doubles.notifier->notices.back()), QStringLiteral("调整完成"));
+    QVERIFY(account.Count("SELECT COUNT(*) FROM POOrderEntryTaxRate") > 0);
+    QTRY_VERIFY(!w.isVisible());
+    QVERIFY(!w.state().currentRecordset);
+}
+
+void MainWindowTest::pathBoxTextStaysClearOfItsButton() {
+    TempAccount account;
+    WindowUnderTest t(account);
+    t.window->show();
+    QVERIFY(QTest::qWaitForWindowExposed(t.window.get()));
+    for (auto [box, button] : {std::pair{"txtPOFile", "cmdPORead"},
+                               {"txtSOFile", "cmdSORead"},
+                               {"txtHTYFFile", "cmdHTYFRead"},
+                               {"txtHYSFFile", "cmdHTYSRead"}}) {
+        auto* path = t.Find<QLineEdit>(box);
+        auto* read = t.Find<QPushButton>(button);
+        path->setText(QStringLiteral("/home/operator/调整/2018/采购订单-第一批-已删行-复核.xls"));
+        path->end(false);
+        const QRect cursor = path->inputMethodQuery(Qt::ImCursorRectangle).toRect();
+        // Siblings in the frame: the button's left edge in the box's coordinates.
+        const int buttonLeft = read->geometry().left() - path->geometry().left();
+        QVERIFY2(cursor.right() < buttonLeft,
+                 qPrintable(
+                     QStringLiteral("%1: %2 >= %3").arg(box).arg(cursor.right()).arg(buttonLeft)));
+    }
 }
 
 void MainWindowTest::hiddenCommand1RunsWithoutQuestion() {

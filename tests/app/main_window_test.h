@@ -25,6 +25,8 @@ class MainWindowTest : public QObject {
     void exportButtonsReachTheExporter();
     void fixAsksThenRunsAndReports();
     void noSecondRunWhileOneIsInProgress();
+    void closeAskedInTheProgressDialogHappensAfterTheGrid();
+    void pathBoxTextStaysClearOfItsButton();
     void hiddenCommand1RunsWithoutQuestion();
     void closingReleasesTheRecordset();
     void debugLogFailureIsShown();

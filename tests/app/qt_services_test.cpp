@@ -2,15 +2,21 @@
 
 #include <QApplication>
 #include <QComboBox>
+#include <QFileDialog>
+#include <QFontMetrics>
+#include <QLabel>
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QProgressDialog>
 #include <QPushButton>
+#include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
 #include <functional>
 
 #include "app_test_support.h"
+#include "export_dialog_tour.h"
+#include "login_memory.h"
 #include "qt_event_pump.h"
 #include "qt_login_prompt.h"
 #include "qt_notifier.h"
@@ -190,6 +196,145 @@ void QtServicesTest::progressDialogStandsOverTheWindowDuringARun() {
              qPrintable(labelDuringRun));
     // Gone once the run is over.
     QTRY_VERIFY(!w.findChild<QProgressDialog*>() || !w.findChild<QProgressDialog*>()->isVisible());
+}
+
+void QtServicesTest::qtDialogsSpeakTheSessionLanguage_data() {
+    QTest::addColumn<QString>("language");
+    QTest::addColumn<QString>("saveTitle");
+    QTest::addColumn<QString>("lookIn");
+    QTest::addColumn<QString>("fileName");
+    QTest::addColumn<QString>("yes");
+    QTest::addColumn<QString>("no");
+    QTest::newRow("chs") << "chs"
+                         << "另存为"
+                         << "查找范围："
+                         << "文件名称(&N)："
+                         << "是(&Y)"
+                         << "否(&N)";
+    QTest::newRow("en") << "en"
+                        << "Save As"
+                        << "Look in:"
+                        << "File &name:"
+                        << "&Yes"
+                        << "&No";
+}
+
+void QtServicesTest::qtDialogsSpeakTheSessionLanguage() {
+    QFETCH(QString, language);
+    QString saveTitle, lookIn, fileName, yes, no, question;
+    ExportDialogTour tour;
+    tour.onSaveDialog = [&](QFileDialog& dialog) {
+        saveTitle = dialog.windowTitle();
+        if (auto* label = dialog.findChild<QLabel*>(QStringLiteral("lookInLabel"))) {
+            lookIn = label->text();
+        }
+        if (auto* label = dialog.findChild<QLabel*>(QStringLiteral("fileNameLabel"))) {
+            fileName = label->text();
+        }
+    };
+    tour.onQuestion = [&](QMessageBox& box) {
+        question = box.text();
+        yes = box.button(QMessageBox::Yes)->text();
+        no = box.button(QMessageBox::No)->text();
+    };
+    QVERIFY(tour.Run(language.toStdString()));
+    QTEST(saveTitle, "saveTitle");
+    QTEST(lookIn, "lookIn");
+    QTEST(fileName, "fileName");
+    QTEST(yes, "yes");
+    QTEST(no, "no");
+    QCOMPARE(question, language == QLatin1String("en")
+                           ? QStringLiteral("The file exists. Replace it?")
+                           : QStringLiteral("文件已存在，是否覆盖？"));
+}
+
+void QtServicesTest::noticesAreWideEnoughForTheirTitle() {
+    QtNotifier notifier;
+    int width = 0;
+    int titleWidth = 0;
+    AnswerNextModal([&](QWidget* modal) {
+        QFont bold = modal->font();
+        bold.setBold(true);
+        titleWidth = QFontMetrics(bold).horizontalAdvance(modal->windowTitle());
+        width = modal->width();
+        qobject_cast<QMessageBox*>(modal)->accept();
+    });
+    notifier.ShowNotice("引出成功");
+    // The title and the window manager's buttons beside it (at least three of 24 pixels).
+    QVERIFY2(width >= titleWidth + 3 * 24,
+             qPrintable(QStringLiteral("%1 < %2 + 72").arg(width).arg(titleWidth)));
+}
+
+void QtServicesTest::loginAsksAPasswordOnlyWhereNothingElseGivesOne() {
+    struct Case {
+        const char* url;
+        bool asks;
+    };
+    const Case cases[] = {
+        {"odbc:Driver=FreeTDS;Server=db;Database=ACC;UID=sa", true},
+        {"odbc:DSN=ais;UID=sa", false},
+        {"odbc:Driver=FreeTDS;Server=db;UID=sa;PWD=given", false},
+        {"sqlite:/srv/finance.db", false},
+        {"", false},  // the demo account
+    };
+    for (const Case& c : cases) {
+        QtLoginPrompt prompt;
+        bool enabled = false;
+        QString echo;
+        AnswerNextModal([&](QWidget* modal) {
+            auto* account = modal->findChild<QComboBox*>(QStringLiteral("cboAccount"));
+            account->setCurrentIndex(account->findData(QString::fromUtf8(c.url)));
+            auto* password = modal->findChild<QLineEdit*>(QStringLiteral("txtPassword"));
+            enabled = password->isEnabled();
+            echo = password->echoMode() == QLineEdit::Password ? "hidden" : "shown";
+            if (enabled) password->setText(QStringLiteral("s3;cret"));
+            qobject_cast<QDialog*>(modal)->accept();
+        });
+        std::optional<LoginChoice> choice = prompt.AskLogin({{"财务账套", c.url}}, "zhang");
+        QVERIFY(choice);
+        QCOMPARE(enabled, c.asks);
+        QCOMPARE(echo, QStringLiteral("hidden"));
+        QCOMPARE(QString::fromStdString(choice->password),
+                 c.asks ? QStringLiteral("s3;cret") : QString());
+        QCOMPARE(QString::fromStdString(choice->url), QString::fromUtf8(c.url));
+    }
+}
+
+void QtServicesTest::loginOffersTheLastAccountFirst() {
+    QTemporaryDir folder;
+    const std::string memory = folder.filePath(QStringLiteral("state/last-login")).toStdString();
+    const std::vector<Account> accounts = {{"财务账套", "sqlite:/srv/finance.db"},
+                                           {"总部", "odbc:Driver=FreeTDS;Server=hq;UID=sa"}};
+    QtLoginPrompt prompt;
+    prompt.SetMemoryFile(memory);
+    auto choose = [&](int index, const char* password) {
+        QString offered;
+        AnswerNextModal([&](QWidget* modal) {
+            auto* account = modal->findChild<QComboBox*>(QStringLiteral("cboAccount"));
+            offered = account->currentText();
+            account->setCurrentIndex(index);
+            modal->findChild<QLineEdit*>(QStringLiteral("txtPassword"))
+                ->setText(QString::fromUtf8(password));
+            qobject_cast<QDialog*>(modal)->accept();
+        });
+        prompt.AskLogin(accounts, "zhang");
+        return offered;
+    };
+    QCOMPARE(choose(2, "s3cret"), QStringLiteral("演示账套"));  // nothing remembered yet
+    QCOMPARE(choose(1, ""), QStringLiteral("总部"));
+    QCOMPARE(choose(0, ""), QStringLiteral("财务账套"));
+    QCOMPARE(choose(0, ""), QStringLiteral("演示账套"));
+    // An account that left the accounts file gives way to the demo account.
+    WriteLoginMemory(memory, {"已删除"});
+    QCOMPARE(choose(0, ""), QStringLiteral("演示账套"));
+
+    prompt.SetMemoryFile(memory);
+    choose(2, "s3cret");
+    QFile file(QString::fromStdString(memory));
+    QVERIFY(file.open(QIODevice::ReadOnly));
+    const QByteArray remembered = file.readAll();
+    QVERIFY(remembered.contains("总部"));
+    QVERIFY(!remembered.contains("s3cret"));
 }
 
 }  // namespace q9::app::test

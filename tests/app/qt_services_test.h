@@ -14,6 +14,11 @@ class QtServicesTest : public QObject {
     void progressShowsKindAndRow();
     void loginOffersTheDemoAccountFirst();
     void progressDialogStandsOverTheWindowDuringARun();
+    void qtDialogsSpeakTheSessionLanguage_data();
+    void qtDialogsSpeakTheSessionLanguage();
+    void noticesAreWideEnoughForTheirTitle();
+    void loginAsksAPasswordOnlyWhereNothingElseGivesOne();
+    void loginOffersTheLastAccountFirst();
 };
 
 }  // namespace q9::app::test

@@ -5,6 +5,7 @@
 #include <QFile>
 #include <QHeaderView>
 #include <QScreen>
+#include <QScrollBar>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
@@ -133,6 +134,22 @@ void ResultGridTest::gridCsvKeepsFormulasAsText() {
     QVERIFY(file.open(QIODevice::ReadOnly));
     QCOMPARE(QString::fromUtf8(file.readAll()),
              QStringLiteral("单据,备注\r\n\"'=HYPERLINK(\"\"http://x\"\") 分录:1\",'-1\r\n"));
+}
+
+void ResultGridTest::gridFitsItsColumnsWithoutScrollingSideways() {
+    // Widths as the batch run asks for them: together wider than the grid's viewport.
+    ResultGridDialog dialog(SampleTable(), Identity());
+    dialog.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&dialog));
+    QTableWidget* grid = dialog.table();
+    QTRY_VERIFY(grid->viewport()->width() > 0);
+    QTRY_VERIFY2(!grid->horizontalScrollBar()->isVisible(),
+                 qPrintable(QStringLiteral("columns %1 + %2 in %3")
+                                .arg(grid->columnWidth(0))
+                                .arg(grid->columnWidth(1))
+                                .arg(grid->viewport()->width())));
+    QCOMPARE(grid->columnWidth(0), 200);
+    QCOMPARE(grid->columnWidth(0) + grid->columnWidth(1), grid->viewport()->width());
 }
 
 void ResultGridTest::commandLineOptions() {

@@ -14,6 +14,7 @@ class ResultGridTest : public QObject {
     void gridShowsTitlesAndRowsAndCopiesSelection();
     void gridSavesCsvWithQuoting();
     void gridCsvKeepsFormulasAsText();
+    void gridFitsItsColumnsWithoutScrollingSideways();
     void commandLineOptions();
 };
 

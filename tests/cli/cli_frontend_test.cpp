@@ -30,7 +30,8 @@ TEST(CliPrompter, BoxesAreOneLineWithTheirTitleInBrackets) {
                   MessageIcon::Exclamation, MessageAnswer::Ok});
     prompter.Ask(
         {"[/tmp/po.xls]文件被占用", "", MessageButtons::Ok, MessageIcon::None, MessageAnswer::Ok});
-    EXPECT_EQ(s.out.str(), "[Read_Excel] 找不到工作表 请检查\n[/tmp/po.xls]文件被占用\n");
+    // An untitled box keeps its empty brackets: its first words are never read as a title.
+    EXPECT_EQ(s.out.str(), "[Read_Excel] 找不到工作表 请检查\n[] [/tmp/po.xls]文件被占用\n");
     EXPECT_EQ(s.outcome.ExitStatus(), kExitFailure);
 }
 
@@ -52,17 +53,33 @@ TEST(CliPrompter, QuestionsTakeTheOptionsAnswerElseNoWithoutATerminal) {
     }
 }
 
-TEST(CliPrompter, AsksTheTerminalWhenThereIsOne) {
-    for (auto [reply, expected] :
-         {std::pair{"y\n", MessageAnswer::Yes}, std::pair{" Yes \n", MessageAnswer::Yes},
-          std::pair{"是\n", MessageAnswer::Yes}, std::pair{"n\n", MessageAnswer::No},
-          std::pair{"\n", MessageAnswer::No}, std::pair{"", MessageAnswer::No}}) {
+TEST(CliPrompter, AsksTheTerminalWhenThereIsOneAndEnterTakesTheDefault) {
+    struct Case {
+        const char* reply;
+        MessageAnswer byDefault;
+        MessageAnswer expected;
+        const char* prompt;
+    };
+    const Case cases[] = {
+        {"y\n", MessageAnswer::Yes, MessageAnswer::Yes, "(Y/n) "},
+        {" Yes \n", MessageAnswer::Yes, MessageAnswer::Yes, "(Y/n) "},
+        {"是\n", MessageAnswer::No, MessageAnswer::Yes, "(y/N) "},
+        {"n\n", MessageAnswer::Yes, MessageAnswer::No, "(Y/n) "},
+        {"\n", MessageAnswer::Yes, MessageAnswer::Yes, "(Y/n) "},  // as the window's Enter
+        {"  \r\n", MessageAnswer::Yes, MessageAnswer::Yes, "(Y/n) "},
+        {"\n", MessageAnswer::No, MessageAnswer::No, "(y/N) "},
+        {"maybe\n", MessageAnswer::Yes, MessageAnswer::No, "(Y/n) "},
+        {"", MessageAnswer::Yes, MessageAnswer::No, "(Y/n) "},  // input ended: nobody answered
+    };
+    for (const Case& c : cases) {
         Streams s;
         s.terminal.inIsTerminal = true;
-        s.in.str(reply);
+        s.in.str(c.reply);
         CliPrompter prompter(s.terminal, s.outcome);
-        EXPECT_EQ(prompter.Ask(Question("是否确认？")), expected) << reply;
-        EXPECT_EQ(s.err.str(), "(y/n) ");
+        MessageBoxRequest question = Question("是否确认？");
+        question.defaultAnswer = c.byDefault;
+        EXPECT_EQ(prompter.Ask(question), c.expected) << c.reply;
+        EXPECT_EQ(s.err.str(), c.prompt) << c.reply;
     }
 }
 
@@ -141,17 +158,60 @@ TEST(CliResultDisplay, ReportThatCannotBeWrittenIsAFailure) {
     EXPECT_EQ(s.outcome.ExitStatus(), kExitFailure);
 }
 
-TEST(CliEventPump, ProgressOnlyForAPersonWatchingStderr) {
+TEST(CliEventPump, ProgressLinePerKindWithItsRateOnlyForAPersonWatchingStderr) {
+    struct Report {
+        const char* kind;
+        int row, count;
+        double second;
+    };
+    struct Case {
+        const char* name;
+        bool errIsTerminal;
+        std::vector<Report> reports;
+        std::string err;
+    };
+    const std::string clear = "\x1b[K";
+    const Case cases[] = {
+        {"not a terminal", false, {{"采购订单", 1, 3, 0}, {"采购订单", 3, 3, 1}}, ""},
+        {"first row, then the rate since it",
+         true,
+         {{"采购订单", 1, 401, 10}, {"采购订单", 201, 401, 10.5}},
+         "\r采购订单: row 1 of 401" + clear + "\r采购订单: row 201 of 401, 400 lines/s" + clear +
+             "\n"},
+        {"redrawn at most ten times a second, the last row always",
+         true,
+         {{"销售订单", 1, 3, 0}, {"销售订单", 2, 3, 0.05}, {"销售订单", 3, 3, 0.08}},
+         "\r销售订单: row 1 of 3" + clear + "\r销售订单: row 3 of 3, 25 lines/s" + clear + "\n"},
+        {"each kind keeps its own line",
+         true,
+         {{"采购订单", 1, 1, 0}, {"应付合同", 1, 2, 1}, {"应付合同", 2, 2, 3}},
+         "\r采购订单: row 1 of 1" + clear + "\n\r应付合同: row 1 of 2" + clear +
+             "\r应付合同: row 2 of 2, 1 lines/s" + clear + "\n"},
+    };
+    for (const Case& c : cases) {
+        Streams s;
+        s.terminal.errIsTerminal = c.errIsTerminal;
+        double now = 0;
+        CliEventPump pump(s.terminal, [&now] { return now; });
+        for (const Report& r : c.reports) {
+            now = r.second;
+            pump.ReportProgress(r.kind, r.row, r.count);
+        }
+        pump.Finish();
+        EXPECT_EQ(s.err.str(), c.err) << c.name;
+    }
+}
+
+TEST(CliEventPump, OutputOnStdoutStartsBelowAStandingProgressLine) {
     Streams s;
-    CliEventPump quiet(s.terminal);
-    quiet.ReportProgress("采购订单", 1, 3);
-    quiet.Finish();
-    EXPECT_EQ(s.err.str(), "");
     s.terminal.errIsTerminal = true;
-    CliEventPump shown(s.terminal);
-    shown.ReportProgress("采购订单", 2, 3);
-    shown.Finish();
-    EXPECT_EQ(s.err.str(), "\r采购订单 2/3   \n");
+    CliEventPump pump(s.terminal, [] { return 0.0; });
+    CliNotifier notifier(s.terminal, s.outcome);
+    pump.ReportProgress("采购订单", 1, 9);
+    notifier.ShowNotice("调整完成");
+    pump.Finish();  // nothing left to end
+    EXPECT_EQ(s.err.str(), "\r采购订单: row 1 of 9\x1b[K\n");
+    EXPECT_EQ(s.out.str(), "调整完成\n");
 }
 
 TEST(RunOutcome, FailureOutweighsRefusal) {

@@ -177,5 +177,44 @@ TEST(HostLogin, CancelledPromptRefusesTheLogin) {
     EXPECT_FALSE(login.LoggedIn());
 }
 
+class ChoosingPrompt : public LoginPrompt {
+  public:
+    explicit ChoosingPrompt(LoginChoice choice) : choice_(std::move(choice)) {}
+    std::optional<LoginChoice> AskLogin(const std::vector<Account>&, const std::string&) override {
+        return choice_;
+    }
+
+  private:
+    LoginChoice choice_;
+};
+
+TEST(HostLogin, TypedPasswordReachesTheConnectionOnlyNeverTheSessionProperties) {
+    struct Case {
+        LoginChoice choice;
+        std::string url;
+    };
+    const std::string server = "Driver=FreeTDS;Server=db;UID=sa";
+    const Case cases[] = {
+        {{"财务", "odbc:" + server, "op", "s3;cret"}, "odbc:PWD={s3;cret};" + server},
+        {{"", "odbc:" + server, "op", "s3cret"}, "odbc:PWD={s3cret};" + server},  // by its address
+        {{"财务", "odbc:" + server, "op", ""}, "odbc:" + server},
+        // Only a connection string takes one.
+        {{"本地", "sqlite:/srv/a.db", "op", "s3cret"}, "sqlite:/srv/a.db"},
+        // Given inside the address: the name published must not show it either.
+        {{"", "odbc:" + server + ";PWD=s3cret", "op", ""}, "odbc:" + server + ";PWD=s3cret"},
+    };
+    for (const Case& c : cases) {
+        ChoosingPrompt prompt(c.choice);
+        HostLogin login(LoginOptions{"", "op", "chs", &prompt, "", "/tmp/q9-demo.db"});
+        std::string id, second;
+        bool flag = true;
+        EXPECT_EQ(login.Login(id, second, flag), Value(int64_t{-1}));
+        EXPECT_EQ(login.DatabaseUrl(), c.url);
+        for (const Value& published : {login.PropsString(), login.AcctName(), login.UserName()}) {
+            EXPECT_EQ(ToText(published).find("s3"), std::string::npos) << ToText(published);
+        }
+    }
+}
+
 }  // namespace
 }  // namespace q9

@@ -1,5 +1,7 @@
 #include "host/db/engine_factory.h"
 
+#include "host/db/odbc_connection_string.h"
+
 namespace q9 {
 
 std::shared_ptr<DatabaseEngine> OpenDatabaseEngine(const std::string& url) {
@@ -7,7 +9,9 @@ std::shared_ptr<DatabaseEngine> OpenDatabaseEngine(const std::string& url) {
     constexpr std::string_view kOdbc = "odbc:";
     if (url.starts_with(kSqlite)) return OpenSqliteEngine(url.substr(kSqlite.size()));
     if (url.starts_with(kOdbc)) return OpenOdbcEngine(url.substr(kOdbc.size()));
-    throw HostError(error_number::kTypeMismatch, "Unknown database address '" + url +
+    // Masked: a mistyped "ODBC:" address still carries its password.
+    throw HostError(error_number::kTypeMismatch, "Unknown database address '" +
+                                                     odbc::MaskPasswords(url) +
                                                      "': expected sqlite:PATH or odbc:CONNECTION");
 }
 

@@ -64,6 +64,11 @@ bool Contains(std::string_view text, std::string_view part) {
            }) != text.end();
 }
 
+bool IsPasswordKey(std::string_view key) {
+    const std::string_view name = Trimmed(key);
+    return EqualsIgnoringCase(name, "PWD") || EqualsIgnoringCase(name, "Password");
+}
+
 }  // namespace
 
 std::string MaskPasswords(std::string_view connectionString) {
@@ -71,14 +76,9 @@ std::string MaskPasswords(std::string_view connectionString) {
     ForEachAttribute(
         connectionString,
         [&result](const Attribute& a) {
-            const std::string_view name = Trimmed(a.key);
             result += a.key;
             result += '=';
-            if (EqualsIgnoringCase(name, "PWD") || EqualsIgnoringCase(name, "Password")) {
-                result += "***";
-            } else {
-                result += a.value;
-            }
+            result += IsPasswordKey(a.key) ? std::string_view("***") : a.value;
             if (!a.last) result += ';';
         },
         [&result](std::string_view rest) { result += rest; });
@@ -102,6 +102,43 @@ std::string WithDriverDefaults(std::string_view connectionString) {
     // In front: a value whose braces never close would swallow anything after it.
     if (freeTds && !versionChosen) return "TDS_Version=7.4;" + std::string(connectionString);
     return std::string(connectionString);
+}
+
+bool HoldsPassword(std::string_view connectionString) {
+    bool holds = false;
+    ForEachAttribute(connectionString, [&holds](const Attribute& a) {
+        if (IsPasswordKey(a.key)) holds = true;
+    });
+    return holds;
+}
+
+bool NeedsPassword(std::string_view connectionString) {
+    bool elsewhere = false;
+    ForEachAttribute(connectionString, [&elsewhere](const Attribute& a) {
+        const std::string_view name = Trimmed(a.key);
+        const std::string_view value = Trimmed(a.value);
+        const bool integrated =
+            (EqualsIgnoringCase(name, "Trusted_Connection") ||
+             EqualsIgnoringCase(name, "Trusted")) &&
+            (EqualsIgnoringCase(value, "yes") || EqualsIgnoringCase(value, "true"));
+        if (IsPasswordKey(a.key) || EqualsIgnoringCase(name, "DSN") ||
+            EqualsIgnoringCase(name, "FILEDSN") || integrated) {
+            elsewhere = true;
+        }
+    });
+    return !elsewhere;
+}
+
+std::string WithPassword(std::string_view connectionString, std::string_view password) {
+    // In front, as the driver defaults: an unclosed brace later would swallow it.
+    std::string result = "PWD={";
+    for (char c : password) {
+        result += c;
+        if (c == '}') result += '}';
+    }
+    result += "};";
+    result += connectionString;
+    return result;
 }
 
 }  // namespace q9::odbc

@@ -14,4 +14,15 @@ std::string MaskPasswords(std::string_view connectionString);
 // front (without it FreeTDS falls back to an older protocol that ignores the login timeout).
 std::string WithDriverDefaults(std::string_view connectionString);
 
+// True when the string gives a password (PWD or Password).
+bool HoldsPassword(std::string_view connectionString);
+
+// True when nothing but the operator can give the password: no data source (DSN, FILEDSN) that
+// may keep one, no PWD or Password, and no integrated login.
+bool NeedsPassword(std::string_view connectionString);
+
+// The connection string with PWD set to `password` in front, braced so that any character is
+// kept.
+std::string WithPassword(std::string_view connectionString, std::string_view password);
+
 }  // namespace q9::odbc
