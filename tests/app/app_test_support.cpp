@@ -2,6 +2,9 @@
 
 #include <sqlite3.h>
 
+#include <QCheckBox>
+#include <QLineEdit>
+#include <QPushButton>
 #include <QTest>
 #include <stdexcept>
 
@@ -80,6 +83,22 @@ WindowUnderTest::WindowUnderTest(LoginOptions options, Doubles scripted)
     : doubles(std::move(scripted)) {
     ForgetSharedSession();
     window = std::make_unique<MainWindow>(std::move(options), doubles.Take());
+}
+
+std::unique_ptr<WindowUnderTest> WindowReadyToConvert(const TempAccount& account) {
+    Doubles doubles;
+    doubles.services.pump.reset();  // the window's own
+    doubles.prompter->answer = MessageAnswer::Yes;
+    const std::string workbook = account.Folder() + "/po.xls";
+    doubles.files->savePath = workbook;
+    LoginOptions options;
+    options.databaseUrl = account.Url();
+    auto t = std::make_unique<WindowUnderTest>(options, std::move(doubles));
+    t->window->show();
+    QTest::mouseClick(t->Find<QPushButton>("cmdPO"), Qt::LeftButton);
+    t->Find<QLineEdit>("txtPOFile")->setText(QString::fromStdString(workbook));
+    ClickIndicator(t->Find<QCheckBox>("Chk17"));
+    return t;
 }
 
 void ForgetSharedSession() {
