@@ -14,6 +14,7 @@
 #include "convert/contract_sql.h"
 #include "convert/order_sql.h"
 #include "convert/row_loop.h"
+#include "export/candidate_queries.h"
 #include "export/export_handlers.h"
 #include "host/db/demo_account.h"
 #include "host/db/engine_factory.h"
@@ -57,7 +58,7 @@ const char* KindCode(q9::DocumentKind kind) {
 q9::RecordsetPtr SheetOfCandidates(q9::DatabaseEngine& engine, q9::DocumentKind kind) {
     q9::Error error;
     q9::RecordsetPtr candidates =
-        engine.Query(q9::CandidateQuery(kind, "2018-05-01", false), &error);
+        engine.Query(q9::CandidateQuery(kind, q9::StandardRateProfile(), false), &error);
     if (!candidates) {
         std::fprintf(stderr, "candidate query failed: %s\n", error.description.c_str());
         std::exit(1);
@@ -83,12 +84,13 @@ q9::RecordsetPtr SheetOfCandidates(q9::DatabaseEngine& engine, q9::DocumentKind 
 // Every entry at the old rate in one statement pair per rate, as a set-based tool would do it.
 double SetBasedSeconds(q9::DatabaseEngine& engine, q9::DocumentKind kind) {
     const auto start = Clock::now();
-    for (const char* n : {"16.0", "10.0"}) {
+    constexpr q9::AdjustmentRule kRule = q9::AdjustmentRule::KeepTaxInclusivePrice;
+    for (const q9::RateChange& n : q9::StandardRateProfile().changes) {
         q9::LineStatements line = kind == q9::DocumentKind::PurchaseOrder
-                                      ? q9::PurchaseOrderLineStatements(0, 0, n, true, false)
+                                      ? q9::PurchaseOrderLineStatements(0, 0, n, kRule, false)
                                   : kind == q9::DocumentKind::SalesOrder
-                                      ? q9::SalesOrderLineStatements(0, 0, n, true, false)
-                                      : q9::ContractLineStatements(0, 0, n, true);
+                                      ? q9::SalesOrderLineStatements(0, 0, n, kRule, false)
+                                      : q9::ContractLineStatements(0, 0, n, kRule);
         for (std::string* text : {&line.backupInsert, &line.update}) {
             for (const char* key :
                  {"(te.FInterID= 0 AND te.FEntryID=0)", "(te.FContractID= 0 AND te.FEntryID=0)"}) {

@@ -19,6 +19,7 @@
 #include <vector>
 
 #include "bench_support.h"
+#include "export/candidate_queries.h"
 #include "export/export_handlers.h"
 #include "host/db/demo_account.h"
 #include "host/db/engine_factory.h"
@@ -40,7 +41,8 @@ q9::RecordsetPtr QueryRows(int count, const fs::path& work, double* querySeconds
     const auto start = Clock::now();
     q9::Error error;
     const q9::RecordsetPtr all = gateway.TryOpenRecordset(
-        q9::CandidateQuery(q9::DocumentKind::PurchaseOrder, "2018-05-01", false), &error);
+        q9::CandidateQuery(q9::DocumentKind::PurchaseOrder, q9::StandardRateProfile(), false),
+        &error);
     *querySeconds = SecondsSince(start);
     if (!all) throw std::runtime_error("candidate query failed: " + error.description);
     if (all->RecordCount() < count) {

@@ -15,6 +15,10 @@ AppOptions ParseAppArguments(const std::vector<std::string>& arguments) {
             continue;
         }
         std::string* target = nullptr;
+        std::string change;
+        if (argument == "--profile") target = &options.profileRequest.name;
+        if (argument == "--change") target = &change;
+        if (argument == "--cutoff") target = &options.profileRequest.cutoff.emplace();
         if (argument == "--db") target = &options.login.databaseUrl;
         if (argument == "--user") target = &options.login.userName;
         if (argument == "--lang") target = &options.login.language;
@@ -27,6 +31,13 @@ AppOptions ParseAppArguments(const std::vector<std::string>& arguments) {
             return options;
         }
         *target = arguments[++i];
+        if (target == &change) options.profileRequest.changes.push_back(change);
+    }
+    const RateProfileResult profile = ResolveRateProfile(options.profileRequest, "rate profile");
+    if (profile.ok()) {
+        options.login.rateProfile = profile.profile;
+    } else {
+        options.profileRefusal = profile.error.description;
     }
     return options;
 }

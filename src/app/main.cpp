@@ -1,4 +1,5 @@
 #include <QApplication>
+#include <QMessageBox>
 #include <cstdio>
 #include <string>
 #include <vector>
@@ -38,6 +39,14 @@ int main(int argc, char** argv) {
     const q9::app::AppOptions options = q9::app::ParseAppArguments(arguments);
     if (!options.error.empty()) {
         std::fprintf(stderr, "q9taxrate: %s\nusage: %s", options.error.c_str(), q9::app::kAppUsage);
+        return 2;
+    }
+
+    if (!options.profileRefusal.empty()) {
+        // Refused before any account is opened or any file written.
+        QMessageBox::critical(nullptr, QStringLiteral("税率调整工具"),
+                              QString::fromStdString(options.profileRefusal));
+        std::fprintf(stderr, "q9taxrate: %s\n", options.profileRefusal.c_str());
         return 2;
     }
 

@@ -77,8 +77,10 @@ MainWindow::MainWindow(LoginOptions options, WindowServices services, QWidget* p
     ConnectEvents();
     CreateServices(std::move(services), options.language);
     options.prompt = services_.loginPrompt.get();
+    state_.rateProfile = options.rateProfile;
     session_ = std::make_unique<ToolSession>(std::move(options), *services_.notifier);
     RunStartup();
+    ShowRateProfile();
     TranslateCaptions();
 }
 
@@ -208,7 +210,8 @@ void MainWindow::CopyWidgetsToState() {
     state_.chkItem = ValueOf(chkItem_);
     state_.chkCust = ValueOf(chkCust_);
     state_.chkSupply = ValueOf(chkSupply_);
-    state_.optAmount = optAmount_->isChecked();
+    state_.adjustmentRule = optAmount_->isChecked() ? AdjustmentRule::KeepTaxInclusivePrice
+                                                    : AdjustmentRule::KeepTaxExclusivePrice;
     state_.txtPOFile = TextOf(po_.pathBox);
     state_.txtSOFile = TextOf(so_.pathBox);
     state_.txtHTYFFile = TextOf(htyf_.pathBox);

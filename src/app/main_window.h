@@ -2,6 +2,7 @@
 
 #include <QCheckBox>
 #include <QGroupBox>
+#include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
@@ -58,6 +59,7 @@ class MainWindow : public QWidget {
         QPushButton* exportButton = nullptr;
         QLineEdit* pathBox = nullptr;
         QPushButton* readButton = nullptr;
+        QLabel* conditionLabel = nullptr;
     };
 
     void BuildControls();
@@ -67,6 +69,7 @@ class MainWindow : public QWidget {
     void ConnectEvents();
     void CreateServices(WindowServices services, const std::string& language);
     void RunStartup();
+    void ShowRateProfile();
     void TranslateCaptions();
     void CopyWidgetsToState();
 
@@ -91,6 +94,8 @@ class MainWindow : public QWidget {
 
     QCheckBox* chk17_ = nullptr;
     QCheckBox* chk11_ = nullptr;
+    QLineEdit* txtOld_ = nullptr;
+    QLineEdit* txtNew_ = nullptr;
     QCheckBox* chkItem_ = nullptr;
     QCheckBox* chkCust_ = nullptr;
     QCheckBox* chkSupply_ = nullptr;

@@ -49,11 +49,6 @@ QGroupBox* Frame(QWidget* parent, const char* name, const char* caption, QRect g
     return Place(new QGroupBox(QString::fromUtf8(caption), parent), name, geometry);
 }
 
-constexpr const char* kOrderCondition =
-    "条件：开票数量=0，税率为检测税率的明细，并且单据日期<2018-05-01";
-constexpr const char* kContractCondition =
-    "条件：折扣=0，发票关联数量=0，税率为检测税率的明细，并且单据日期<2018-05-01";
-
 constexpr const char* kNotes =
     "1.使用此工具前建议先备份账套，取业务空闲时间调整，避免引起业务操作异常;\n\n"
     "2.需要调整业务单据税率的，请先使用引出按钮引出可调整的数据明细;\n\n"
@@ -68,7 +63,6 @@ struct MainWindow::FrameLayout {
     const char* exportName;
     const char* exportCaption;
     const char* conditionLabel;
-    const char* condition;
     int conditionWidth;
     const char* fileLabel;
     int fileLabelTop;
@@ -83,8 +77,8 @@ MainWindow::DocumentFrame MainWindow::BuildDocumentFrame(const FrameLayout& layo
     QGroupBox* box = frame.frame;
     frame.exportButton =
         Button(box, layout.exportName, layout.exportCaption, Twips(540, 300, 1545, 375));
-    Label(box, layout.conditionLabel, layout.condition,
-          Twips(2310, 420, layout.conditionWidth, 180));
+    frame.conditionLabel =
+        Label(box, layout.conditionLabel, "", Twips(2310, 420, layout.conditionWidth, 180));
     Label(box, layout.fileLabel, "选择批改XLS文件：", Twips(570, layout.fileLabelTop, 1530, 180));
     frame.pathBox = TextBox(box, layout.pathBox, "", Twips(2250, layout.pathBoxTop, 6435, 315));
     frame.readButton =
@@ -104,12 +98,15 @@ void MainWindow::BuildControls() {
     CompactLabel* progressLabel = Label(this, "lblpbar", "", Twips(420, 6720, 9225, 1365));
     progressLabel->setAttribute(Qt::WA_TransparentForMouseEvents);
 
-    chk17_ = CheckBox(this, "Chk17", "税率17%调整到16%", Twips(480, 210, 2895, 345));
-    chk11_ = CheckBox(this, "Chk11", "税率11%调整到10%", Twips(4650, 210, 2895, 345));
+    // Captions, rates and cut-off come from the rate profile (ShowRateProfile).
+    chk17_ = CheckBox(this, "Chk17", "", Twips(480, 210, 2895, 345));
+    chk11_ = CheckBox(this, "Chk11", "", Twips(4650, 210, 2895, 345));
     Label(this, "Label2", "检测税率：", Twips(690, 330, 900, 180))->hide();
-    TextBox(this, "txtOld", "17", Twips(1680, 300, 855, 315))->hide();
+    txtOld_ = TextBox(this, "txtOld", "", Twips(1680, 300, 855, 315));
+    txtOld_->hide();
     Label(this, "Label5", "调整税率：", Twips(3030, 330, 900, 180))->hide();
-    TextBox(this, "txtNew", "16", Twips(4050, 300, 855, 315))->hide();
+    txtNew_ = TextBox(this, "txtNew", "", Twips(4050, 300, 855, 315));
+    txtNew_->hide();
 
     QGroupBox* masterData = Frame(this, "Frame1", "基础资料", Twips(420, 690, 9225, 825));
     chkItem_ = CheckBox(masterData, "chkItem", "物料", Twips(330, 300, 1995, 345));
@@ -127,16 +124,14 @@ void MainWindow::BuildControls() {
                       "OptPrice", Twips(420, 690, 6345, 255));
     optAmount_->setChecked(true);
 
-    po_ = BuildDocumentFrame({"framPO", "采购订单", 2760, "cmdPO", "引出采购订单", "Label4",
-                              kOrderCondition, 5670, "Label7", 900, "txtPOFile", 840, "cmdPORead"});
-    so_ = BuildDocumentFrame({"framSO", "销售订单", 4110, "cmdSO", "引出销售订单", "Label3",
-                              kOrderCondition, 5670, "Label1", 870, "txtSOFile", 810, "cmdSORead"});
+    po_ = BuildDocumentFrame({"framPO", "采购订单", 2760, "cmdPO", "引出采购订单", "Label4", 5670,
+                              "Label7", 900, "txtPOFile", 840, "cmdPORead"});
+    so_ = BuildDocumentFrame({"framSO", "销售订单", 4110, "cmdSO", "引出销售订单", "Label3", 5670,
+                              "Label1", 870, "txtSOFile", 810, "cmdSORead"});
     htyf_ = BuildDocumentFrame({"framHTYF", "合同(应付)", 5475, "cmdHTYF", "引出合同(应付)",
-                                "Label8", kContractCondition, 6750, "Label6", 900, "txtHTYFFile",
-                                840, "cmdHTYFRead"});
+                                "Label8", 6750, "Label6", 900, "txtHTYFFile", 840, "cmdHTYFRead"});
     htys_ = BuildDocumentFrame({"framHTYS", "合同(应收)", 6840, "cmdHTYS", "引出合同(应收)",
-                                "Label10", kContractCondition, 6750, "Label9", 900, "txtHYSFFile",
-                                840, "cmdHTYSRead"});
+                                "Label10", 6750, "Label9", 900, "txtHYSFFile", 840, "cmdHTYSRead"});
 
     CompactLabel* notes = Label(this, "Label11", kNotes, Twips(390, 8370, 7125, 915));
     notes->setWordWrap(true);

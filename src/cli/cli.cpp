@@ -11,6 +11,7 @@
 #include "command_export.h"
 #include "command_runs.h"
 #include "command_undo.h"
+#include "rates/rate_profile.h"
 #include "run_outcome.h"
 
 namespace q9::cli {
@@ -18,11 +19,21 @@ namespace q9::cli {
 namespace {
 
 constexpr const char* kUsageLine =
-    "usage: q9taxrate-cli [--db URL] [--user NAME] [--lang LANGUAGE] COMMAND [OPTIONS]";
+    "usage: q9taxrate-cli [--db URL] [--user NAME] [--lang LANGUAGE] [--profile NAME | --change "
+    "OLD:NEW... --cutoff YYYY-MM-DD] COMMAND [OPTIONS]";
 
 bool Asks(const std::vector<std::string>& arguments, const std::string& option) {
     auto end = std::find(arguments.begin(), arguments.end(), "--");
     return std::find(arguments.begin(), end, option) != end;
+}
+
+// One line per built-in profile.
+std::string ProfileLines() {
+    std::string lines;
+    for (const RateProfile& profile : BuiltInRateProfiles()) {
+        lines += "                         " + DescribeRateProfile(profile) + "\n";
+    }
+    return lines;
 }
 
 }  // namespace
@@ -30,10 +41,10 @@ bool Asks(const std::vector<std::string>& arguments, const std::string& option) 
 std::string HelpText() {
     return std::string(kUsageLine) + R"help(
 
-Lowers the VAT rate of open purchase orders, sales orders, payable and receivable contracts
-(17 % to 16 %, 11 % to 10 %, documents dated before 2018-05-01), as the window does: export the
-lines of a kind that can be adjusted, delete the rows that must keep their rate, then adjust
-with the edited workbooks. The window's control an option stands for follows in brackets.
+Changes the VAT rate of open purchase orders, sales orders, payable and receivable contracts
+(the changes of a rate-change profile, see --profile), as the window does: export the lines
+of a kind that can be adjusted, delete the rows that must keep their rate, then adjust with the
+edited workbooks. The window's control an option stands for follows in brackets.
 
 SESSION
   --db URL     the account database: sqlite:PATH (an embedded account database) or
@@ -45,6 +56,14 @@ SESSION
   --user NAME  the user name the session runs under (default: your login name)
   --lang L     the language of the messages: chs Simplified Chinese (default), en English
 
+  --profile NAME       the rate changes to make, one of (the first is the default):
+)help" + ProfileLines() +
+           R"help(  --change OLD:NEW     instead of a profile name, changes of your own (once or twice, e.g.
+  --cutoff YYYY-MM-DD  --change 13:9 --change 6:5 --cutoff 2026-01-01); documents dated
+                       before the cut-off are converted. Rates are 0 to 100 with at most two
+                       decimals; a new rate may be higher than the old one. The first change
+                       also sets the master-data defaults. A bad profile exits with status 2.
+
 COMMANDS
   demo-db FILE [--entries N] [--seed S] [--bill-discount] [--discount-includes-tax]
         create a new embedded account database at FILE with the host tables and sample
@@ -54,32 +73,36 @@ COMMANDS
         --seed S      another set of generated lines (the same S gives the same lines)
         --bill-discount          turn the whole-bill discount on in the system profile
         --discount-includes-tax  turn "discount includes tax" on in the system profile
+        The documents carry the profile's old rates, its new rates and others, dated on both
+        sides of its cut-off.
 
   export KIND FILE [--overwrite | --keep]
-        write the lines of KIND that can be adjusted (rate 17 or 11, dated before the
-        cut-off, not cancelled, not invoiced) into the workbook FILE; more than 16,300 lines
+        write the lines of KIND that can be adjusted (at the profile's old rates, dated
+        before its cut-off, not cancelled, not invoiced) into the workbook FILE; more than 16,300 lines
         go on into further workbooks beside it (po.xls, po1.xls, ...; the export button).
         KIND: po purchase orders, so sales orders, payable payable contracts,
         receivable receivable contracts.
         --overwrite   replace FILE when it exists (answers "文件已存在，是否覆盖？" Yes)
         --keep        leave an existing FILE as it is (answers it No)
 
-  adjust [--17to16] [--11to10] [--rule inclusive|exclusive]
+  adjust [--convert OLD]... [--17to16] [--11to10] [--rule inclusive|exclusive]
          [--materials] [--customers] [--suppliers]
          [--po FILE] [--so FILE] [--payable FILE] [--receivable FILE]
          [--report FILE] [--changes FILE] [--yes] [--dry-run]
-        after the confirmation question, lower the default rates of the master data chosen,
+        after the confirmation question, set the default rates of the master data chosen,
         then back up and rewrite every line listed in the workbooks given; rows that are not
         changed are listed with their reason (the one-click button, cmdFix).
-        --17to16      change 17 % to 16 % (Chk17)
-        --11to10      change 11 % to 10 % (Chk11); at least one of the two is needed
+        --convert OLD make the profile's change from OLD (Chk17 for its first change, Chk11
+                      for its second); repeat it for both; at least one change is needed
+        --17to16      with the standard profile: change 17 % to 16 % (Chk17)
+        --11to10      with the standard profile: change 11 % to 10 % (Chk11)
         --rule inclusive   keep the unit price with tax; recompute the price without tax,
                            the amounts, tax and discount (default; OptAmount)
         --rule exclusive   keep the unit price without tax; recompute the price with tax,
                            the total, tax and discount (OptPrice)
-        --materials   also lower the default rate of materials (chkItem)
-        --customers   also lower the default rate of customers (chkCust)
-        --suppliers   also lower the default rate of suppliers (chkSupply)
+        --materials   also re-rate materials (chkItem)
+        --customers   also re-rate customers (chkCust)
+        --suppliers   also re-rate suppliers (chkSupply)
         --po FILE     the edited purchase-order workbook (txtPOFile)
         --so FILE     the edited sales-order workbook (txtSOFile)
         --payable FILE     the edited payable-contract workbook (txtHTYFFile)
@@ -161,6 +184,10 @@ int Run(const std::vector<std::string>& arguments, Terminal& terminal) {
         std::vector<std::string> rest(arguments.begin() + static_cast<long>(commandAt) + 1,
                                       arguments.end());
         std::unique_ptr<Command> command = ParseCommand(arguments[commandAt], rest, global);
+        // A bad profile is refused before anything is read or written.
+        const RateProfileResult profile = ResolveRateProfile(global.profileRequest, "rate profile");
+        if (!profile.ok()) throw UsageError(profile.error.description);
+        global.rateProfile = profile.profile;
         return command->Run(global, terminal);
     } catch (const UsageError& e) {
         terminal.err << "q9taxrate-cli: " << e.what() << '\n'

@@ -15,6 +15,12 @@ bool SetGlobal(const std::string& option, const std::string& value, GlobalOption
     } else if (option == "--lang") {
         if (value.empty()) throw UsageError("--lang needs a language");
         global.language = value;
+    } else if (option == "--profile") {
+        global.profileRequest.name = value;
+    } else if (option == "--change") {
+        global.profileRequest.changes.push_back(value);
+    } else if (option == "--cutoff") {
+        global.profileRequest.cutoff = value;
     } else {
         return false;
     }
@@ -22,7 +28,8 @@ bool SetGlobal(const std::string& option, const std::string& value, GlobalOption
 }
 
 bool IsGlobal(const std::string& option) {
-    return option == "--db" || option == "--user" || option == "--lang";
+    return option == "--db" || option == "--user" || option == "--lang" || option == "--profile" ||
+           option == "--change" || option == "--cutoff";
 }
 
 }  // namespace
@@ -48,11 +55,13 @@ ParsedArguments ParseArguments(const std::vector<std::string>& arguments, const 
             option = argument.substr(0, eq);
             inlineValue = argument.substr(eq + 1);
         }
-        bool takesValue = spec.withValue.contains(option) || IsGlobal(option);
+        bool takesValue =
+            spec.withValue.contains(option) || spec.repeatable.contains(option) || IsGlobal(option);
         if (!takesValue && !spec.flags.contains(option)) {
             throw UsageError("unknown option " + option);
         }
-        if (!seen.insert(option).second) throw UsageError(option + " given twice");
+        const bool repeatable = spec.repeatable.contains(option) || option == "--change";
+        if (!seen.insert(option).second && !repeatable) throw UsageError(option + " given twice");
         if (!takesValue) {
             if (inlineValue) throw UsageError(option + " takes no value");
             parsed.flags.insert(option);
@@ -65,7 +74,12 @@ ParsedArguments ParseArguments(const std::vector<std::string>& arguments, const 
             if (i + 1 >= arguments.size()) throw UsageError(option + " needs a value");
             value = arguments[++i];
         }
-        if (!SetGlobal(option, value, global)) parsed.values[option] = value;
+        if (SetGlobal(option, value, global)) continue;
+        if (repeatable) {
+            parsed.lists[option].push_back(value);
+        } else {
+            parsed.values[option] = value;
+        }
     }
     return parsed;
 }

@@ -8,6 +8,8 @@
 #include <string>
 #include <vector>
 
+#include "rates/rate_profile.h"
+
 namespace q9::cli {
 
 // A command line that does not follow the usage; exit status 2.
@@ -21,17 +23,23 @@ struct GlobalOptions {
     std::string db;  // empty: the embedded demo account
     std::string user;
     std::string language = "chs";
+    // --profile NAME, or --change OLD:NEW (once or twice) with --cutoff YYYY-MM-DD; resolved
+    // into `rateProfile` before the command runs.
+    RateProfileRequest profileRequest;
+    RateProfile rateProfile = StandardRateProfile();
 };
 
 struct OptionSpec {
     std::set<std::string> withValue;  // "--rule" takes the next argument or "=value"
     std::set<std::string> flags;
+    std::set<std::string> repeatable;  // options with a value that may be given more than once
 };
 
 struct ParsedArguments {
     std::map<std::string, std::string> values;
     std::set<std::string> flags;
     std::vector<std::string> positional;
+    std::map<std::string, std::vector<std::string>> lists;  // the values of repeatable options
 
     bool Has(const std::string& flag) const { return flags.contains(flag); }
     std::string Value(const std::string& option) const {
@@ -40,7 +48,8 @@ struct ParsedArguments {
     }
 };
 
-// Options may come in any order and at most once each; "--" ends them. The global options are
+// Options may come in any order and at most once each, repeatable ones and --change as often as
+// given; "--" ends them. The global options are
 // accepted everywhere and stored into `global`.
 ParsedArguments ParseArguments(const std::vector<std::string>& arguments, const OptionSpec& spec,
                                GlobalOptions& global);

@@ -13,6 +13,7 @@ LoginOptions LoginOptionsOf(const GlobalOptions& options, Terminal& terminal, Lo
     login.userName = options.user;
     login.language = options.language;
     login.prompt = &prompt;
+    login.rateProfile = options.rateProfile;
     return login;
 }
 
@@ -28,7 +29,9 @@ CliSession::CliSession(const GlobalOptions& options, Terminal& terminal, RunOutc
       displays_(terminal, outcome, reportPath),
       loginPrompt_(DemoDatabasePath()),
       tool_(LoginOptionsOf(options, terminal, loginPrompt_), notifier_),
-      context_{tool_.gateway(), tool_.texts(), prompter_, files_, pump_, log_, state_} {}
+      context_{tool_.gateway(), tool_.texts(), prompter_, files_, pump_, log_, state_} {
+    state_.rateProfile = options.rateProfile;
+}
 
 bool CliSession::Start() {
     StartupResult result = RunStartupSequence(tool_, state_);

@@ -4,6 +4,7 @@
 #include <array>
 #include <filesystem>
 #include <fstream>
+#include <optional>
 #include <ostream>
 
 #include "cli_session.h"
@@ -12,6 +13,7 @@
 #include "host/document_kind.h"
 #include "journal/change_list.h"
 #include "journal/recorded_run.h"
+#include "rates/rate_profile.h"
 
 namespace q9::cli {
 
@@ -19,6 +21,11 @@ namespace {
 
 CheckValue Box(bool ticked) {
     return ticked ? CheckValue::Checked : CheckValue::Unchecked;
+}
+
+// "--17to16": the option that ticks a change of the standard profile.
+std::string ChangeFlag(const RateChange& change) {
+    return "--" + change.oldRate.Text() + "to" + change.newRate.Text();
 }
 
 struct KindResult {
@@ -40,25 +47,27 @@ std::unique_ptr<Command> AdjustCommand::Parse(const std::vector<std::string>& ar
                                               GlobalOptions& global) {
     OptionSpec spec{
         {"--rule", "--po", "--so", "--payable", "--receivable", "--report", "--changes"},
-        {"--17to16", "--11to10", "--materials", "--customers", "--suppliers", "--yes",
-         "--dry-run"}};
+        {"--materials", "--customers", "--suppliers", "--yes", "--dry-run"},
+        {"--convert"}};
+    for (const RateChange& change : StandardRateProfile().changes) {
+        spec.flags.insert(ChangeFlag(change));
+    }
     ParsedArguments parsed = ParseArguments(arguments, spec, global);
     if (!parsed.positional.empty()) {
         throw UsageError("adjust takes no argument '" + parsed.positional.front() + "'");
     }
     auto command = std::make_unique<AdjustCommand>();
-    command->to16_ = parsed.Has("--17to16");
-    command->to10_ = parsed.Has("--11to10");
-    // The one-click button is disabled while neither rate box is ticked.
-    if (!command->to16_ && !command->to10_) {
-        throw UsageError("adjust needs --17to16, --11to10 or both");
+    for (const RateChange& change : StandardRateProfile().changes) {
+        if (parsed.Has(ChangeFlag(change))) command->standardFlags_.push_back(ChangeFlag(change));
     }
+    command->convert_ = parsed.lists["--convert"];
     if (parsed.values.contains("--rule")) {
         std::string rule = parsed.Value("--rule");
         if (rule != "inclusive" && rule != "exclusive") {
             throw UsageError("--rule is inclusive or exclusive, not '" + rule + "'");
         }
-        command->inclusiveRule_ = rule == "inclusive";
+        command->rule_ = rule == "inclusive" ? AdjustmentRule::KeepTaxInclusivePrice
+                                             : AdjustmentRule::KeepTaxExclusivePrice;
     }
     command->materials_ = parsed.Has("--materials");
     command->customers_ = parsed.Has("--customers");
@@ -81,19 +90,51 @@ std::unique_ptr<Command> AdjustCommand::Parse(const std::vector<std::string>& ar
 }
 
 void AdjustCommand::FillWindow(WindowState& state) const {
-    state.chk17 = Box(to16_);
-    state.chk11 = Box(to10_);
+    state.chk17 = Box(ticked_[0]);
+    state.chk11 = Box(ticked_[1]);
     state.chkItem = Box(materials_);
     state.chkCust = Box(customers_);
     state.chkSupply = Box(suppliers_);
-    state.optAmount = inclusiveRule_;
+    state.adjustmentRule = rule_;
     state.txtPOFile = poFile_;
     state.txtSOFile = soFile_;
     state.txtHTYFFile = payableFile_;
     state.txtHYSFFile = receivableFile_;
 }
 
+void AdjustCommand::TickChanges(const RateProfile& profile) {
+    ticked_ = {};
+    const std::vector<RateChange>& changes = profile.changes;
+    if (!standardFlags_.empty() && profile.name != StandardRateProfile().name) {
+        throw UsageError(standardFlags_.front() + " ticks a change of the standard profile; use " +
+                         "--convert OLD for the profile in force");
+    }
+    for (size_t i = 0; i < changes.size() && i < ticked_.size(); ++i) {
+        ticked_[i] = std::find(standardFlags_.begin(), standardFlags_.end(),
+                               ChangeFlag(changes[i])) != standardFlags_.end();
+    }
+    for (const std::string& text : convert_) {
+        const std::optional<Rate> old = ParseRate(text);
+        size_t i = 0;
+        while (i < changes.size() && (!old || changes[i].oldRate != *old)) ++i;
+        if (i == changes.size()) {
+            throw UsageError("--convert " + text + ": not an old rate of the profile (" +
+                             DescribeRateProfile(profile) + ")");
+        }
+        ticked_[i] = true;
+    }
+    // The one-click button is disabled while no rate box is ticked.
+    if (std::find(ticked_.begin(), ticked_.end(), true) == ticked_.end()) {
+        std::string options;
+        for (const RateChange& change : StandardRateProfile().changes) {
+            options += ChangeFlag(change) + ", ";
+        }
+        throw UsageError("adjust needs " + options + "or --convert OLD for each change to make");
+    }
+}
+
 int AdjustCommand::Run(const GlobalOptions& global, Terminal& terminal) {
+    TickChanges(global.rateProfile);
     RunOutcome outcome;
     CliSession session(global, terminal, outcome, reportFile_);
     if (!session.Start()) return outcome.ExitStatus();
@@ -198,6 +239,11 @@ bool AdjustCommand::WriteChanges(Texts& texts, const std::vector<ChangeRow>& cha
 }
 
 void PrintBatchSummary(const WindowState& state, const BatchSummary& summary, std::ostream& out) {
+    out << "rate changes made:";
+    for (const RateChange* change : state.TickedChanges()) {
+        out << ' ' << change->oldRate.Text() << "%→" << change->newRate.Text() << '%';
+    }
+    out << " (profile " << DescribeRateProfile(state.rateProfile) << ")\n";
     for (const KindResult& result : KindResults(state, summary)) {
         if (result.path->empty()) continue;
         const ConversionSummary& s = *result.summary;

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <array>
+
 #include "command.h"
 #include "host/texts.h"
 #include "host/window_state.h"
@@ -15,6 +17,9 @@ class AdjustCommand : public Command {
 
     int Run(const GlobalOptions& global, Terminal& terminal) override;
 
+    // The rate boxes the options tick for the profile in force; UsageError when they name no
+    // change of it.
+    void TickChanges(const RateProfile& profile);
     // The window's boxes as the options set them.
     void FillWindow(WindowState& state) const;
 
@@ -22,9 +27,10 @@ class AdjustCommand : public Command {
     // The list of changes into --changes FILE; false when the file cannot be written.
     bool WriteChanges(Texts& texts, const std::vector<ChangeRow>& changes) const;
 
-    bool to16_ = false;
-    bool to10_ = false;
-    bool inclusiveRule_ = true;
+    std::vector<std::string> standardFlags_;  // --17to16, --11to10 as given
+    std::vector<std::string> convert_;        // --convert OLD as given
+    std::array<bool, 2> ticked_{};            // Chk17, Chk11: the profile's first and second change
+    AdjustmentRule rule_ = AdjustmentRule::KeepTaxInclusivePrice;
     bool materials_ = false;
     bool customers_ = false;
     bool suppliers_ = false;

@@ -17,7 +17,7 @@ constexpr int64_t kMostEntries = 10'000'000;
 
 std::unique_ptr<Command> DemoDbCommand::Parse(const std::vector<std::string>& arguments,
                                               GlobalOptions& global) {
-    OptionSpec spec{{"--entries", "--seed"}, {"--bill-discount", "--discount-includes-tax"}};
+    OptionSpec spec{{"--entries", "--seed"}, {"--bill-discount", "--discount-includes-tax"}, {}};
     ParsedArguments parsed = ParseArguments(arguments, spec, global);
     if (parsed.positional.size() != 1 || parsed.positional[0].empty()) {
         throw UsageError("demo-db needs exactly one FILE");
@@ -36,7 +36,7 @@ std::unique_ptr<Command> DemoDbCommand::Parse(const std::vector<std::string>& ar
     return command;
 }
 
-int DemoDbCommand::Run(const GlobalOptions& /*global*/, Terminal& terminal) {
+int DemoDbCommand::Run(const GlobalOptions& global, Terminal& terminal) {
     std::error_code ec;
     // Never touch a file that is there already: it may be somebody's account.
     if (std::filesystem::exists(std::filesystem::symlink_status(file_, ec))) {
@@ -50,6 +50,7 @@ int DemoDbCommand::Run(const GlobalOptions& /*global*/, Terminal& terminal) {
     }
     options.billDiscountOn = billDiscount_;
     options.discountIncludeTaxOn = discountIncludesTax_;
+    options.rateProfile = global.rateProfile;
     try {
         CreateDemoAccount(file_, options);
     } catch (const HostError& e) {

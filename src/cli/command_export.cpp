@@ -17,7 +17,7 @@ DocumentKind ParseDocumentKind(const std::string& text) {
 
 std::unique_ptr<Command> ExportCommand::Parse(const std::vector<std::string>& arguments,
                                               GlobalOptions& global) {
-    ParsedArguments parsed = ParseArguments(arguments, {{}, {"--overwrite", "--keep"}}, global);
+    ParsedArguments parsed = ParseArguments(arguments, {{}, {"--overwrite", "--keep"}, {}}, global);
     if (parsed.positional.size() != 2) throw UsageError("export needs KIND and FILE");
     if (parsed.Has("--overwrite") && parsed.Has("--keep")) {
         throw UsageError("--overwrite and --keep exclude each other");

@@ -28,7 +28,7 @@ const char* StateText(RunState state) {
 
 std::unique_ptr<Command> RunsCommand::Parse(const std::vector<std::string>& arguments,
                                             GlobalOptions& global) {
-    ParsedArguments parsed = ParseArguments(arguments, OptionSpec{{}, {}}, global);
+    ParsedArguments parsed = ParseArguments(arguments, OptionSpec{{}, {}, {}}, global);
     if (!parsed.positional.empty()) {
         throw UsageError("runs takes no argument '" + parsed.positional.front() + "'");
     }

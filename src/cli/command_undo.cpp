@@ -31,7 +31,7 @@ const char* RefusalText(UndoResult result) {
 
 std::unique_ptr<Command> UndoCommand::Parse(const std::vector<std::string>& arguments,
                                             GlobalOptions& global) {
-    ParsedArguments parsed = ParseArguments(arguments, OptionSpec{{}, {"--yes"}}, global);
+    ParsedArguments parsed = ParseArguments(arguments, OptionSpec{{}, {"--yes"}, {}}, global);
     if (parsed.positional.size() != 1) throw UsageError("undo needs exactly one RUN-ID");
     auto command = std::make_unique<UndoCommand>();
     command->runId_ =

@@ -4,17 +4,18 @@ namespace q9 {
 
 namespace {
 
-std::string EntryCondition(const std::string& n, const std::string& c, const std::string& e) {
-    return "te.FTaxRate=1+" + n + " AND " + "(te.FContractID= " + c + " AND te.FEntryID=" + e + ")";
+std::string EntryCondition(const std::string& oldRate, const std::string& c, const std::string& e) {
+    return "te.FTaxRate=" + oldRate + " AND " + "(te.FContractID= " + c + " AND te.FEntryID=" + e +
+           ")";
 }
 
 }  // namespace
 
-std::string GetContractCheckSql(int32_t contractId, int32_t entryId, const std::string& newRate,
-                                bool optAmount) {
-    const std::string& n = newRate;
+std::string GetContractCheckSql(int32_t contractId, int32_t entryId, const RateChange& change,
+                                AdjustmentRule rule) {
+    const std::string& n = change.newRateText;
     const std::string c = std::to_string(contractId);
-    if (!optAmount) {
+    if (rule == AdjustmentRule::KeepTaxExclusivePrice) {
         return "SELECT 1 FROM t_RPContractScheme WHERE 1<(SELECT COUNT(1) FROM t_RPContractScheme "
                "WHERE FContractID=" +
                c + ") AND FContractID=" + c;
@@ -22,23 +23,23 @@ std::string GetContractCheckSql(int32_t contractId, int32_t entryId, const std::
     return std::string("SELECT 1 FROM t_rpContractEntry te") + kCrLf +
            "INNER JOIN t_rpContract t ON te.FContractID = t.FContractID" + kCrLf +
            "INNER JOIN t_Currency tc ON tc.FCurrencyID = t.FCurrencyID" + kCrLf + "Where " +
-           EntryCondition(n, c, std::to_string(entryId)) +
+           EntryCondition(change.oldRateCondition, c, std::to_string(entryId)) +
            "AND te.FReceiveAmountFor>ROUND(FQuantity*FTaxPriceFor/(1+" + n +
            "/100)*(1-FBusinessDiscountRate/100),tc.FScale) " + kCrLf;
 }
 
-LineStatements ContractLineStatements(int32_t contractId, int32_t entryId,
-                                      const std::string& newRate, bool optAmount) {
-    const std::string& n = newRate;
+LineStatements ContractLineStatements(int32_t contractId, int32_t entryId, const RateChange& change,
+                                      AdjustmentRule rule) {
+    const std::string& n = change.newRateText;
     const std::string c = std::to_string(contractId);
-    const std::string where = EntryCondition(n, c, std::to_string(entryId));
+    const std::string where = EntryCondition(change.oldRateCondition, c, std::to_string(entryId));
     const std::string joins =
         std::string("  FROM t_rpContractEntry te") + kCrLf +
         "INNER JOIN t_rpContract t ON te.FContractID = t.FContractID" + kCrLf +
         "INNER JOIN t_ICItemMaterial ti ON ti.FItemID = te.FProductID" + kCrLf +
         "INNER JOIN t_Currency tc ON tc.FCurrencyID = t.FCurrencyID" + kCrLf + "Where " + where;
     LineStatements statements;
-    if (optAmount) {
+    if (rule == AdjustmentRule::KeepTaxInclusivePrice) {
         statements.backupInsert =
             std::string(
                 "INSERT INTO t_rpContractEntryRate(FContractID,FEntryID,FTaxRate,FAmount,"
@@ -95,8 +96,8 @@ LineStatements ContractLineStatements(int32_t contractId, int32_t entryId,
 }
 
 ContractUpdateSql GetContractUpdateSql(int32_t contractId, int32_t entryId,
-                                       const std::string& newRate, bool optAmount) {
-    LineStatements statements = ContractLineStatements(contractId, entryId, newRate, optAmount);
+                                       const RateChange& change, AdjustmentRule rule) {
+    LineStatements statements = ContractLineStatements(contractId, entryId, change, rule);
     return {statements.EntryBatch(), statements.totals};
 }
 

@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "export/export_handlers.h"
+#include "export/candidate_queries.h"
 #include "host/context.h"
 #include "host/document_kind.h"
 #include "host/value.h"

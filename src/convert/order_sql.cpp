@@ -17,8 +17,8 @@ std::string JoinLines(const std::vector<std::string>& lines) {
 
 // The linked-amount check is the same for both order kinds but for the entry table.
 std::string OrderCheckSql(const std::string& entryTable, const std::string& rowCondition,
-                          const std::string& n, bool optAmount) {
-    if (!optAmount) return "SELECT 1 WHERE 1=2";
+                          const std::string& n, AdjustmentRule rule) {
+    if (rule == AdjustmentRule::KeepTaxExclusivePrice) return "SELECT 1 WHERE 1=2";
     return "SELECT 1 FROM " + entryTable + " te" + kCrLf +
            "WHERE te.FReceiveAmountFor_Commit>ROUND(FAuxQty*FAuxTaxPrice*(100-te.FTaxRate)/(100+" +
            n + "),2) AND " + rowCondition;
@@ -26,12 +26,12 @@ std::string OrderCheckSql(const std::string& entryTable, const std::string& rowC
 
 // The UPDATE's joins and line condition: the same for both order kinds but for the tables.
 std::vector<std::string> OrderUpdateTail(const std::string& entryTable,
-                                         const std::string& headerTable, const std::string& n,
+                                         const std::string& headerTable, const std::string& oldRate,
                                          const std::string& keyCondition) {
     return {"  FROM " + entryTable + " te",
             "INNER JOIN " + headerTable + " t ON te.FInterID = t.FInterID",
             "INNER JOIN t_ICItemMaterial ti ON ti.FItemID = te.FItemID",
-            "WHERE te.FCess=1+" + n + " AND " + keyCondition};
+            "WHERE te.FCess=" + oldRate + " AND " + keyCondition};
 }
 
 }  // namespace
@@ -46,32 +46,33 @@ std::string OrderKeyCondition(int32_t interId, int32_t entryId) {
            " AND te.FEntryID=" + std::to_string(entryId) + ")";
 }
 
-std::string GetPOCheckSql(const std::string& rowCondition, const std::string& newRate,
-                          bool optAmount) {
-    return OrderCheckSql("POOrderEntry", rowCondition, newRate, optAmount);
+std::string GetPOCheckSql(const std::string& rowCondition, const RateChange& change,
+                          AdjustmentRule rule) {
+    return OrderCheckSql("POOrderEntry", rowCondition, change.newRateText, rule);
 }
 
-std::string GetSOCheckSql(const std::string& rowCondition, const std::string& newRate,
-                          bool optAmount) {
-    return OrderCheckSql("SEOrderEntry", rowCondition, newRate, optAmount);
+std::string GetSOCheckSql(const std::string& rowCondition, const RateChange& change,
+                          AdjustmentRule rule) {
+    return OrderCheckSql("SEOrderEntry", rowCondition, change.newRateText, rule);
 }
 
 LineStatements PurchaseOrderLineStatements(int32_t interId, int32_t entryId,
-                                           const std::string& newRate, bool optAmount,
+                                           const RateChange& change, AdjustmentRule rule,
                                            bool discountIncludeTaxOn) {
-    const std::string& n = newRate;
+    const std::string& n = change.newRateText;
+    const std::string& old = change.oldRateCondition;
     const std::string k = OrderKeyCondition(interId, entryId);
     const std::string pn = "ROUND(te.FAuxPrice*(100+" + n + ")/100,ti.FPriceDecimal)";
-    const std::vector<std::string> tail = OrderUpdateTail("POOrderEntry", "POOrder", n, k);
+    const std::vector<std::string> tail = OrderUpdateTail("POOrderEntry", "POOrder", old, k);
     LineStatements statements;
     std::vector<std::string> update;
-    if (optAmount) {
+    if (rule == AdjustmentRule::KeepTaxInclusivePrice) {
         statements.backupInsert = JoinLines({
             "INSERT INTO POOrderEntryTaxRate(FInterID,FEntryID,FCess,FTaxAmount,FAmount,FAuxPrice,"
             "FPrice,FDescount)",
             "SELECT FInterID,FEntryID,FCess,FTaxAmount,FAmount,FAuxPrice,FPrice,FDescount  FROM "
-            "POOrderEntry te WHERE te.FCess=1+" +
-                n + " AND " + k,
+            "POOrderEntry te WHERE te.FCess=" +
+                old + " AND " + k,
         });
         update = {
             "UPDATE te SET te.FCess=" + n,
@@ -92,8 +93,8 @@ LineStatements PurchaseOrderLineStatements(int32_t interId, int32_t entryId,
             "FAuxPriceDiscount,FPriceDiscount,FTaxAmount,FAllAmount,FDescount)",
             "SELECT "
             "FInterID,FEntryID,FCess,FAuxTaxPrice,FTaxPrice,FAuxPriceDiscount,FPriceDiscount,"
-            "FTaxAmount,FAllAmount,FDescount FROM POOrderEntry te WHERE te.FCess=1+" +
-                n + " AND " + k,
+            "FTaxAmount,FAllAmount,FDescount FROM POOrderEntry te WHERE te.FCess=" +
+                old + " AND " + k,
         });
         const std::string amount =
             "ROUND(te.FAuxQty*" + pn + "*(100-te.FTaxRate)/(100+" + n + "),2)";
@@ -126,23 +127,23 @@ LineStatements PurchaseOrderLineStatements(int32_t interId, int32_t entryId,
     return statements;
 }
 
-LineStatements SalesOrderLineStatements(int32_t interId, int32_t entryId,
-                                        const std::string& newRate, bool optAmount,
-                                        bool discountIncludeTaxOn) {
-    const std::string& n = newRate;
+LineStatements SalesOrderLineStatements(int32_t interId, int32_t entryId, const RateChange& change,
+                                        AdjustmentRule rule, bool discountIncludeTaxOn) {
+    const std::string& n = change.newRateText;
+    const std::string& old = change.oldRateCondition;
     const std::string k = OrderKeyCondition(interId, entryId);
     const std::string pn = "ROUND(te.FAuxPrice*(100+" + n + ")/100,ti.FPriceDecimal)";
-    const std::vector<std::string> tail = OrderUpdateTail("SEOrderEntry", "SEOrder", n, k);
+    const std::vector<std::string> tail = OrderUpdateTail("SEOrderEntry", "SEOrder", old, k);
     LineStatements statements;
     std::vector<std::string> update;
-    if (optAmount) {
+    if (rule == AdjustmentRule::KeepTaxInclusivePrice) {
         const std::string discountColumn = discountIncludeTaxOn ? "" : ",FTaxAmount";
         statements.backupInsert = JoinLines({
             "INSERT INTO SEOrderEntryTaxRate(FInterID,FEntryID,FCess,FTaxAmt,FAmount,FAuxPrice,"
             "FPrice" +
                 discountColumn + ")",
             "SELECT FInterID,FEntryID,FCess,FTaxAmt,FAmount,FAuxPrice,FPrice" + discountColumn +
-                " FROM SEOrderEntry te WHERE te.FCess=1+" + n + " AND " + k,
+                " FROM SEOrderEntry te WHERE te.FCess=" + old + " AND " + k,
         });
         update = {
             "UPDATE te SET te.FCess=" + n +
@@ -162,8 +163,8 @@ LineStatements SalesOrderLineStatements(int32_t interId, int32_t entryId,
             "INSERT INTO SEOrderEntryTaxRate(FInterID,FEntryID,FCess,FTaxAmount,FAllAmount,"
             "FAllStdAmount,FAuxPriceDiscount,FPriceDiscount,FTaxAmt,FAuxTaxPrice,FTaxPrice)",
             "SELECT FInterID,FEntryID,FCess,FTaxAmount,FAllAmount,FAllStdAmount,FAuxPriceDiscount,"
-            "FPriceDiscount,FTaxAmt,FAuxTaxPrice,FTaxPrice FROM SEOrderEntry te WHERE te.FCess=1+" +
-                n + " AND " + k,
+            "FPriceDiscount,FTaxAmt,FAuxTaxPrice,FTaxPrice FROM SEOrderEntry te WHERE te.FCess=" +
+                old + " AND " + k,
         });
         const std::string tax =
             "ROUND(te.FAuxQty*" + pn + "*(100-te.FTaxRate)*" + n + "/((100+" + n + ")*100),2)";
@@ -188,15 +189,15 @@ LineStatements SalesOrderLineStatements(int32_t interId, int32_t entryId,
     return statements;
 }
 
-std::string GetPOUpdateSql(int32_t interId, int32_t entryId, const std::string& newRate,
-                           bool optAmount, bool discountIncludeTaxOn) {
-    return PurchaseOrderLineStatements(interId, entryId, newRate, optAmount, discountIncludeTaxOn)
+std::string GetPOUpdateSql(int32_t interId, int32_t entryId, const RateChange& change,
+                           AdjustmentRule rule, bool discountIncludeTaxOn) {
+    return PurchaseOrderLineStatements(interId, entryId, change, rule, discountIncludeTaxOn)
         .EntryBatch();
 }
 
-std::string GetSOUpdateSql(int32_t interId, int32_t entryId, const std::string& newRate,
-                           bool optAmount, bool discountIncludeTaxOn) {
-    return SalesOrderLineStatements(interId, entryId, newRate, optAmount, discountIncludeTaxOn)
+std::string GetSOUpdateSql(int32_t interId, int32_t entryId, const RateChange& change,
+                           AdjustmentRule rule, bool discountIncludeTaxOn) {
+    return SalesOrderLineStatements(interId, entryId, change, rule, discountIncludeTaxOn)
         .EntryBatch();
 }
 

@@ -14,29 +14,31 @@ namespace q9 {
 
 namespace {
 
-std::string PurchaseCheck(int32_t id, int32_t entryId, const std::string& n,
+std::string PurchaseCheck(int32_t id, int32_t entryId, const RateChange& change,
                           const WindowState& state) {
-    return GetPOCheckSql(OrderRowCondition(id, entryId), n, state.optAmount);
+    return GetPOCheckSql(OrderRowCondition(id, entryId), change, state.adjustmentRule);
 }
-std::string SalesCheck(int32_t id, int32_t entryId, const std::string& n,
+std::string SalesCheck(int32_t id, int32_t entryId, const RateChange& change,
                        const WindowState& state) {
-    return GetSOCheckSql(OrderRowCondition(id, entryId), n, state.optAmount);
+    return GetSOCheckSql(OrderRowCondition(id, entryId), change, state.adjustmentRule);
 }
-std::string ContractCheck(int32_t id, int32_t entryId, const std::string& n,
+std::string ContractCheck(int32_t id, int32_t entryId, const RateChange& change,
                           const WindowState& state) {
-    return GetContractCheckSql(id, entryId, n, state.optAmount);
+    return GetContractCheckSql(id, entryId, change, state.adjustmentRule);
 }
-LineStatements PurchaseLine(int32_t id, int32_t entryId, const std::string& n,
+LineStatements PurchaseLine(int32_t id, int32_t entryId, const RateChange& change,
                             const WindowState& state) {
-    return PurchaseOrderLineStatements(id, entryId, n, state.optAmount, state.discountIncludeTaxOn);
+    return PurchaseOrderLineStatements(id, entryId, change, state.adjustmentRule,
+                                       state.discountIncludeTaxOn);
 }
-LineStatements SalesLine(int32_t id, int32_t entryId, const std::string& n,
+LineStatements SalesLine(int32_t id, int32_t entryId, const RateChange& change,
                          const WindowState& state) {
-    return SalesOrderLineStatements(id, entryId, n, state.optAmount, state.discountIncludeTaxOn);
+    return SalesOrderLineStatements(id, entryId, change, state.adjustmentRule,
+                                    state.discountIncludeTaxOn);
 }
-LineStatements ContractLine(int32_t id, int32_t entryId, const std::string& n,
+LineStatements ContractLine(int32_t id, int32_t entryId, const RateChange& change,
                             const WindowState& state) {
-    return ContractLineStatements(id, entryId, n, state.optAmount);
+    return ContractLineStatements(id, entryId, change, state.adjustmentRule);
 }
 
 const ConversionKind kPurchaseOrders{DocumentKind::PurchaseOrder,
@@ -85,16 +87,12 @@ std::string OneCell(std::string text) {
     return text;
 }
 
-// The old rate a new-rate text converts from.
-double OldRateOf(const std::string& newRate) {
-    return newRate == "16.0" ? 17 : 11;
-}
-
 // A rate as the account holds it (a number, or the decimal text of an exact column).
-bool IsRate(const Value& held, double rate) {
+bool IsRate(const Value& held, Rate rate) {
     double number = 0;
-    if (held.IsNumber()) return held.NumberAsDouble() == rate;
-    return held.IsText() && ParseNumericText(held.AsText(), &number) && number == rate;
+    if (held.IsNumber()) return held.NumberAsDouble() == rate.AsDouble();
+    return held.IsText() && ParseNumericText(held.AsText(), &number) &&
+           number == rate.AsDouble();
 }
 
 // The lines the loop will look up, in workbook order: rows with a new rate and whole ids. A row
@@ -108,7 +106,7 @@ std::vector<EntryKey> KeysToConvert(const Recordset& rows, CoreContext& context)
     for (size_t r = rows.RecordCount() > 0 ? 1 : 0; r < all.size(); ++r) {
         const auto cell = [&](int index) { return all[r][static_cast<size_t>(index)]; };
         try {
-            if (NewRateText(cell(rate), context.state).empty()) continue;
+            if (!ChangeForRateCell(cell(rate), context.state)) continue;
             keys.push_back({WholeId(cell(id), context.texts), WholeId(cell(entry), context.texts)});
         } catch (const std::exception&) {
             continue;
@@ -124,9 +122,10 @@ class RowLoop {
 
     ConversionSummary Run(Recordset& rows) {
         // Asked of the database a thousand lines at a time, as the loop reaches them.
-        const std::string& cutoff = context_.state.cutoffDate;
-        candidacy_.emplace(context_, kind_.kind, cutoff.empty() ? kCutoffDate : cutoff,
-                           KeysToConvert(rows, context_));
+        const WindowState& state = context_.state;
+        const std::string& cutoff =
+            state.cutoffDate.empty() ? state.rateProfile.CutoffDate() : state.cutoffDate;
+        candidacy_.emplace(context_, kind_.kind, cutoff, KeysToConvert(rows, context_));
         if (rows.RecordCount() > 0) rows.MoveNext();
         const int count = rows.RecordCount() > 0 ? rows.RecordCount() - 1 : 0;
         int index = 0;
@@ -151,9 +150,9 @@ class RowLoop {
     void HandleRow(const Recordset& rows) {
         ++summary_.rows;
         const WindowState& state = context_.state;
-        const std::string n = NewRateText(rows.Field("F8"), state);
-        if (n.empty()) {
-            List(rows, context_.texts.LoadText(kRateReason));
+        const RateChange* change = ChangeForRateCell(rows.Field("F8"), state);
+        if (!change) {
+            List(rows, RateReason(context_.texts, state.rateProfile));
             return;
         }
         const int32_t id = WholeId(rows.Field("F13"), context_.texts);
@@ -166,21 +165,21 @@ class RowLoop {
             return;
         }
         if (found.standing == LineCandidacy::Standing::NoLongerCandidate &&
-            IsRate(found.rate, OldRateOf(n))) {
+            IsRate(found.rate, change->oldRate)) {
             List(rows, context_.texts.LoadText(kStaleLineReason));
             return;
         }
 
         Error checkError;
-        RecordsetPtr conflicts =
-            context_.gateway.TryOpenRecordset(kind_.checkSql(id, entryId, n, state), &checkError);
+        RecordsetPtr conflicts = context_.gateway.TryOpenRecordset(
+            kind_.checkSql(id, entryId, *change, state), &checkError);
         if (!conflicts) throw HostError(checkError);
         if (conflicts->RecordCount() > 0) {
             List(rows, context_.texts.LoadText(kind_.conflictReason));
             return;
         }
 
-        const LineStatements line = kind_.lineStatements(id, entryId, n, state);
+        const LineStatements line = kind_.lineStatements(id, entryId, *change, state);
         const AtomicOutcome outcome = Write(rows, id, entryId, line);
         if (outcome.error.IsUnavailable()) throw HostError(outcome.error);
         if (outcome.error.IsSet()) {
@@ -252,11 +251,20 @@ const ConversionKind& ConversionKindOf(DocumentKind kind) {
     return kPurchaseOrders;
 }
 
-std::string NewRateText(const Value& rateCell, const WindowState& state) {
+const RateChange* ChangeForRateCell(const Value& rateCell, const WindowState& state) {
     const double rate = Val(ToText(rateCell));
-    if (rate == 17) return IsTicked(state.chk17) ? "16.0" : "";
-    if (rate == 11) return IsTicked(state.chk11) ? "10.0" : "";
-    return "";
+    for (const RateChange* change : state.TickedChanges()) {
+        if (rate == change->oldRate.AsDouble()) return change;
+    }
+    return nullptr;
+}
+
+std::string RateReason(Texts& texts, const RateProfile& profile) {
+    std::vector<Value> oldRates;
+    for (const RateChange& change : profile.changes) oldRates.emplace_back(change.oldRate.Text());
+    return texts.FormatText(oldRates.size() == 1 ? "xls上该行数据的税率不是%1，该行数据不处理"
+                                                 : "xls上该行数据的税率不是%1或%2，该行数据不处理",
+                            oldRates);
 }
 
 int32_t WholeId(const Value& cell, Texts& texts) {

@@ -19,9 +19,9 @@ namespace q9 {
 struct ConversionKind {
     DocumentKind kind;
     std::string WindowState::*pathBox;
-    std::string (*checkSql)(int32_t id, int32_t entryId, const std::string& newRate,
+    std::string (*checkSql)(int32_t id, int32_t entryId, const RateChange& change,
                             const WindowState& state);
-    LineStatements (*lineStatements)(int32_t id, int32_t entryId, const std::string& newRate,
+    LineStatements (*lineStatements)(int32_t id, int32_t entryId, const RateChange& change,
                                      const WindowState& state);
     const char* conflictReason;
     bool readerMarks;  // debug-log "1" before and "2" after the reader call
@@ -30,7 +30,6 @@ struct ConversionKind {
 const ConversionKind& ConversionKindOf(DocumentKind kind);
 
 // Reasons of the skipped-line entries (catalog keys).
-inline constexpr const char* kRateReason = "xls上该行数据的税率不是17或11，该行数据不处理";
 inline constexpr const char* kOrderConflictReason =
     "xls上该行数据的关联金额大于金额，该行数据不处理";
 inline constexpr const char* kContractConflictReason =
@@ -40,9 +39,13 @@ inline constexpr const char* kRowFailedReason = "该行数据无法处理，本�
 inline constexpr const char* kStaleLineReason =
     "该行数据已不符合引出条件（已开票、已作废、日期不在调整范围或不属于本类单据），该行数据不处理";
 
-// The new-rate text for a rate cell: "16.0", "10.0" or empty. Throws HostError when the cell
+// The ticked change whose old rate the rate cell holds, or null. Throws HostError when the cell
 // holds nothing that can be read as text.
-std::string NewRateText(const Value& rateCell, const WindowState& state);
+const RateChange* ChangeForRateCell(const Value& rateCell, const WindowState& state);
+
+// "xls上该行数据的税率不是17或11，该行数据不处理" with the profile's old rates, in the session's
+// language.
+std::string RateReason(Texts& texts, const RateProfile& profile);
 
 // An id cell as a 32-bit integer. Throws HostError when it is empty, not a number, not whole
 // or out of range: an id is never rounded onto a neighbour.

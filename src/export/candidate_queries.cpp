@@ -1,8 +1,7 @@
+#include "export/candidate_queries.h"
+
 #include <algorithm>
 #include <initializer_list>
-#include <string>
-
-#include "export/export_handlers.h"
 
 namespace q9 {
 
@@ -42,7 +41,7 @@ struct KindSelection {
     std::string beforeRate;   // " And ", as each query has always joined the rate on
     bool noBusinessDiscount = false;
 
-    // "d.FDate<'2018-05-01'"
+    // "d.FDate<'YYYY-MM-DD'"
     static std::string DateCondition(const std::string& cutoffDate) {
         return "d.FDate<'" + cutoffDate + "'";
     }
@@ -94,18 +93,23 @@ std::string JoinLines(std::initializer_list<std::string> lines) {
     return text;
 }
 
-// "(de.FCess = 17 OR de.FCess = 11)": both old rates, whichever boxes are ticked.
-std::string OldRateCondition(const std::string& column) {
-    return "(" + column + " = 17 OR " + column + " = 11)";
+// "(de.FCess = OLD OR de.FCess = OLD)": the profile's old rates, whichever boxes are ticked.
+std::string OldRateCondition(const std::string& column, const RateProfile& profile) {
+    std::string text = "(";
+    for (size_t i = 0; i < profile.changes.size(); ++i) {
+        if (i > 0) text += " OR ";
+        text += column + " = " + profile.changes[i].oldRate.Text();
+    }
+    return text + ")";
 }
 
-std::string CandidateWhere(const KindSelection& s, const std::string& cutoffDate) {
-    return "Where " + s.conditions + s.beforeRate + OldRateCondition(s.rateColumn) + " AND " +
-           KindSelection::DateCondition(cutoffDate);
+std::string CandidateWhere(const KindSelection& s, const RateProfile& profile) {
+    return "Where " + s.conditions + s.beforeRate + OldRateCondition(s.rateColumn, profile) +
+           " AND " + KindSelection::DateCondition(profile.CutoffDate());
 }
 
 std::string OrderQuery(const KindSelection& s, const std::string& partnerJoin,
-                       const std::string& cutoffDate) {
+                       const RateProfile& profile) {
     return JoinLines({
         kOrderSelect,
         "de.FAuxPrice,de.FAuxTaxPrice,de.FAmount,de.FCess AS FTaxRate,FTaxAmount,FAllAmount,"
@@ -114,11 +118,11 @@ std::string OrderQuery(const KindSelection& s, const std::string& partnerJoin,
         s.entryJoin,
         kOrderMaterialJoin,
         partnerJoin,
-        CandidateWhere(s, cutoffDate),
+        CandidateWhere(s, profile),
     });
 }
 
-std::string ContractQuery(const KindSelection& s, const std::string& cutoffDate) {
+std::string ContractQuery(const KindSelection& s, const RateProfile& profile) {
     return JoinLines({
                kContractSelect,
                kContractAmounts,
@@ -126,26 +130,26 @@ std::string ContractQuery(const KindSelection& s, const std::string& cutoffDate)
                kContractMaterialJoin,
                kContractSupplierJoin,
                kContractCustomerJoin,
-               CandidateWhere(s, cutoffDate),
+               CandidateWhere(s, profile),
            }) +
            s.DiscountTail();
 }
 
 }  // namespace
 
-std::string CandidateQuery(DocumentKind kind, const std::string& cutoffDate,
+std::string CandidateQuery(DocumentKind kind, const RateProfile& profile,
                            bool discountIncludeTaxOn) {
     const KindSelection s = SelectionOf(kind, discountIncludeTaxOn);
     switch (kind) {
         case DocumentKind::PurchaseOrder:
             return OrderQuery(s, "INNER JOIN t_Supplier ts ON ts.FItemID = d.FSupplyID",
-                              cutoffDate);
+                              profile);
         case DocumentKind::SalesOrder:
             return OrderQuery(s, "INNER JOIN t_Organization ts ON ts.FItemID = d.FCustID",
-                              cutoffDate);
+                              profile);
         case DocumentKind::PayableContract:
         case DocumentKind::ReceivableContract:
-            return ContractQuery(s, cutoffDate);
+            return ContractQuery(s, profile);
     }
     return {};
 }

@@ -9,6 +9,7 @@ namespace q9 {
 // Numbers follow the host platform's run-time error numbers where one exists, so that messages
 // built from them read as operators of the host know them.
 namespace error_number {
+inline constexpr int32_t kInvalidArgument = 5;
 inline constexpr int32_t kOverflow = 6;
 inline constexpr int32_t kTypeMismatch = 13;
 inline constexpr int32_t kFileNotFound = 53;

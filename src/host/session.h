@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "host/value.h"
+#include "rates/rate_change.h"
 
 namespace q9 {
 
@@ -41,6 +42,7 @@ struct LoginOptions {
     LoginPrompt* prompt = nullptr;
     std::string accountsFile;      // the accounts file offered by the prompt
     std::string demoDatabasePath;  // the embedded demo account, used when nothing else is chosen
+    RateProfile rateProfile = StandardRateProfile();  // the rate changes the session makes
 };
 
 // Accounts of an accounts file: one [section] per account with db=URL.

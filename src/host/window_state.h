@@ -1,8 +1,12 @@
 #pragma once
 
+#include <iterator>
 #include <string>
+#include <vector>
 
 #include "host/recordset.h"
+#include "rates/adjustment_rule.h"
+#include "rates/rate_change.h"
 
 namespace q9 {
 
@@ -13,23 +17,23 @@ inline bool IsTicked(CheckValue value) {
     return value == CheckValue::Checked;
 }
 
-// The documents re-rated are those dated before it; the start-up sets it.
-inline constexpr const char* kCutoffDate = "2018-05-01";
-
 // Everything on the window that the core reads, and the fields the window owns.
 struct WindowState {
+    // The boxes of the profile's first and second rate change (Chk17, Chk11).
     CheckValue chk17 = CheckValue::Unchecked;
     CheckValue chk11 = CheckValue::Unchecked;
     CheckValue chkItem = CheckValue::Unchecked;
     CheckValue chkCust = CheckValue::Unchecked;
     CheckValue chkSupply = CheckValue::Unchecked;
-    bool optAmount = true;  // false: OptPrice, the tax-exclusive-price rule
+    AdjustmentRule adjustmentRule = AdjustmentRule::KeepTaxInclusivePrice;
 
     std::string txtPOFile;
     std::string txtSOFile;
     std::string txtHTYFFile;
     std::string txtHYSFFile;
 
+    // The rate changes being made; the cut-off date is its cut-off once the start-up has run.
+    RateProfile rateProfile = StandardRateProfile();
     std::string cutoffDate;
     bool billDiscountOn = false;
     bool discountIncludeTaxOn = false;
@@ -40,6 +44,15 @@ struct WindowState {
     RecordsetPtr currentRecordset;
 
     bool AnyRateSelected() const { return IsTicked(chk17) || IsTicked(chk11); }
+    // The ticked changes of the profile, first change first.
+    std::vector<const RateChange*> TickedChanges() const {
+        const CheckValue boxes[] = {chk17, chk11};
+        std::vector<const RateChange*> ticked;
+        for (size_t i = 0; i < rateProfile.changes.size() && i < std::size(boxes); ++i) {
+            if (IsTicked(boxes[i])) ticked.push_back(&rateProfile.changes[i]);
+        }
+        return ticked;
+    }
     void ReleaseRecordset() { currentRecordset.reset(); }
 };
 

@@ -1,5 +1,6 @@
 #include "jobs/export_candidates.h"
 
+#include "export/candidate_queries.h"
 #include "export/export_handlers.h"
 #include "export/save_path.h"
 #include "jobs/startup.h"
@@ -17,7 +18,7 @@ bool ExportCandidates(CoreContext& context, DocumentKind kind) {
         return false;
     }
 
-    const std::string sql = CandidateQuery(kind, state.cutoffDate, state.discountIncludeTaxOn);
+    const std::string sql = CandidateQuery(kind, state.rateProfile, state.discountIncludeTaxOn);
     Error error;
     state.currentRecordset = context.gateway.TryOpenRecordset(sql, &error);
     if (!state.currentRecordset) {

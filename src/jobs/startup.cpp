@@ -48,7 +48,7 @@ StartupResult RunStartupSequence(HostSession& session, Gateway& gateway, WindowS
             result.refused = true;
             return result;
         }
-        state.cutoffDate = kCutoffDate;
+        state.cutoffDate = state.rateProfile.CutoffDate();
 
         Error error;
         RecordsetPtr switches = gateway.TryOpenRecordset(SwitchesQuery(), &error);

@@ -24,13 +24,23 @@ bool HasJournalTables(Gateway& gateway) {
     return tables && tables->RecordCount() == 2;
 }
 
+// "2019"; changes given one by one as "13:9,10:9 2026-01-01" (at most 34 characters).
+std::string ProfileText(const RateProfile& profile) {
+    if (!profile.name.empty()) return profile.name;
+    std::string text;
+    for (const RateChange& change : profile.changes) {
+        text += (text.empty() ? "" : ",") + change.oldRate.Text() + ":" + change.newRate.Text();
+    }
+    return text + " " + profile.CutoffDate();
+}
+
 RunRecord NewRun(const WindowState& state) {
     RunRecord run;
     run.user = SessionProperty("UserName");
     run.account = SessionProperty("AcctName");
-    // The standard rate change; profiles name themselves once there are others.
-    run.profile = "2018";
-    run.rule = state.optAmount ? "tax-inclusive" : "tax-exclusive";
+    run.profile = ProfileText(state.rateProfile);
+    run.rule = state.adjustmentRule == AdjustmentRule::KeepTaxInclusivePrice ? "tax-inclusive"
+                                                                            : "tax-exclusive";
     for (const auto& [box, name] :
          {std::pair{state.chkItem, "item"}, {state.chkCust, "cust"}, {state.chkSupply, "supply"}}) {
         if (!IsTicked(box)) continue;

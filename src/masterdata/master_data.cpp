@@ -10,40 +10,41 @@ namespace {
 
 constexpr std::string_view kLineEnd = "\r\n";
 
-struct KindStatements {
+struct MasterDataKind {
     CheckValue WindowState::*box;
-    const char* to16;
-    const char* to10;
+    const char* table;
+    const char* column;
+    const char* rateTest;  // the records' own spelling of "column =" before the old rate
+    const char* itemClassId;
 };
 
 // In the order the batch lists them: materials, customers, suppliers.
-const std::array<KindStatements, 3> kStatements = {{
-    {&WindowState::chkItem,
-     "UPDATE t_ICItemMaterial SET FTaxRate=16 WHERE FTaxRate=17 UPDATE t_ItemPropDesc SET "
-     "FDefaultValue = '16' WHERE FItemClassID =4 and FSQLColumnName ='FTaxRate'",
-     "UPDATE t_ICItemMaterial SET FTaxRate=10 WHERE FTaxRate=11"},
-    {&WindowState::chkCust,
-     "UPDATE t_Organization SET FValueAddRate=16 WHERE FValueAddRate =17 UPDATE t_ItemPropDesc "
-     "SET FDefaultValue = '16' WHERE FItemClassID =1 and FSQLColumnName ='FValueAddRate'",
-     "UPDATE t_Organization SET FValueAddRate=10 WHERE FValueAddRate =11"},
-    {&WindowState::chkSupply,
-     "UPDATE t_Supplier SET FValueAddRate=16 WHERE FValueAddRate =17 UPDATE t_ItemPropDesc SET "
-     "FDefaultValue = '16' WHERE FItemClassID =8 and FSQLColumnName ='FValueAddRate'",
-     "UPDATE t_Supplier SET FValueAddRate=10 WHERE FValueAddRate =11"},
+const std::array<MasterDataKind, 3> kKinds = {{
+    {&WindowState::chkItem, "t_ICItemMaterial", "FTaxRate", "FTaxRate=", "4"},
+    {&WindowState::chkCust, "t_Organization", "FValueAddRate", "FValueAddRate =", "1"},
+    {&WindowState::chkSupply, "t_Supplier", "FValueAddRate", "FValueAddRate =", "8"},
 }};
+
+std::string KindStatement(const MasterDataKind& kind, const RateChange& change) {
+    const std::string newRate = change.newRate.Text();
+    std::string text = std::string("UPDATE ") + kind.table + " SET " + kind.column + "=" + newRate +
+                       " WHERE " + kind.rateTest + change.oldRate.Text();
+    if (change.masterDefaults == MasterDefaults::SetToNewRate) {
+        text += std::string(" UPDATE t_ItemPropDesc SET FDefaultValue = '") + newRate +
+                "' WHERE FItemClassID =" + kind.itemClassId + " and FSQLColumnName ='" +
+                kind.column + "'";
+    }
+    return text;
+}
 
 }  // namespace
 
 std::string MasterDataBatch(const WindowState& state) {
     std::string batch;
-    if (IsTicked(state.chk17)) {
-        for (const auto& kind : kStatements) {
-            if (IsTicked(state.*kind.box)) batch.append(kind.to16).append(kLineEnd);
-        }
-    }
-    if (IsTicked(state.chk11)) {
-        for (const auto& kind : kStatements) {
-            if (IsTicked(state.*kind.box)) batch.append(kind.to10).append(kLineEnd);
+    for (const RateChange* change : state.TickedChanges()) {
+        for (const MasterDataKind& kind : kKinds) {
+            if (IsTicked(state.*kind.box))
+                batch.append(KindStatement(kind, *change)).append(kLineEnd);
         }
     }
     return batch;

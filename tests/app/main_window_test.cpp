@@ -233,7 +233,7 @@ void MainWindowTest::widgetsReachTheCoreAsPlainState() {
     QVERIFY(s.chkItem == CheckValue::Checked);
     QVERIFY(s.chkCust == CheckValue::Grayed);
     QVERIFY(s.chkSupply == CheckValue::Unchecked);
-    QVERIFY(!s.optAmount);
+    QVERIFY(s.adjustmentRule == AdjustmentRule::KeepTaxExclusivePrice);
     QCOMPARE(Q(s.txtPOFile), QStringLiteral("/tmp/采购.xls"));
     QCOMPARE(Q(s.txtSOFile), QString());
     QCOMPARE(Q(s.txtHYSFFile), QStringLiteral("/tmp/应收.xlsx"));

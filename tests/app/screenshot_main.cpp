@@ -9,11 +9,13 @@
 #include <QTest>
 #include <QTimer>
 #include <cstdio>
+#include <cstdlib>
 
 #include "app_look.h"
 #include "app_test_support.h"
 #include "qt_login_prompt.h"
 #include "qt_result_display.h"
+#include "rates/rate_profile.h"
 
 namespace {
 
@@ -47,6 +49,13 @@ int main(int argc, char** argv) {
     q9::app::test::TempAccount account;
     q9::LoginOptions options;
     options.databaseUrl = account.Url();
+    if (const char* name = std::getenv("Q9_SCREENSHOT_PROFILE")) {
+        q9::RateProfileRequest request;
+        request.name = name;
+        const q9::RateProfileResult profile = q9::ResolveRateProfile(request, "profile");
+        if (!profile.ok()) return Fail(profile.error.description.c_str());
+        options.rateProfile = profile.profile;
+    }
     q9::app::MainWindow window(options);
     window.show();
     if (!QTest::qWaitForWindowExposed(&window)) return Fail("window never exposed");

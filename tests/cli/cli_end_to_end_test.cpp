@@ -15,6 +15,7 @@
 
 #include "cli/cli_harness.h"
 #include "cli_frontend.h"
+#include "convert/convert_expected_figures.h"
 #include "host/csv_cell.h"
 #include "host/db/engine_factory.h"
 #include "host/document_kind.h"
@@ -192,12 +193,14 @@ bool Convertible(Account& account, const Kind& kind, const std::map<std::string,
 }
 
 class CliEndToEnd : public ::testing::Test {
-  protected:
+  public:
+    std::string File(const std::string& name) const { return home_.File(name); }
     void SetUp() override {
         db_ = home_.File("account.db");
         ASSERT_EQ(RunCli({"demo-db", db_}).status, 0);
     }
 
+  public:
     CliResult Cli(std::vector<std::string> arguments) {
         arguments.insert(arguments.begin(), {"--db", "sqlite:" + db_});
         return RunCli(arguments);
@@ -671,6 +674,152 @@ TEST_F(CliEndToEnd, LinesThatAreNoLongerCandidatesAreListedAndLeftAsTheyAre) {
                 EXPECT_EQ(fields, converted.at(key)) << where << " differs from the control run";
             }
         }
+    }
+}
+
+// One profile's run on the account as it stands, under the tax-inclusive rule: every entry it
+// backed up holds the formulas' figures at the new rate in exact decimals and its backup row the
+// entry as it was; every other entry is untouched; the same run again changes nothing.
+struct ProfileRun {
+    const char* what;
+    std::vector<std::string> profile;          // global options naming it
+    std::map<std::string, std::string> rates;  // old rate as the account holds it → N
+    std::string firstNewRate;                  // the master-data defaults afterwards
+};
+
+testing_doubles::Exact ExactOf(const Value& value) {
+    return testing_doubles::Exact(value.IsNull() ? std::string("0") : ToText(value));
+}
+
+void ExpectProfileRun(CliEndToEnd& test, Account& account, const ProfileRun& run) {
+    using testing_doubles::Exact;
+    std::map<std::string, std::map<Key, std::map<std::string, Value>>> before;
+    for (const Kind& kind : kKinds)
+        before[kind.name] = account.Entries(kind.entryTable, kind.idColumn);
+    std::vector<std::string> adjust = run.profile;
+    adjust.push_back("adjust");
+    for (const auto& [old, n] : run.rates) adjust.insert(adjust.end(), {"--convert", old});
+    adjust.insert(adjust.end(), {"--materials", "--customers", "--suppliers", "--yes"});
+    for (const Kind& kind : kKinds) {
+        std::vector<std::string> exporting = run.profile;
+        const std::string file = test.File(std::string(run.what) + "-" + kind.name + ".xls");
+        exporting.insert(exporting.end(), {"export", kind.name, file});
+        CliResult exported = test.Cli(exporting);
+        ASSERT_EQ(exported.status, 0) << kind.name << exported.out << exported.err;
+        adjust.insert(adjust.end(), {"--" + kind.name, file});
+    }
+    CliResult adjusted = test.Cli(adjust);
+    ASSERT_EQ(adjusted.status, 0) << adjusted.out << adjusted.err;
+    EXPECT_EQ(Lines(adjusted.out).back(), "调整完成");
+
+    for (const Kind& kind : kKinds) {
+        const bool contract = kind.entryTable == "t_RPContractEntry";
+        std::map<Key, std::map<std::string, Value>> backups;
+        RecordsetPtr rows = account.Query("SELECT * FROM " + kind.backupTable);
+        ASSERT_TRUE(rows);
+        for (const Row& row : rows->Rows()) {
+            std::map<std::string, Value> fields;
+            for (size_t i = 0; i < row.size(); ++i) fields[rows->FieldNames()[i]] = row[i];
+            // Rows of an earlier run kept the rates of that run.
+            if (!run.rates.contains(ToText(fields[kind.backupRateColumn]))) continue;
+            backups[{static_cast<int64_t>(fields[kind.backupIdColumn].NumberAsDouble()),
+                     static_cast<int64_t>(fields["FEntryID"].NumberAsDouble())}] = fields;
+        }
+        EXPECT_FALSE(backups.empty()) << run.what << ": nothing of " << kind.name << " converted";
+        auto after = account.Entries(kind.entryTable, kind.idColumn);
+        for (const auto& [key, was] : before[kind.name]) {
+            const auto& now = after.at(key);
+            const std::string where = std::string(run.what) + " " + kind.name + " " +
+                                      std::to_string(key.first) + "/" + std::to_string(key.second);
+            if (!backups.contains(key)) {
+                EXPECT_EQ(now, was) << where << " changed without a backup";
+                continue;
+            }
+            for (const auto& [column, value] : backups.at(key)) {
+                if (value.IsNull()) continue;  // a column the rule does not keep
+                EXPECT_EQ(ExactOf(value), ExactOf(was.at(column))) << where << " backup " << column;
+            }
+            const std::string id = std::to_string(key.first);
+            const std::string item = ToText(was.at(contract ? "FProductID" : "FItemID"));
+            const std::string header =
+                contract ? "t_RPContract" : (kind.name == "po" ? "POOrder" : "SEOrder");
+            testing_doubles::LineFacts facts{
+                {},
+                ExactOf(account
+                            .Query("SELECT FExchangeRate FROM " + header + " WHERE " +
+                                   kind.idColumn + "=" + id)
+                            ->FieldAt(0)),
+                static_cast<int>(account.Number(
+                    "SELECT FPriceDecimal FROM t_ICItemMaterial WHERE FItemID=" + item)),
+                static_cast<int>(
+                    account.Number("SELECT c.FScale FROM t_RPContract t INNER JOIN t_Currency c ON "
+                                   "c.FCurrencyID=t.FCurrencyID WHERE t.FContractID=" +
+                                   id))};
+            for (const auto& [column, value] : was) {
+                if (value.IsNumber()) facts.values[column] = ExactOf(value);
+            }
+            const std::string n = run.rates.at(ToText(was.at(kind.rateColumn)));
+            const testing_doubles::Figures expected =
+                contract ? ExpectedContract(facts, n, true)
+                         : ExpectedOrder(kind.name == "so", facts, n, true, false);
+            for (const auto& [column, value] : now) {
+                auto figure = expected.find(column);
+                if (figure == expected.end()) {
+                    EXPECT_EQ(value, was.at(column)) << where << " " << column;
+                } else {
+                    EXPECT_EQ(ExactOf(value).Text(), figure->second.Text())
+                        << where << " " << column;
+                }
+            }
+        }
+    }
+    // Master data: nothing left at the old rates, the defaults at the first new rate.
+    for (const auto& [old, n] : run.rates) {
+        EXPECT_EQ(account.Number("SELECT COUNT(*) FROM t_ICItemMaterial WHERE FTaxRate=" + old), 0);
+        EXPECT_EQ(account.Number("SELECT COUNT(*) FROM t_Supplier WHERE FValueAddRate=" + old), 0);
+    }
+    RecordsetPtr defaults = account.Query(
+        "SELECT FDefaultValue FROM t_ItemPropDesc WHERE FSQLColumnName IN "
+        "('FTaxRate','FValueAddRate')");
+    ASSERT_TRUE(defaults);
+    for (const Row& row : defaults->Rows()) EXPECT_EQ(TextOrEmpty(row[0]), run.firstNewRate);
+
+    const auto snapshot = account.Snapshot();
+    CliResult again = test.Cli(adjust);
+    EXPECT_EQ(again.status, 0) << again.out << again.err;
+    EXPECT_EQ(account.Snapshot(), snapshot) << run.what << ": a second run changed the account";
+}
+
+TEST_F(CliEndToEnd, ProfileOf2019AfterTheStandardChange) {
+    ExportAll();
+    std::vector<std::string> standard = {"adjust",      "--17to16",    "--11to10", "--materials",
+                                         "--customers", "--suppliers", "--yes"};
+    for (const Kind& kind : kKinds)
+        standard.insert(standard.end(), {"--" + kind.name, File(kind.name + ".xls")});
+    CliResult first = Cli(standard);
+    ASSERT_EQ(first.status, 0) << first.out << first.err;
+    Account account(db_);
+    ExpectProfileRun(*this, account,
+                     {"2019", {"--profile", "2019"}, {{"16", "13.0"}, {"10", "9.0"}}, "13"});
+}
+
+TEST_F(CliEndToEnd, CustomProfilesOnTheirOwnDemoAccount) {
+    const ProfileRun runs[] = {
+        {"lower", {"--change", "13:9", "--cutoff", "2026-01-01"}, {{"13", "9.0"}}, "9"},
+        {"increase", {"--change", "6:9", "--cutoff", "2026-01-01"}, {{"6", "9.0"}}, "9"},
+    };
+    for (const ProfileRun& run : runs) {
+        SCOPED_TRACE(run.what);
+        db_ = File(std::string(run.what) + ".db");
+        std::vector<std::string> create = run.profile;
+        create.insert(create.end(), {"demo-db", db_});
+        ASSERT_EQ(RunCli(create).status, 0);
+        Account account(db_);
+        EXPECT_GT(account.Number("SELECT COUNT(*) FROM POOrderEntry WHERE FCess=" +
+                                 run.rates.begin()->first),
+                  0)
+            << "the sample carries the profile's old rate";
+        ExpectProfileRun(*this, account, run);
     }
 }
 

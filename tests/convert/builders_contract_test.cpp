@@ -8,8 +8,13 @@
 namespace q9 {
 namespace {
 
+const RateChange& kTo16 = StandardRateProfile().changes[0];
+const RateChange& kTo10 = StandardRateProfile().changes[1];
+constexpr AdjustmentRule kInclusive = AdjustmentRule::KeepTaxInclusivePrice;
+constexpr AdjustmentRule kExclusive = AdjustmentRule::KeepTaxExclusivePrice;
+
 TEST(ContractCheckSql, TaxInclusiveRuleComparesTheReceivedAmount) {
-    EXPECT_EQ(GetContractCheckSql(1205, 3, "16.0", true),
+    EXPECT_EQ(GetContractCheckSql(1205, 3, kTo16, kInclusive),
               "SELECT 1 FROM t_rpContractEntry te\r\n"
               "INNER JOIN t_rpContract t ON te.FContractID = t.FContractID\r\n"
               "INNER JOIN t_Currency tc ON tc.FCurrencyID = t.FCurrencyID\r\n"
@@ -22,12 +27,12 @@ TEST(ContractCheckSql, TaxExclusiveRuleLooksForSeveralScheduleRows) {
     const std::string expected =
         "SELECT 1 FROM t_RPContractScheme WHERE 1<(SELECT COUNT(1) FROM t_RPContractScheme WHERE "
         "FContractID=1205) AND FContractID=1205";
-    EXPECT_EQ(GetContractCheckSql(1205, 3, "16.0", false), expected);
-    EXPECT_EQ(GetContractCheckSql(1205, 9, "10.0", false), expected);
+    EXPECT_EQ(GetContractCheckSql(1205, 3, kTo16, kExclusive), expected);
+    EXPECT_EQ(GetContractCheckSql(1205, 9, kTo10, kExclusive), expected);
 }
 
 TEST(ContractUpdateSql, TaxInclusiveRuleIsOneBatchWithoutTotals) {
-    ContractUpdateSql sql = GetContractUpdateSql(1205, 3, "10.0", true);
+    ContractUpdateSql sql = GetContractUpdateSql(1205, 3, kTo10, kInclusive);
     EXPECT_EQ(sql.entryBatch,
               "INSERT INTO t_rpContractEntryRate(FContractID,FEntryID,FTaxRate,FAmount,FAmountFor,"
               "FTaxFor,FTax,FPriceFor,FPrice)\r\n"
@@ -54,7 +59,7 @@ TEST(ContractUpdateSql, TaxInclusiveRuleIsOneBatchWithoutTotals) {
 }
 
 TEST(ContractUpdateSql, TaxExclusiveRuleReturnsTheEntryBatchAndTheTotals) {
-    ContractUpdateSql sql = GetContractUpdateSql(1205, 3, "16.0", false);
+    ContractUpdateSql sql = GetContractUpdateSql(1205, 3, kTo16, kExclusive);
     EXPECT_EQ(sql.entryBatch,
               "INSERT INTO t_rpContractEntryRate(FContractID,FEntryID,FTaxPriceFor,FTaxPrice,"
               "FAmountIncludeTaxFor,FAmountIncludeTax,FTaxFor,FTax)\r\n"
@@ -94,9 +99,9 @@ TEST(ContractUpdateSql, TaxExclusiveRuleReturnsTheEntryBatchAndTheTotals) {
 }
 
 TEST(ContractLineStatements, SplitTheEntryBatchAtTheUpdate) {
-    for (bool optAmount : {true, false}) {
-        LineStatements line = ContractLineStatements(-4, 1, "10.0", optAmount);
-        ContractUpdateSql sql = GetContractUpdateSql(-4, 1, "10.0", optAmount);
+    for (AdjustmentRule rule : {kInclusive, kExclusive}) {
+        LineStatements line = ContractLineStatements(-4, 1, kTo10, rule);
+        ContractUpdateSql sql = GetContractUpdateSql(-4, 1, kTo10, rule);
         EXPECT_EQ(line.EntryBatch(), sql.entryBatch);
         EXPECT_EQ(line.totals, sql.totalsBatch);
         EXPECT_EQ(line.update.rfind("UPDATE te SET te.FTaxRate=10.0,", 0), 0u);

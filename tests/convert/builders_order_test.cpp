@@ -8,6 +8,11 @@
 namespace q9 {
 namespace {
 
+const RateChange& kTo16 = StandardRateProfile().changes[0];
+const RateChange& kTo10 = StandardRateProfile().changes[1];
+constexpr AdjustmentRule kInclusive = AdjustmentRule::KeepTaxInclusivePrice;
+constexpr AdjustmentRule kExclusive = AdjustmentRule::KeepTaxExclusivePrice;
+
 std::string Replace16With10(std::string text) {
     for (size_t at = text.find("16.0"); at != std::string::npos; at = text.find("16.0", at)) {
         text.replace(at, 4, "10.0");
@@ -22,19 +27,19 @@ TEST(OrderConditions, RowAndKeyConditionsDifferInTheirBlanks) {
 }
 
 TEST(OrderCheckSql, TaxInclusiveRuleComparesTheLinkedAmount) {
-    EXPECT_EQ(GetPOCheckSql(OrderRowCondition(501, 2), "16.0", true),
+    EXPECT_EQ(GetPOCheckSql(OrderRowCondition(501, 2), kTo16, kInclusive),
               "SELECT 1 FROM POOrderEntry te\r\n"
               "WHERE te.FReceiveAmountFor_Commit>ROUND(FAuxQty*FAuxTaxPrice*(100-te.FTaxRate)/"
               "(100+16.0),2) AND (te.FInterID=501 AND te.FEntryID=2) ");
-    EXPECT_EQ(GetSOCheckSql(OrderRowCondition(7, 1), "10.0", true),
+    EXPECT_EQ(GetSOCheckSql(OrderRowCondition(7, 1), kTo10, kInclusive),
               "SELECT 1 FROM SEOrderEntry te\r\n"
               "WHERE te.FReceiveAmountFor_Commit>ROUND(FAuxQty*FAuxTaxPrice*(100-te.FTaxRate)/"
               "(100+10.0),2) AND (te.FInterID=7 AND te.FEntryID=1) ");
 }
 
 TEST(OrderCheckSql, TaxExclusiveRuleFindsNothing) {
-    EXPECT_EQ(GetPOCheckSql(OrderRowCondition(501, 2), "16.0", false), "SELECT 1 WHERE 1=2");
-    EXPECT_EQ(GetSOCheckSql(OrderRowCondition(501, 2), "10.0", false), "SELECT 1 WHERE 1=2");
+    EXPECT_EQ(GetPOCheckSql(OrderRowCondition(501, 2), kTo16, kExclusive), "SELECT 1 WHERE 1=2");
+    EXPECT_EQ(GetSOCheckSql(OrderRowCondition(501, 2), kTo10, kExclusive), "SELECT 1 WHERE 1=2");
 }
 
 const std::string kPoInclusiveHead =
@@ -55,12 +60,12 @@ const std::string kPoTail =
     "WHERE te.FCess=1+16.0 AND (te.FInterID= 501 AND te.FEntryID=2)";
 
 TEST(POUpdateSql, TaxInclusiveRuleRecomputesTheDiscountOnlyWhenItExcludesTax) {
-    EXPECT_EQ(GetPOUpdateSql(501, 2, "16.0", true, true), kPoInclusiveHead + kPoTail);
+    EXPECT_EQ(GetPOUpdateSql(501, 2, kTo16, kInclusive, true), kPoInclusiveHead + kPoTail);
     const std::string withDiscount =
         kPoInclusiveHead +
         "\r\n,te.FDescount=ROUND(te.FAuxQty*te.FAuxTaxPrice*te.FTaxRate/(100+16.0),2)" + kPoTail;
-    EXPECT_EQ(GetPOUpdateSql(501, 2, "16.0", true, false), withDiscount);
-    EXPECT_EQ(GetPOUpdateSql(501, 2, "10.0", true, false), Replace16With10(withDiscount));
+    EXPECT_EQ(GetPOUpdateSql(501, 2, kTo16, kInclusive, false), withDiscount);
+    EXPECT_EQ(GetPOUpdateSql(501, 2, kTo10, kInclusive, false), Replace16With10(withDiscount));
 }
 
 const std::string kPoExclusiveHead =
@@ -90,8 +95,8 @@ TEST(POUpdateSql, TaxExclusiveRuleWithTaxInclusiveDiscounts) {
         "te.FAllAmount = ROUND(te.FAuxQty*ROUND(te.FAuxPrice*(100+16.0)/100*(1-te.FTaxRate/100)*"
         "t.FExchangeRate,ti.FPriceDecimal),2)" +
         kPoTail;
-    EXPECT_EQ(GetPOUpdateSql(501, 2, "16.0", false, true), expected);
-    EXPECT_EQ(GetPOUpdateSql(501, 2, "10.0", false, true), Replace16With10(expected));
+    EXPECT_EQ(GetPOUpdateSql(501, 2, kTo16, kExclusive, true), expected);
+    EXPECT_EQ(GetPOUpdateSql(501, 2, kTo10, kExclusive, true), Replace16With10(expected));
 }
 
 TEST(POUpdateSql, TaxExclusiveRuleWithTaxExclusiveDiscounts) {
@@ -105,8 +110,8 @@ TEST(POUpdateSql, TaxExclusiveRuleWithTaxExclusiveDiscounts) {
         ",te.FDescount=ROUND(te.FAuxQty*ROUND(te.FAuxPrice*(100+16.0)/100,ti.FPriceDecimal)*"
         "te.FTaxRate/(100+16.0),2)" +
         kPoTail;
-    EXPECT_EQ(GetPOUpdateSql(501, 2, "16.0", false, false), expected);
-    EXPECT_EQ(GetPOUpdateSql(501, 2, "10.0", false, false), Replace16With10(expected));
+    EXPECT_EQ(GetPOUpdateSql(501, 2, kTo16, kExclusive, false), expected);
+    EXPECT_EQ(GetPOUpdateSql(501, 2, kTo10, kExclusive, false), Replace16With10(expected));
 }
 
 const std::string kSoTail =
@@ -116,7 +121,7 @@ const std::string kSoTail =
     "WHERE te.FCess=1+10.0 AND (te.FInterID= 501 AND te.FEntryID=2)";
 
 TEST(SOUpdateSql, TaxInclusiveRuleCopiesAndRewritesTheDiscountOnlyWhenItExcludesTax) {
-    EXPECT_EQ(GetSOUpdateSql(501, 2, "10.0", true, true),
+    EXPECT_EQ(GetSOUpdateSql(501, 2, kTo10, kInclusive, true),
               "INSERT INTO SEOrderEntryTaxRate(FInterID,FEntryID,FCess,FTaxAmt,FAmount,FAuxPrice,"
               "FPrice)\r\n"
               "SELECT FInterID,FEntryID,FCess,FTaxAmt,FAmount,FAuxPrice,FPrice FROM SEOrderEntry "
@@ -128,7 +133,7 @@ TEST(SOUpdateSql, TaxInclusiveRuleCopiesAndRewritesTheDiscountOnlyWhenItExcludes
               "FPrice = Round(FAuxTaxPrice * 100 / (100 + 10.0) * t.FExchangeRate, "
               "ti.FPriceDecimal)" +
                   kSoTail);
-    EXPECT_EQ(GetSOUpdateSql(501, 2, "10.0", true, false),
+    EXPECT_EQ(GetSOUpdateSql(501, 2, kTo10, kInclusive, false),
               "INSERT INTO SEOrderEntryTaxRate(FInterID,FEntryID,FCess,FTaxAmt,FAmount,FAuxPrice,"
               "FPrice,FTaxAmount)\r\n"
               "SELECT FInterID,FEntryID,FCess,FTaxAmt,FAmount,FAuxPrice,FPrice,FTaxAmount FROM "
@@ -165,26 +170,26 @@ TEST(SOUpdateSql, TaxExclusiveRuleAddsTheNewTaxToTheStoredAmount) {
         "te.FAllStdAmount=ROUND((te.FAmount+ROUND(te.FAuxQty*ROUND(te.FAuxPrice*(100+10.0)/100,"
         "ti.FPriceDecimal)*(100-te.FTaxRate)*10.0/((100+10.0)*100),2)) * t.FExchangeRate, 2)" +
         kSoTail;
-    EXPECT_EQ(GetSOUpdateSql(501, 2, "10.0", false, true),
+    EXPECT_EQ(GetSOUpdateSql(501, 2, kTo10, kExclusive, true),
               head +
                   "te.FTaxAmount=ROUND(te.FAuxQty*(te.FAuxPrice*(100+10.0)/100)*te.FTaxRate/100,"
                   "2),\r\n" +
                   rest);
-    EXPECT_EQ(GetSOUpdateSql(501, 2, "10.0", false, false),
+    EXPECT_EQ(GetSOUpdateSql(501, 2, kTo10, kExclusive, false),
               head + "te.FTaxAmount=ROUND(te.FAuxQty*te.FAuxPrice/100*te.FTaxRate,2),\r\n" + rest);
 }
 
 TEST(OrderLineStatements, SplitTheBatchAtTheUpdate) {
-    for (bool optAmount : {true, false}) {
+    for (AdjustmentRule rule : {kInclusive, kExclusive}) {
         for (bool includeTax : {true, false}) {
-            LineStatements po = PurchaseOrderLineStatements(9, 4, "16.0", optAmount, includeTax);
+            LineStatements po = PurchaseOrderLineStatements(9, 4, kTo16, rule, includeTax);
             EXPECT_EQ(po.backupInsert.rfind("INSERT INTO POOrderEntryTaxRate(", 0), 0u);
             EXPECT_EQ(po.update.rfind("UPDATE te SET", 0), 0u);
             EXPECT_TRUE(po.totals.empty());
-            EXPECT_EQ(po.EntryBatch(), GetPOUpdateSql(9, 4, "16.0", optAmount, includeTax));
-            LineStatements so = SalesOrderLineStatements(9, 4, "10.0", optAmount, includeTax);
+            EXPECT_EQ(po.EntryBatch(), GetPOUpdateSql(9, 4, kTo16, rule, includeTax));
+            LineStatements so = SalesOrderLineStatements(9, 4, kTo10, rule, includeTax);
             EXPECT_EQ(so.update.rfind("UPDATE te SET", 0), 0u);
-            EXPECT_EQ(so.EntryBatch(), GetSOUpdateSql(9, 4, "10.0", optAmount, includeTax));
+            EXPECT_EQ(so.EntryBatch(), GetSOUpdateSql(9, 4, kTo10, rule, includeTax));
         }
     }
 }

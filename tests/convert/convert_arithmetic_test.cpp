@@ -9,6 +9,7 @@
 #include "convert/row_loop.h"
 #include "convert_doubles.h"
 #include "convert_exact_decimal.h"
+#include "convert_expected_figures.h"
 #include "convert_fixture.h"
 #include "host/db/engine_factory.h"
 #include "jobs/startup.h"
@@ -19,8 +20,6 @@ namespace {
 
 using namespace testing_doubles;
 using testing::CoreHarness;
-
-using Figures = std::map<std::string, Exact>;
 
 // One entry line with its header's figures; every number as its decimal text.
 struct LineData {
@@ -87,76 +86,10 @@ int PriceDecimals(int item) {
     return item == FixtureAccount::kMaterial2 ? 2 : 4;
 }
 
-// The new figures of one line, from the formulas of each kind and rule.
-Figures ExpectedOrder(bool sales, const LineData& line, const std::string& n, bool optAmount,
-                      bool includeTax) {
-    const Figures& v = line.values;
-    const Exact N(n), Q = v.at("FAuxQty"), Pi = v.at("FAuxTaxPrice"), Pe = v.at("FAuxPrice"),
-                      d = v.at("FTaxRate"), X(line.exchangeRate);
-    const int p = PriceDecimals(line.item);
-    const Exact paid = Exact(100) - d, base = Exact(100) + N;
-    Figures e{{"FCess", N}};
-    const std::string taxColumn = sales ? "FTaxAmt" : "FTaxAmount";
-    const std::string discountColumn = sales ? "FTaxAmount" : "FDescount";
-    if (optAmount) {
-        e[taxColumn] = (Q * Pi * paid * N / (base * 100)).Round(2);
-        e["FAmount"] = (Q * Pi * paid / base).Round(2);
-        e["FAuxPrice"] = (Pi * 100 / base).Round(p);
-        e["FPrice"] = (Pi * 100 / base * X).Round(p);
-        if (!includeTax) e[discountColumn] = (Q * Pi * d / base).Round(2);
-        return e;
-    }
-    const Exact Pn = (Pe * base / 100).Round(p);
-    e["FAuxTaxPrice"] = Pn;
-    e["FTaxPrice"] = (Pe * base / 100 * X).Round(p);
-    e["FAuxPriceDiscount"] = (Pn * (Exact(1) - d / 100)).Round(p);
-    e["FPriceDiscount"] = (Pn * (Exact(1) - d / 100) * X).Round(p);
-    const Exact tax = (Q * Pn * paid * N / (base * 100)).Round(2);
-    if (sales) {
-        const Exact amount = v.at("FAmount");
-        e["FTaxAmount"] =
-            includeTax ? (Q * (Pe * base / 100) * d / 100).Round(2) : (Q * Pe / 100 * d).Round(2);
-        e["FTaxAmt"] = tax;
-        e["FAllAmount"] = amount + tax;
-        e["FAllStdAmount"] = ((amount + tax) * X).Round(2);
-        return e;
-    }
-    e["FAmount"] = (Q * Pn * paid / base).Round(2);
-    if (includeTax) {
-        e["FDescount"] = (Q * Pn * d / 100).Round(2);
-        e["FAllAmount"] = (Q * (Pe * base / 100 * (Exact(1) - d / 100) * X).Round(p)).Round(2);
-        e["FTaxAmount"] = e["FAllAmount"] - e["FAmount"];
-    } else {
-        e["FTaxAmount"] = tax;
-        e["FAllAmount"] = e["FAmount"] + tax;
-        e["FDescount"] = (Q * Pn * d / base).Round(2);
-    }
-    return e;
-}
-
-Figures ExpectedContract(const LineData& line, const std::string& n, bool optAmount) {
-    const Figures& v = line.values;
-    const Exact N(n), Q = v.at("FQuantity"), Pi = v.at("FTaxPriceFor"), Pe = v.at("FPriceFor"),
-                      Pl = v.at("FPrice"), d = v.at("FBusinessDiscountRate"), X(line.exchangeRate);
-    const int p = PriceDecimals(line.item), s = line.currency == 1 ? 2 : 4;
-    const Exact r = Exact(1) + N / 100, paid = Exact(1) - d / 100;
-    Figures e{{"FTaxRate", N}};
-    const Exact price = optAmount ? Pi : (Pe * r).Round(p);
-    e["FAmountFor"] = (Q * price / r * paid).Round(s);
-    e["FAmount"] = (Q * price / r * paid * X).Round(s);
-    e["FTaxFor"] = (Q * price * paid / r * N / 100).Round(s);
-    e["FTax"] = (Q * price * paid / r * N / 100 * X).Round(s);
-    if (optAmount) {
-        e["FPriceFor"] = (Pi / r).Round(p);
-        e["FPrice"] = (Pi / r * X).Round(p);
-    } else {
-        e["FTaxPriceFor"] = price;
-        e["FFactPriceFor"] = price;
-        e["FTaxPrice"] = (Pl * r).Round(p);
-        e["FAmountIncludeTaxFor"] = (Q * price).Round(s);
-        e["FAmountIncludeTax"] = (Q * price * X).Round(s);
-    }
-    return e;
+// What the formulas need of a line beside its entry columns.
+LineFacts FactsOf(const LineData& line) {
+    return {line.values, Exact(line.exchangeRate), PriceDecimals(line.item),
+            line.currency == 1 ? 2 : 4};
 }
 
 // Backup columns of each kind and rule, besides the key.
@@ -336,7 +269,8 @@ class EveryRule : public ConversionOnAccount, public ::testing::WithParamInterfa
 TEST_P(EveryRule, RewritesEveryFigureAsTheFormulasSayAndKeepsTheOldOnes) {
     const auto [kind, optAmount, includeTax, rate] = GetParam();
     const std::string n = rate == 17 ? "16.0" : "10.0";
-    desk->state.optAmount = optAmount;
+    desk->state.adjustmentRule =
+        optAmount ? AdjustmentRule::KeepTaxInclusivePrice : AdjustmentRule::KeepTaxExclusivePrice;
     desk->state.discountIncludeTaxOn = includeTax;
     std::vector<LineData> lines = Lines(IsContract(kind), std::to_string(rate));
     InsertLines(kind, lines);
@@ -349,9 +283,10 @@ TEST_P(EveryRule, RewritesEveryFigureAsTheFormulasSayAndKeepsTheOldOnes) {
     EXPECT_TRUE(desk->display.rows.empty()) << desk->display.rows[0];
 
     for (const LineData& line : lines) {
-        Figures expected = IsContract(kind) ? ExpectedContract(line, n, optAmount)
-                                            : ExpectedOrder(kind == DocumentKind::SalesOrder, line,
-                                                            n, optAmount, includeTax);
+        Figures expected = IsContract(kind)
+                               ? ExpectedContract(FactsOf(line), n, optAmount)
+                               : ExpectedOrder(kind == DocumentKind::SalesOrder, FactsOf(line), n,
+                                               optAmount, includeTax);
         ExpectFigures(kind, line, expected);
         ExpectBackup(kind, line, optAmount, includeTax);
         if (IsContract(kind)) {
@@ -410,7 +345,7 @@ TEST_F(ConversionOnAccount, ARowListedTwiceIsConvertedOnce) {
     EXPECT_EQ(s.converted, 1);
     EXPECT_EQ(Backups(DocumentKind::SalesOrder, 2).size(), 1u);
     ExpectFigures(DocumentKind::SalesOrder, lines[1],
-                  ExpectedOrder(true, lines[1], "16.0", true, false));
+                  ExpectedOrder(true, FactsOf(lines[1]), "16.0", true, false));
 }
 
 TEST_F(ConversionOnAccount, AnEntryNoLongerAtTheOldRateIsLeftAlone) {
@@ -427,7 +362,8 @@ TEST_F(ConversionOnAccount, AnEntryWithoutHeaderOrMaterialGetsNoOrphanBackup) {
     for (DocumentKind kind : {DocumentKind::PurchaseOrder, DocumentKind::SalesOrder,
                               DocumentKind::ReceivableContract}) {
         for (bool optAmount : {true, false}) {
-            desk->state.optAmount = optAmount;
+            desk->state.adjustmentRule = optAmount ? AdjustmentRule::KeepTaxInclusivePrice
+                                                   : AdjustmentRule::KeepTaxExclusivePrice;
             std::vector<LineData> lines = Lines(IsContract(kind), "17");
             InsertEntry(kind, lines[0]);  // no header
             lines[1].item = 99;           // no material
@@ -474,7 +410,7 @@ TEST_F(ConversionOnAccount, TheLinkedAmountRefusesOnlyWhenItExceedsTheNewAmount)
 }
 
 TEST_F(ConversionOnAccount, SeveralScheduleRowsRefuseEveryLineOfTheContract) {
-    desk->state.optAmount = false;
+    desk->state.adjustmentRule = AdjustmentRule::KeepTaxExclusivePrice;
     std::vector<LineData> lines = Lines(true, "17");
     InsertHeader(DocumentKind::ReceivableContract, 1, "1", 1, 2);
     InsertEntry(DocumentKind::ReceivableContract, lines[0]);
@@ -487,7 +423,7 @@ TEST_F(ConversionOnAccount, SeveralScheduleRowsRefuseEveryLineOfTheContract) {
 // A statement of the line fails: nothing of the line stays, the row is listed, the next row is
 // converted.
 TEST_F(ConversionOnAccount, AFailingStatementLeavesNothingOfItsLine) {
-    desk->state.optAmount = false;
+    desk->state.adjustmentRule = AdjustmentRule::KeepTaxExclusivePrice;
     const char* where[] = {"the backup insert", "the update", "the totals"};
     for (size_t at = 0; at < 3; ++at) {
         std::vector<LineData> lines = Lines(true, "17");
@@ -506,7 +442,7 @@ TEST_F(ConversionOnAccount, AFailingStatementLeavesNothingOfItsLine) {
         EXPECT_EQ(Backups(DocumentKind::PayableContract, 1).size(), 0u) << where[at];
         EXPECT_EQ(Backups(DocumentKind::PayableContract, 2).size(), 1u);
         ExpectFigures(DocumentKind::PayableContract, lines[1],
-                      ExpectedContract(lines[1], "16.0", false));
+                      ExpectedContract(FactsOf(lines[1]), "16.0", false));
         account.Run(
             "DELETE FROM t_RPContractEntry;DELETE FROM t_RPContract;"
             "DELETE FROM t_RPContractScheme;DELETE FROM t_rpContractEntryRate");
@@ -521,7 +457,7 @@ TEST_F(ConversionOnAccount, AFailingOrderStatementLeavesNoBackupRow) {
     EXPECT_EQ(Backups(DocumentKind::PurchaseOrder, 1).size(), 0u);
     ExpectFigures(DocumentKind::PurchaseOrder, lines[0], {});
     ExpectFigures(DocumentKind::PurchaseOrder, lines[2],
-                  ExpectedOrder(false, lines[2], "10.0", true, false));
+                  ExpectedOrder(false, FactsOf(lines[2]), "10.0", true, false));
 }
 
 }  // namespace

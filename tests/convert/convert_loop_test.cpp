@@ -190,7 +190,7 @@ TEST_F(RowLoopTest, ClearedRowsAreSteppedOverSilently) {
 }
 
 TEST_F(RowLoopTest, OneLineIsOneGuardedTransaction) {
-    desk.state.optAmount = false;
+    desk.state.adjustmentRule = AdjustmentRule::KeepTaxExclusivePrice;
     Run(DocumentKind::PurchaseOrder, Sheet({{"CG1", 17, 5, 1}}));
     Run(DocumentKind::ReceivableContract, Sheet({{"HT1", 11, 6, 2}}));
     ASSERT_EQ(engine->runs.size(), 2u);
@@ -199,7 +199,9 @@ TEST_F(RowLoopTest, OneLineIsOneGuardedTransaction) {
     EXPECT_EQ(order[0].sql.rfind("INSERT INTO POOrderEntryTaxRate", 0), 0u);
     EXPECT_FALSE(order[0].mustChangeRows);
     EXPECT_TRUE(order[1].mustChangeRows);
-    EXPECT_EQ(order[0].sql + "\r\n" + order[1].sql, GetPOUpdateSql(5, 1, "16.0", false, false));
+    EXPECT_EQ(order[0].sql + "\r\n" + order[1].sql,
+              GetPOUpdateSql(5, 1, StandardRateProfile().changes[0],
+                             AdjustmentRule::KeepTaxExclusivePrice, false));
     const auto& contract = engine->runs[1];
     ASSERT_EQ(contract.size(), 3u);
     EXPECT_TRUE(contract[1].mustChangeRows);
@@ -301,12 +303,15 @@ TEST_F(RowLoopTest, ALineTheUpdateDidNotFindIsNeitherConvertedNorListed) {
 }
 
 TEST_F(RowLoopTest, TheRuleAndTheSwitchAreReadForEveryRow) {
-    desk.state.optAmount = true;
+    desk.state.adjustmentRule = AdjustmentRule::KeepTaxInclusivePrice;
     desk.state.discountIncludeTaxOn = true;
     Run(DocumentKind::SalesOrder, Sheet({{"XS1", 11, 1, 1}}));
     EXPECT_EQ(engine->runs[0][0].sql + "\r\n" + engine->runs[0][1].sql,
-              GetSOUpdateSql(1, 1, "10.0", true, true));
-    EXPECT_EQ(engine->queries[0], GetSOCheckSql(OrderRowCondition(1, 1), "10.0", true));
+              GetSOUpdateSql(1, 1, StandardRateProfile().changes[1],
+                             AdjustmentRule::KeepTaxInclusivePrice, true));
+    EXPECT_EQ(engine->queries[0],
+              GetSOCheckSql(OrderRowCondition(1, 1), StandardRateProfile().changes[1],
+                            AdjustmentRule::KeepTaxInclusivePrice));
 }
 
 // The converters as the batch run calls them: path box and reader.

@@ -1,6 +1,6 @@
-#include <gtest/gtest.h>
+#include "export/candidate_queries.h"
 
-#include "export/export_handlers.h"
+#include <gtest/gtest.h>
 
 namespace q9 {
 namespace {
@@ -57,24 +57,29 @@ const std::string kReceivableContractsWithoutTail =
 TEST(CandidateQuery, OrdersAndPayableContractsIgnoreTheDiscountSwitch) {
     for (bool discountIncludeTax : {false, true}) {
         SCOPED_TRACE(discountIncludeTax);
-        EXPECT_EQ(CandidateQuery(DocumentKind::PurchaseOrder, "2018-05-01", discountIncludeTax),
-                  kPurchaseOrders);
-        EXPECT_EQ(CandidateQuery(DocumentKind::SalesOrder, "2018-05-01", discountIncludeTax),
-                  kSalesOrders);
-        EXPECT_EQ(CandidateQuery(DocumentKind::PayableContract, "2018-05-01", discountIncludeTax),
+        EXPECT_EQ(
+            CandidateQuery(DocumentKind::PurchaseOrder, StandardRateProfile(), discountIncludeTax),
+            kPurchaseOrders);
+        EXPECT_EQ(
+            CandidateQuery(DocumentKind::SalesOrder, StandardRateProfile(), discountIncludeTax),
+            kSalesOrders);
+        EXPECT_EQ(CandidateQuery(DocumentKind::PayableContract, StandardRateProfile(),
+                                 discountIncludeTax),
                   kPayableContracts);
     }
 }
 
 TEST(CandidateQuery, ReceivableContractsExcludeDiscountedEntriesOnlyWhileTheSwitchIsOff) {
-    EXPECT_EQ(CandidateQuery(DocumentKind::ReceivableContract, "2018-05-01", false),
+    EXPECT_EQ(CandidateQuery(DocumentKind::ReceivableContract, StandardRateProfile(), false),
               kReceivableContractsWithoutTail + " AND de.FBusinessDiscountFor=0");
-    EXPECT_EQ(CandidateQuery(DocumentKind::ReceivableContract, "2018-05-01", true),
+    EXPECT_EQ(CandidateQuery(DocumentKind::ReceivableContract, StandardRateProfile(), true),
               kReceivableContractsWithoutTail);
 }
 
 TEST(CandidateQuery, TheCutoffDateIsWrittenBetweenApostrophes) {
-    const std::string text = CandidateQuery(DocumentKind::SalesOrder, "2019-04-01", false);
+    RateProfile profile = StandardRateProfile();
+    for (RateChange& change : profile.changes) change.cutoffDate = "2019-04-01";
+    const std::string text = CandidateQuery(DocumentKind::SalesOrder, profile, false);
     EXPECT_NE(text.find("AND d.FDate<'2019-04-01'\r\n"), std::string::npos);
     EXPECT_EQ(text.find("2018"), std::string::npos);
 }

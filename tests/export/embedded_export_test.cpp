@@ -7,6 +7,7 @@
 #include <cstdlib>
 #include <filesystem>
 
+#include "export/candidate_queries.h"
 #include "export/export_handlers.h"
 #include "export/export_test_support.h"
 #include "export/workbook_export.h"
@@ -52,7 +53,8 @@ TEST_P(EmbeddedExportTest, WorkbookHoldsTheRowsOfTheKindsQuery) {
     harness.files.savePath = folder_.FolderText() + "out.xls";
 
     Error error;
-    const RecordsetPtr expected = engine_->Query(CandidateQuery(kind, "2018-05-01", true), &error);
+    const RecordsetPtr expected =
+        engine_->Query(CandidateQuery(kind, StandardRateProfile(), true), &error);
     ASSERT_TRUE(expected) << error.description;
     ASSERT_GT(expected->RecordCount(), 0) << "the demo account has no candidates of this kind";
 

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include "export/candidate_queries.h"
 #include "export/export_handlers.h"
 #include "export/export_test_support.h"
 #include "support/temp_folder.h"
@@ -69,8 +70,9 @@ TEST_F(ExportCandidatesTest, RunsTheKindsQueryAndWritesTheSheetNamedAfterTheKind
     harness_.files.savePath = folder_.FolderText() + "应收.xls";
     ASSERT_TRUE(Click(DocumentKind::ReceivableContract));
 
-    EXPECT_EQ(harness_.engine->queries, std::vector<std::string>{CandidateQuery(
-                                            DocumentKind::ReceivableContract, "2018-05-01", true)});
+    EXPECT_EQ(harness_.engine->queries,
+              std::vector<std::string>{
+                  CandidateQuery(DocumentKind::ReceivableContract, StandardRateProfile(), true)});
     EXPECT_EQ(harness_.state.currentRecordset, harness_.engine->rows);
     EXPECT_EQ(Notices(), std::vector<std::string>{"引出成功"});
     const test::XlrdBook book = test::ReadWithXlrd(folder_.path() / "应收.xls");

@@ -61,10 +61,12 @@ TEST(ChangeCapture, LineChangesAreExactlyWhatTheDatabaseChanged) {
         testing::EmbeddedAccount account;
         account.Execute(BackupTablesBatch());
         WindowState state;
-        state.optAmount = c.inclusiveRule;
+        state.adjustmentRule = c.inclusiveRule ? AdjustmentRule::KeepTaxInclusivePrice
+                                               : AdjustmentRule::KeepTaxExclusivePrice;
         state.discountIncludeTaxOn = c.discountIncludesTax;
         const LineStatements line =
-            ConversionKindOf(c.kind).lineStatements(c.id, c.entry, "16.0", state);
+            ConversionKindOf(c.kind).lineStatements(c.id, c.entry, StandardRateProfile().changes[0],
+                                                      state);
         const std::vector<CaptureTarget> targets =
             LineTargets(c.kind, c.id, c.entry, !line.totals.empty());
         std::vector<ChangedValue> captured;

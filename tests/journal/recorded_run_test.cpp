@@ -43,7 +43,8 @@ class RecordedRunTest : public ::testing::TestWithParam<std::tuple<bool, bool>> 
         WindowState& state = harness_.state;
         state.chk17 = state.chk11 = CheckValue::Checked;
         state.chkItem = state.chkCust = state.chkSupply = CheckValue::Checked;
-        state.optAmount = std::get<0>(GetParam());
+        state.adjustmentRule = std::get<0>(GetParam()) ? AdjustmentRule::KeepTaxInclusivePrice
+                                                       : AdjustmentRule::KeepTaxExclusivePrice;
         state.discountIncludeTaxOn = std::get<1>(GetParam());
     }
 

@@ -20,17 +20,17 @@ using testing::ToolTables;
 struct LineToConvert {
     DocumentKind kind;
     int32_t id, entry;
-    const char* newRate;
+    const RateChange* change;
 };
 
+const RateChange* const kTo16 = &StandardRateProfile().changes[0];
+const RateChange* const kTo10 = &StandardRateProfile().changes[1];
+
 const LineToConvert kLines[] = {
-    {DocumentKind::PurchaseOrder, 1001, 1, "16.0"},
-    {DocumentKind::PurchaseOrder, 1002, 1, "16.0"},
-    {DocumentKind::PurchaseOrder, 1006, 5, "10.0"},
-    {DocumentKind::SalesOrder, 2002, 1, "16.0"},
-    {DocumentKind::SalesOrder, 2006, 5, "10.0"},
-    {DocumentKind::PayableContract, 3001, 1, "16.0"},
-    {DocumentKind::PayableContract, 3001, 3, "16.0"},
+    {DocumentKind::PurchaseOrder, 1001, 1, kTo16},   {DocumentKind::PurchaseOrder, 1002, 1, kTo16},
+    {DocumentKind::PurchaseOrder, 1006, 5, kTo10},   {DocumentKind::SalesOrder, 2002, 1, kTo16},
+    {DocumentKind::SalesOrder, 2006, 5, kTo10},      {DocumentKind::PayableContract, 3001, 1, kTo16},
+    {DocumentKind::PayableContract, 3001, 3, kTo16},
 };
 
 // Fails every unit of work after the first `allowed`, as a killed process would stop them.
@@ -64,7 +64,8 @@ class UndoTest : public ::testing::TestWithParam<std::tuple<bool, bool>> {
         account_.Execute(JournalTablesBatch());
         state_.chk17 = state_.chk11 = CheckValue::Checked;
         state_.chkItem = state_.chkCust = state_.chkSupply = CheckValue::Checked;
-        state_.optAmount = std::get<0>(GetParam());
+        state_.adjustmentRule = std::get<0>(GetParam()) ? AdjustmentRule::KeepTaxInclusivePrice
+                                                        : AdjustmentRule::KeepTaxExclusivePrice;
         state_.discountIncludeTaxOn = std::get<1>(GetParam());
     }
 
@@ -76,7 +77,7 @@ class UndoTest : public ::testing::TestWithParam<std::tuple<bool, bool>> {
         for (const LineToConvert& line : kLines) {
             const AtomicOutcome outcome = recorder.WriteLine(
                 gateway_, line.kind, "B" + std::to_string(line.id), line.id, line.entry,
-                ConversionKindOf(line.kind).lineStatements(line.id, line.entry, line.newRate,
+                ConversionKindOf(line.kind).lineStatements(line.id, line.entry, *line.change,
                                                            state_));
             EXPECT_TRUE(outcome.committed()) << outcome.error.description;
         }

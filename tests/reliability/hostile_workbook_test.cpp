@@ -14,7 +14,7 @@
 #include "convert/converters.h"
 #include "convert/order_sql.h"
 #include "convert/row_loop.h"
-#include "export/export_handlers.h"
+#include "export/candidate_queries.h"
 #include "host/db/engine_factory.h"
 #include "jobs/startup.h"
 #include "reliability/fault_engine.h"
@@ -46,10 +46,11 @@ std::string ShapeOfSql(const std::string& sql) {
 
 std::set<std::string> BuilderShapes() {
     std::set<std::string> shapes;
-    for (bool inclusive : {true, false}) {
-        for (const char* rate : {"16.0", "10.0"}) {
-            shapes.insert(ShapeOfSql(GetPOCheckSql(OrderRowCondition(1, 1), rate, inclusive)));
-            LineStatements line = PurchaseOrderLineStatements(1, 1, rate, inclusive, false);
+    for (AdjustmentRule rule :
+         {AdjustmentRule::KeepTaxInclusivePrice, AdjustmentRule::KeepTaxExclusivePrice}) {
+        for (const RateChange& rate : StandardRateProfile().changes) {
+            shapes.insert(ShapeOfSql(GetPOCheckSql(OrderRowCondition(1, 1), rate, rule)));
+            LineStatements line = PurchaseOrderLineStatements(1, 1, rate, rule, false);
             shapes.insert(ShapeOfSql(line.backupInsert));
             shapes.insert(ShapeOfSql(line.update));
         }
@@ -142,7 +143,8 @@ TEST_F(HostileWorkbooks, NothingForeignReachesTheDatabaseAndEachRowGoesAsTheRule
         ASSERT_EQ(desk.display.rows.size(), c.outcome == "listed" || stops ? 1u : 0u);
         if (!desk.display.rows.empty()) {
             const std::string& entry = desk.display.rows.front();
-            const std::string reason = stops ? kRowFailedReason : kRateReason;
+            const std::string reason =
+                stops ? kRowFailedReason : RateReason(desk.texts, StandardRateProfile());
             EXPECT_NE(entry.find("|" + reason), std::string::npos) << entry;
             // Two cells, each on one line, whatever the row held.
             EXPECT_EQ(std::count(entry.begin(), entry.end(), '|'), 2) << entry;
@@ -163,7 +165,8 @@ TEST_F(HostileWorkbooks, ABillNumberCannotSplitTheGridRow) {
     desk.state.txtPOFile = folder_->File("rate-drop.xlsx");
     ConvertPurchaseOrders(desk.context, desk.display);
     ASSERT_EQ(desk.display.rows.size(), 1u);
-    EXPECT_EQ(desk.display.rows.front(), std::string("CG002 分录:1|") + kRateReason + "|");
+    EXPECT_EQ(desk.display.rows.front(),
+              "CG002 分录:1|" + RateReason(desk.texts, StandardRateProfile()) + "|");
 }
 
 }  // namespace

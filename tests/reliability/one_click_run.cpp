@@ -154,7 +154,8 @@ std::unique_ptr<OneClickRun> RunOneClick(const OneClickPlan& plan) {
         if (plan.masterData == MasterDataBoxes::Ticked) {
             state.chkItem = state.chkCust = state.chkSupply = CheckValue::Checked;
         }
-        state.optAmount = plan.inclusiveRule;
+        state.adjustmentRule = plan.inclusiveRule ? AdjustmentRule::KeepTaxInclusivePrice
+                                                  : AdjustmentRule::KeepTaxExclusivePrice;
         testing::RecordingDisplayFactory displays(run->events);
         std::optional<WriteLockHolder> lock;
         if (plan.lock == AccountLock::HeldElsewhereDuringAdjustment) {

@@ -20,10 +20,11 @@ void CreateDemoAccount(const std::string& path, const DemoAccountOptions& option
     if (fs::exists(fs::symlink_status(path, ec))) {
         throw HostError(kFileAlreadyExists, "File already exists: " + path);
     }
+    const demo::DemoRates rates(options.rateProfile);
     const std::vector<demo::Document> documents =
         options.generatedEntries > 0
-            ? demo::GeneratedDocuments(options.generatedEntries, options.seed)
-            : demo::SampleDocuments();
+            ? demo::GeneratedDocuments(rates, options.generatedEntries, options.seed)
+            : demo::SampleDocuments(rates);
     // Built under a temporary name so that a half-written account never appears at `path`.
     const std::string partial = path + ".part";
     fs::remove(partial, ec);
@@ -32,7 +33,8 @@ void CreateDemoAccount(const std::string& path, const DemoAccountOptions& option
             sqlite::ConnectionPtr db = sqlite::OpenConnection(partial, true);
             sqlite::ExecuteScript(db.get(), "BEGIN");
             CreateHostSchema(db.get());
-            demo::InsertMasterData(db.get(), options.billDiscountOn, options.discountIncludeTaxOn);
+            demo::InsertMasterData(db.get(), rates, options.billDiscountOn,
+                                   options.discountIncludeTaxOn);
             demo::InsertDocuments(db.get(), documents);
             sqlite::ExecuteScript(db.get(), "COMMIT");
         }

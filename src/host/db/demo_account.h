@@ -3,6 +3,8 @@
 #include <cstdint>
 #include <string>
 
+#include "rates/rate_change.h"
+
 namespace q9 {
 
 struct DemoAccountOptions {
@@ -13,6 +15,9 @@ struct DemoAccountOptions {
     // 'DisCountIncludeTax'): rows are always present, with FValue 1 when on and 0 when off.
     bool billDiscountOn = false;
     bool discountIncludeTaxOn = false;
+    // The sample's rates and dates: the profile's old rates, its new rates and others, on both
+    // sides of its cut-off.
+    RateProfile rateProfile = StandardRateProfile();
 };
 using DemoOptions = DemoAccountOptions;
 

@@ -19,14 +19,16 @@ struct Material {
     int id;
     const char* number;
     const char* name;
-    double rate;
+    Rate DemoRates::*rate;
     int priceDecimals;  // 0: no t_ICItemMaterial row
 };
 
-// Materials at 17, 11 and 16 with 2 and 4 price decimals; M006 lacks its material row.
+// Materials at the two old rates and the first new one, with 2 and 4 price decimals; M006 lacks
+// its material row.
 constexpr Material kMaterials[kMaterialCount] = {
-    {1, "M001", "钢板", 17, 2}, {2, "M002", "螺栓", 11, 4}, {3, "M003", "油漆", 16, 2},
-    {4, "M004", "电缆", 17, 4}, {5, "M005", "水泥", 11, 2}, {6, "M006", "包装箱", 17, 0},
+    {1, "M001", "钢板", &DemoRates::first, 2},    {2, "M002", "螺栓", &DemoRates::second, 4},
+    {3, "M003", "油漆", &DemoRates::firstNew, 2}, {4, "M004", "电缆", &DemoRates::first, 4},
+    {5, "M005", "水泥", &DemoRates::second, 2},   {6, "M006", "包装箱", &DemoRates::first, 0},
 };
 
 double R(double value, int digits) {
@@ -236,7 +238,8 @@ int PriceDecimalsOf(int item) {
     return 0;
 }
 
-void InsertMasterData(sqlite3* db, bool billDiscountOn, bool discountIncludeTaxOn) {
+void InsertMasterData(sqlite3* db, const DemoRates& rates, bool billDiscountOn,
+                      bool discountIncludeTaxOn) {
     Inserter profile(db,
                      "INSERT INTO t_SystemProfile(FCategory,FKey,FValue,FDescription) "
                      "VALUES(?,?,?,?)");
@@ -256,27 +259,29 @@ void InsertMasterData(sqlite3* db, bool billDiscountOn, bool discountIncludeTaxO
                       "VALUES(?,?,?,?)");
     for (const Material& m : kMaterials) {
         core.Row({m.id, m.number, m.name, ""});
-        if (m.priceDecimals > 0) material.Row({m.id, m.rate, m.priceDecimals, 2});
+        if (m.priceDecimals > 0) {
+            material.Row({m.id, (rates.*m.rate).AsDouble(), m.priceDecimals, 2});
+        }
     }
 
     Inserter supplier(
         db, "INSERT INTO t_Supplier(FItemID,FNumber,FName,FValueAddRate) VALUES(?,?,?,?)");
-    supplier.Row({1, "S001", "华东钢铁有限公司", 17.0});
-    supplier.Row({2, "S002", "南方五金制品厂", 11.0});
-    supplier.Row({3, "S003", "北方化工股份公司", 16.0});
+    supplier.Row({1, "S001", "华东钢铁有限公司", rates.first.AsDouble()});
+    supplier.Row({2, "S002", "南方五金制品厂", rates.second.AsDouble()});
+    supplier.Row({3, "S003", "北方化工股份公司", rates.firstNew.AsDouble()});
     Inserter customer(
         db, "INSERT INTO t_Organization(FItemID,FNumber,FName,FValueAddRate) VALUES(?,?,?,?)");
-    customer.Row({1, "C001", "华南建设集团", 17.0});
-    customer.Row({2, "C002", "西部电力公司", 11.0});
-    customer.Row({3, "C003", "东方贸易商行", 16.0});
+    customer.Row({1, "C001", "华南建设集团", rates.first.AsDouble()});
+    customer.Row({2, "C002", "西部电力公司", rates.second.AsDouble()});
+    customer.Row({3, "C003", "东方贸易商行", rates.firstNew.AsDouble()});
 
     Inserter property(db,
                       "INSERT INTO t_ItemPropDesc(FItemClassID,FSQLColumnName,FName,FDefaultValue) "
                       "VALUES(?,?,?,?)");
-    property.Row({4, "FTaxRate", "税率(%)", "17"});
+    property.Row({4, "FTaxRate", "税率(%)", rates.first.Text()});
     property.Row({4, "FPriceDecimal", "单价精度", "2"});
-    property.Row({1, "FValueAddRate", "增值税率(%)", "17"});
-    property.Row({8, "FValueAddRate", "增值税率(%)", "17"});
+    property.Row({1, "FValueAddRate", "增值税率(%)", rates.first.Text()});
+    property.Row({8, "FValueAddRate", "增值税率(%)", rates.first.Text()});
 }
 
 void InsertDocuments(sqlite3* db, const std::vector<Document>& documents) {

@@ -26,24 +26,8 @@ class Random {
     uint64_t state_;
 };
 
-// Days since 1970-01-01 as 'YYYY-MM-DD' (proleptic Gregorian).
-std::string DateOf(int days) {
-    const int z = days + 719468;
-    const int era = z / 146097;
-    const int dayOfEra = z - era * 146097;
-    const int yearOfEra = (dayOfEra - dayOfEra / 1460 + dayOfEra / 36524 - dayOfEra / 146096) / 365;
-    const int dayOfYear = dayOfEra - (365 * yearOfEra + yearOfEra / 4 - yearOfEra / 100);
-    const int mp = (5 * dayOfYear + 2) / 153;
-    const int day = dayOfYear - (153 * mp + 2) / 5 + 1;
-    const int month = mp < 10 ? mp + 3 : mp - 9;
-    const int year = yearOfEra + era * 400 + (month <= 2 ? 1 : 0);
-    char text[48];
-    std::snprintf(text, sizeof text, "%04d-%02d-%02d", year, month, day);
-    return text;
-}
-
-constexpr int kFirstDay = 17167;   // 2017-01-01
-constexpr int kCutoffDay = 17652;  // 2018-05-01
+// Documents from 485 days before the cut-off, some up to 120 days after it.
+constexpr int kDaysBefore = 485;
 
 double Scaled(Random& random, int low, int high, int decimals) {
     int unit = 1;
@@ -52,17 +36,18 @@ double Scaled(Random& random, int low, int high, int decimals) {
     return low + static_cast<double>(random.Below(steps)) / unit;
 }
 
-Line MakeLine(Random& random, bool candidateDocument) {
+Line MakeLine(Random& random, const DemoRates& rates, bool candidateDocument) {
     Line line;
     line.item = 1 + random.Below(kMaterialCount - 1);  // generated lines have material rows
     const int decimals = PriceDecimalsOf(line.item);
     line.quantity = random.Percent(70) ? 1 + random.Below(500) : Scaled(random, 1, 200, 2);
     line.taxPrice = Scaled(random, 1, 2000, decimals);
-    static constexpr std::array<double, 5> kOtherRates = {16, 13, 10, 6, 0};
+    const std::array<Rate, 5> otherRates = {rates.firstNew, rates.others[0], rates.secondNew,
+                                            rates.others[1], rates.others[2]};
     if (candidateDocument && random.Percent(85)) {
-        line.rate = random.Percent(65) ? 17 : 11;
+        line.rate = (random.Percent(65) ? rates.first : rates.second).AsDouble();
     } else {
-        line.rate = kOtherRates[static_cast<size_t>(random.Below(kOtherRates.size()))];
+        line.rate = otherRates[static_cast<size_t>(random.Below(otherRates.size()))].AsDouble();
     }
     if (random.Percent(20)) {
         static constexpr std::array<double, 4> kDiscounts = {2, 5, 8, 10};
@@ -78,8 +63,10 @@ Line MakeLine(Random& random, bool candidateDocument) {
 
 }  // namespace
 
-std::vector<Document> GeneratedDocuments(int entries, uint64_t seed) {
+std::vector<Document> GeneratedDocuments(const DemoRates& rates, int entries, uint64_t seed) {
     Random random(seed);
+    const int cutoffDay = DayOf(rates.cutoffDate);
+    const int firstDay = cutoffDay - kDaysBefore;
     std::vector<Document> documents;
     static constexpr std::array<Kind, 4> kKinds = {Kind::PurchaseOrder, Kind::SalesOrder,
                                                    Kind::PayableContract, Kind::ReceivableContract};
@@ -96,8 +83,8 @@ std::vector<Document> GeneratedDocuments(int entries, uint64_t seed) {
             std::snprintf(text, sizeof text, "%s%07d", kPrefixes[k], number);
             d.number = text;
             const bool late = random.Percent(8);
-            d.date = late ? DateOf(kCutoffDay + random.Below(120))
-                          : DateOf(kFirstDay + random.Below(kCutoffDay - kFirstDay));
+            d.date = late ? DateOf(cutoffDay + random.Below(120))
+                          : DateOf(firstDay + random.Below(cutoffDay - firstDay));
             d.partner = 1 + random.Below(3);
             if (random.Percent(15)) {
                 d.currency = 2;
@@ -106,7 +93,7 @@ std::vector<Document> GeneratedDocuments(int entries, uint64_t seed) {
             d.cancelled = random.Percent(4);
             d.scheduleRows = random.Percent(25) ? 2 : 1;
             const int count = std::min(1 + random.Below(5), entries - lines);
-            for (int i = 0; i < count; ++i) d.lines.push_back(MakeLine(random, !late));
+            for (int i = 0; i < count; ++i) d.lines.push_back(MakeLine(random, rates, !late));
             lines += count;
             documents.push_back(std::move(d));
         }
