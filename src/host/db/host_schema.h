@@ -12,6 +12,9 @@ namespace q9 {
 // price decimals INT. Text columns compare without letter case, as the host's collation does.
 // Dates are ISO text ('YYYY-MM-DD' or 'YYYY-MM-DD hh:mm:ss'), which compare as dates.
 // The tool's backup tables are not among them: its start-up batch creates those.
+// Column defaults are the host's own, the rate columns' DEFAULT 17 among them: they belong to
+// the host's schema, not to a rate change, and neither the tool nor the demo account relies on
+// them (every rate written is written explicitly), so they stay whatever profile is in force.
 const std::string& HostSchemaSql();
 
 // Runs HostSchemaSql, translated, on an open connection. Throws HostError.
