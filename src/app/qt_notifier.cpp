@@ -10,6 +10,8 @@ namespace q9::app {
 void QtNotifier::ShowNotice(const std::string& message) {
     QMessageBox box(QMessageBox::NoIcon, QString::fromUtf8(kWindowTitle),
                     QString::fromStdString(message), QMessageBox::Ok, parent_);
+    // A notice may name workbooks to paste into a path box.
+    box.setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
     FitTitle(box);
     box.exec();
 }

@@ -107,6 +107,8 @@ COMMANDS
         --so FILE     the edited sales-order workbook (txtSOFile)
         --payable FILE     the edited payable-contract workbook (txtHTYFFile)
         --receivable FILE  the edited receivable-contract workbook (txtHYSFFile)
+                      each of these four once per workbook: a large export's po.xls, po1.xls,
+                      ... are converted in one run, in the order given
         --report FILE also write the list of rows not changed to FILE as UTF-8 CSV: the
                       header line 单据,备注, then one line per row
         --changes FILE     also write every value the run changes to FILE as UTF-8 CSV, one

@@ -11,6 +11,7 @@
 #include "convert/row_loop.h"
 #include "host/account_file.h"
 #include "host/document_kind.h"
+#include "host/path_list.h"
 #include "journal/change_list.h"
 #include "journal/recorded_run.h"
 #include "rates/rate_profile.h"
@@ -46,9 +47,10 @@ std::array<KindResult, 4> KindResults(const WindowState& state, const BatchSumma
 std::unique_ptr<Command> AdjustCommand::Parse(const std::vector<std::string>& arguments,
                                               GlobalOptions& global) {
     OptionSpec spec{
-        {"--rule", "--po", "--so", "--payable", "--receivable", "--report", "--changes"},
+        {"--rule", "--report", "--changes"},
         {"--materials", "--customers", "--suppliers", "--yes", "--dry-run"},
-        {"--convert"}};
+        // Each workbook option names one workbook; several of a kind are converted in order.
+        {"--convert", "--po", "--so", "--payable", "--receivable"}};
     for (const RateChange& change : StandardRateProfile().changes) {
         spec.flags.insert(ChangeFlag(change));
     }
@@ -72,10 +74,10 @@ std::unique_ptr<Command> AdjustCommand::Parse(const std::vector<std::string>& ar
     command->materials_ = parsed.Has("--materials");
     command->customers_ = parsed.Has("--customers");
     command->suppliers_ = parsed.Has("--suppliers");
-    command->poFile_ = parsed.Value("--po");
-    command->soFile_ = parsed.Value("--so");
-    command->payableFile_ = parsed.Value("--payable");
-    command->receivableFile_ = parsed.Value("--receivable");
+    command->poFiles_ = JoinPathList(parsed.lists["--po"]);
+    command->soFiles_ = JoinPathList(parsed.lists["--so"]);
+    command->payableFiles_ = JoinPathList(parsed.lists["--payable"]);
+    command->receivableFiles_ = JoinPathList(parsed.lists["--receivable"]);
     command->reportFile_ = parsed.Value("--report");
     if (parsed.values.contains("--report") && command->reportFile_.empty()) {
         throw UsageError("--report needs a FILE");
@@ -96,10 +98,10 @@ void AdjustCommand::FillWindow(WindowState& state) const {
     state.chkCust = Box(customers_);
     state.chkSupply = Box(suppliers_);
     state.adjustmentRule = rule_;
-    state.txtPOFile = poFile_;
-    state.txtSOFile = soFile_;
-    state.txtHTYFFile = payableFile_;
-    state.txtHYSFFile = receivableFile_;
+    state.txtPOFile = poFiles_;
+    state.txtSOFile = soFiles_;
+    state.txtHTYFFile = payableFiles_;
+    state.txtHYSFFile = receivableFiles_;
 }
 
 void AdjustCommand::TickChanges(const RateProfile& profile) {

@@ -34,7 +34,8 @@ class AdjustCommand : public Command {
     bool materials_ = false;
     bool customers_ = false;
     bool suppliers_ = false;
-    std::string poFile_, soFile_, payableFile_, receivableFile_;
+    // The path boxes: each kind's workbooks as one ";" list.
+    std::string poFiles_, soFiles_, payableFiles_, receivableFiles_;
     std::string reportFile_;
     bool yes_ = false;
     bool dryRun_ = false;

@@ -8,6 +8,7 @@
 #include "convert/line_candidacy.h"
 #include "convert/order_sql.h"
 #include "convert/workbook_reader.h"
+#include "host/path_list.h"
 #include "journal/run_recorder.h"
 
 namespace q9 {
@@ -91,8 +92,7 @@ std::string OneCell(std::string text) {
 bool IsRate(const Value& held, Rate rate) {
     double number = 0;
     if (held.IsNumber()) return held.NumberAsDouble() == rate.AsDouble();
-    return held.IsText() && ParseNumericText(held.AsText(), &number) &&
-           number == rate.AsDouble();
+    return held.IsText() && ParseNumericText(held.AsText(), &number) && number == rate.AsDouble();
 }
 
 // The lines the loop will look up, in workbook order: rows with a new rate and whole ids. A row
@@ -290,15 +290,11 @@ ConversionSummary ConvertRows(CoreContext& context, ResultDisplay& display,
     return loop.Run(*rows);
 }
 
-ConversionSummary RunConversion(CoreContext& context, ResultDisplay& display,
-                                const ConversionKind& kind) {
-    const std::string path = context.state.*kind.pathBox;
-    if (path.empty()) return {};
-    if (const char* refusal = WholeBillDiscountRefusal(kind.kind);
-        refusal && context.state.billDiscountOn) {
-        context.texts.Notice(refusal);
-        return {};
-    }
+namespace {
+
+// One workbook of the kind, as the only one the box held.
+ConversionSummary ConvertWorkbook(CoreContext& context, ResultDisplay& display,
+                                  const ConversionKind& kind, const std::string& path) {
     try {
         if (kind.readerMarks) context.log.Write("1");
         context.state.currentRecordset = ReadWorkbook(context, path, KindText(kind.kind));
@@ -310,6 +306,34 @@ ConversionSummary RunConversion(CoreContext& context, ResultDisplay& display,
     // Our own reference: a second run started from the event pump may replace the window's.
     RecordsetPtr rows = context.state.currentRecordset;
     return ConvertRows(context, display, kind, rows);
+}
+
+void Add(ConversionSummary& total, const ConversionSummary& one) {
+    total.rows += one.rows;
+    total.converted += one.converted;
+    total.listed += one.listed;
+    total.unmatched += one.unmatched;
+    total.stopped = total.stopped || one.stopped;
+    total.progress = one.progress;
+}
+
+}  // namespace
+
+ConversionSummary RunConversion(CoreContext& context, ResultDisplay& display,
+                                const ConversionKind& kind) {
+    const std::vector<std::string> paths = SplitPathList(context.state.*kind.pathBox);
+    if (paths.empty()) return {};
+    if (const char* refusal = WholeBillDiscountRefusal(kind.kind);
+        refusal && context.state.billDiscountOn) {
+        context.texts.Notice(refusal);
+        return {};
+    }
+    ConversionSummary total;
+    for (const std::string& path : paths) {
+        Add(total, ConvertWorkbook(context, display, kind, path));
+        if (total.progress == RunProgress::StoppedByDatabase) break;
+    }
+    return total;
 }
 
 }  // namespace q9

@@ -4,10 +4,12 @@
 #include <charconv>
 #include <cmath>
 #include <optional>
+#include <vector>
 
 #include "export/export_handlers.h"
 #include "host/account_file.h"
 #include "host/error.h"
+#include "host/path_list.h"
 #include "workbook/biff5_writer.h"
 #include "workbook/workbook_file.h"
 
@@ -210,6 +212,7 @@ std::vector<uint8_t> BuildCandidateBookStream(Recordset& rows, const std::string
 namespace {
 
 constexpr int32_t kObjectNotSet = 91;
+constexpr const char* kPasteIntoPathBoxText = "；可粘贴到路径框：";
 
 void ShowFailure(CoreContext& context, const std::string& path, const Error& error) {
     MessageBoxRequest box;
@@ -267,6 +270,7 @@ bool WriteToExcel(CoreContext& context, const std::string& folder, const std::st
         const int count = std::max(1, WorkbookCount(rows->RecordCount()));
         const WorkbookFileFormat format = ExportFormatOf(fileName);
         std::string fileList = fileName;
+        std::vector<std::string> paths{currentPath};
         for (int i = 1; i <= count; ++i) {
             const std::unique_ptr<SheetWriter> sheet =
                 NewSheetWriter(format, kindText, ExpectedCells(*rows, i));
@@ -276,13 +280,16 @@ bool WriteToExcel(CoreContext& context, const std::string& folder, const std::st
                 const std::string next = FurtherWorkbookName(fileName, i);
                 fileList += "," + next;
                 currentPath = folder + next;
+                paths.push_back(currentPath);
             }
         }
         if (count == 1) {
             context.texts.Notice("引出成功");
         } else {
+            // The second form is the one a path box takes, to convert them all in one run.
             context.texts.ShowNotice(context.texts.LoadText("引出文件：") + folder + " " +
-                                     fileList);
+                                     fileList + context.texts.LoadText(kPasteIntoPathBoxText) +
+                                     JoinPathList(paths));
         }
         return true;
     } catch (const HostError& e) {

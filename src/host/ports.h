@@ -39,6 +39,7 @@ class Prompter {
 class FileChooser {
   public:
     virtual ~FileChooser() = default;
+    // The workbooks the operator chose to read, as a path box holds them (host/path_list.h).
     virtual std::string ChooseOpenFile() = 0;
     // The full path the operator chose to save to.
     virtual std::string ChooseSavePath() = 0;

@@ -2,6 +2,7 @@
 
 #include <QApplication>
 #include <QComboBox>
+#include <QFile>
 #include <QFileDialog>
 #include <QFontMetrics>
 #include <QLabel>
@@ -16,8 +17,10 @@
 
 #include "app_test_support.h"
 #include "export_dialog_tour.h"
+#include "host/path_list.h"
 #include "login_memory.h"
 #include "qt_event_pump.h"
+#include "qt_file_chooser.h"
 #include "qt_login_prompt.h"
 #include "qt_notifier.h"
 #include "qt_prompter.h"
@@ -327,6 +330,32 @@ void QtServicesTest::loginOffersTheLastAccountFirst() {
     const QByteArray remembered = file.readAll();
     QVERIFY(remembered.contains("总部"));
     QVERIFY(!remembered.contains("s3cret"));
+}
+
+void QtServicesTest::openDialogTakesSeveralWorkbooksForOnePathBox() {
+    QTemporaryDir folder;
+    QVERIFY(folder.isValid());
+    // One name holds the box's separator: it must come back quoted.
+    for (const QString& name : {QStringLiteral("po;1.xls"), QStringLiteral("po2.xls")}) {
+        QFile file(folder.filePath(name));
+        QVERIFY(file.open(QIODevice::WriteOnly));
+    }
+    QtFileChooser chooser;
+    AnswerNextModal([&](QWidget* modal) {
+        auto* dialog = qobject_cast<QFileDialog*>(modal);
+        if (!dialog) return;
+        dialog->setDirectory(folder.path());
+        // Typed as Qt's dialog writes a choice of several files.
+        if (auto* name = dialog->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"))) {
+            name->setText(QStringLiteral("\"po;1.xls\" \"po2.xls\""));
+        }
+        static_cast<QDialog*>(dialog)->accept();  // the file dialog checks the names it holds
+    });
+    const std::string box = chooser.ChooseOpenFile();
+    const std::string base = folder.path().toStdString() + "/";
+    QCOMPARE(QString::fromStdString(box),
+             QString::fromStdString("\"" + base + "po;1.xls\";" + base + "po2.xls"));
+    QCOMPARE(SplitPathList(box).size(), size_t{2});
 }
 
 }  // namespace q9::app::test

@@ -336,5 +336,18 @@ TEST_F(RowLoopTest, OnlyThePurchaseOrderLoopMarksTheReaderCallInTheLog) {
     EXPECT_EQ(desk.state.currentRecordset, nullptr);
 }
 
+TEST_F(RowLoopTest, EveryWorkbookOfABoxIsReadInItsTurnEvenAfterOneThatCannotBe) {
+    desk.state.txtPOFile = "/nonexistent/po.xls;\"/nonexistent/a;b.xls\";/nonexistent/po2.xls";
+    EXPECT_EQ(ConvertPurchaseOrders(desk.context, desk.display).rows, 0);
+    // Each read is marked as the only workbook's read is.
+    EXPECT_EQ(desk.log.lines, (std::vector<std::string>{"1", "2", "1", "2", "1", "2"}));
+    ASSERT_EQ(desk.notifier.notices.size(), 3u);
+    const char* named[] = {"/nonexistent/po.xls", "/nonexistent/a;b.xls", "/nonexistent/po2.xls"};
+    for (size_t i = 0; i < 3; ++i) {
+        EXPECT_NE(desk.notifier.notices[i].find(named[i]), std::string::npos)
+            << desk.notifier.notices[i];
+    }
+}
+
 }  // namespace
 }  // namespace q9

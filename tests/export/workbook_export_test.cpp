@@ -142,7 +142,9 @@ TEST_F(WorkbookExportTest, RowsBeyond16300GoToNumberedWorkbooksEachWithHeaders) 
     ExpectWorkbook("po.xls", 0, 16300);
     ExpectWorkbook("po1.xls", 16300, 1);
     EXPECT_EQ(Notices(),
-              std::vector<std::string>{"引出文件：" + folder_.FolderText() + " po.xls,po1.xls"});
+              std::vector<std::string>{"引出文件：" + folder_.FolderText() +
+                                       " po.xls,po1.xls；可粘贴到路径框：" + folder_.FolderText() +
+                                       "po.xls;" + folder_.FolderText() + "po1.xls"});
 }
 
 TEST_F(WorkbookExportTest, ThreeWorkbooksFor32601Rows) {
@@ -151,8 +153,10 @@ TEST_F(WorkbookExportTest, ThreeWorkbooksFor32601Rows) {
               (std::vector<std::string>{"po.xls", "po1.xls", "po2.xls"}));
     ExpectWorkbook("po1.xls", 16300, 16300);
     ExpectWorkbook("po2.xls", 32600, 1);
-    EXPECT_EQ(Notices(), std::vector<std::string>{"引出文件：" + folder_.FolderText() +
-                                                  " po.xls,po1.xls,po2.xls"});
+    const std::string f = folder_.FolderText();
+    EXPECT_EQ(Notices(), std::vector<std::string>{"引出文件：" + f +
+                                                  " po.xls,po1.xls,po2.xls；可粘贴到路径框：" + f +
+                                                  "po.xls;" + f + "po1.xls;" + f + "po2.xls"});
 }
 
 TEST_F(WorkbookExportTest, ColumnLIsNamedAfterTheKind) {
@@ -303,8 +307,11 @@ TEST_F(WorkbookExportTest, XlsxNameGivesXlsxWorkbooksWithTheRowsOfTheXlsExport) 
     EXPECT_EQ(FileNames(folder_.path()),
               (std::vector<std::string>{"po.xls", "po.xlsx", "po1.xls", "po1.xlsx"}));
     EXPECT_EQ(Notices(),
-              (std::vector<std::string>{"引出文件：" + folder_.FolderText() + " po.xlsx,po1.xlsx",
-                                        "引出文件：" + folder_.FolderText() + " po.xls,po1.xls"}));
+              (std::vector<std::string>{
+                  "引出文件：" + folder_.FolderText() + " po.xlsx,po1.xlsx；可粘贴到路径框：" +
+                      folder_.FolderText() + "po.xlsx;" + folder_.FolderText() + "po1.xlsx",
+                  "引出文件：" + folder_.FolderText() + " po.xls,po1.xls；可粘贴到路径框：" +
+                      folder_.FolderText() + "po.xls;" + folder_.FolderText() + "po1.xls"}));
     EXPECT_TRUE(Boxes().empty());
 
     const std::vector<std::tuple<std::string, std::string, int, int>> workbooks = {
