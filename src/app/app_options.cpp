@@ -36,6 +36,9 @@ AppOptions ParseAppArguments(const std::vector<std::string>& arguments) {
     const RateProfileResult profile = ResolveRateProfile(options.profileRequest, "rate profile");
     if (profile.ok()) {
         options.login.rateProfile = profile.profile;
+        if (!options.profileRequest.IsEmpty()) {
+            options.login.rateProfileSource = RateProfileSource::Given;
+        }
     } else {
         options.profileRefusal = profile.error.description;
     }

@@ -14,6 +14,7 @@ LoginOptions LoginOptionsOf(const GlobalOptions& options, Terminal& terminal, Lo
     login.language = options.language;
     login.prompt = &prompt;
     login.rateProfile = options.rateProfile;
+    if (!options.profileRequest.IsEmpty()) login.rateProfileSource = RateProfileSource::Given;
     return login;
 }
 

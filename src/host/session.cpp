@@ -3,6 +3,7 @@
 #include <pwd.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <fstream>
 #include <random>
@@ -50,10 +51,13 @@ std::string AccountNameOf(const std::string& url) {
     return rest.size() > 60 ? rest.substr(0, 60) : rest;
 }
 
-}  // namespace
+struct AccountSection {
+    Account account;
+    RateProfileRequest rateProfile;
+};
 
-std::vector<Account> ReadAccountsFile(const std::string& path) {
-    std::vector<Account> accounts;
+std::vector<AccountSection> ReadAccountSections(const std::string& path) {
+    std::vector<AccountSection> accounts;
     std::ifstream in(path);
     std::string line;
     auto trim = [](std::string s) {
@@ -65,17 +69,46 @@ std::vector<Account> ReadAccountsFile(const std::string& path) {
         line = trim(line);
         if (line.empty() || line[0] == ';' || line[0] == '#') continue;
         if (line.front() == '[' && line.back() == ']') {
-            accounts.push_back(Account{trim(line.substr(1, line.size() - 2)), ""});
+            accounts.push_back({{trim(line.substr(1, line.size() - 2)), ""}, {}});
             continue;
         }
         auto eq = line.find('=');
         if (eq == std::string::npos || accounts.empty()) continue;
-        if (EqualsIgnoringCase(trim(line.substr(0, eq)), "db")) {
-            accounts.back().url = trim(line.substr(eq + 1));
+        const std::string key = trim(line.substr(0, eq)), value = trim(line.substr(eq + 1));
+        RateProfileRequest& profile = accounts.back().rateProfile;
+        if (EqualsIgnoringCase(key, "db")) accounts.back().account.url = value;
+        if (EqualsIgnoringCase(key, "profile")) profile.name = value;
+        if (EqualsIgnoringCase(key, "cutoff")) profile.cutoff = value;
+        if (EqualsIgnoringCase(key, "changes")) {
+            profile.changes.clear();
+            for (size_t start = 0; start <= value.size();) {
+                const size_t comma = std::min(value.find(',', start), value.size());
+                profile.changes.push_back(trim(value.substr(start, comma - start)));
+                start = comma + 1;
+            }
         }
     }
-    std::erase_if(accounts, [](const Account& a) { return a.url.empty(); });
+    std::erase_if(accounts, [](const AccountSection& a) { return a.account.url.empty(); });
     return accounts;
+}
+
+}  // namespace
+
+std::vector<Account> ReadAccountsFile(const std::string& path) {
+    std::vector<Account> accounts;
+    for (const AccountSection& section : ReadAccountSections(path)) {
+        accounts.push_back(section.account);
+    }
+    return accounts;
+}
+
+RateProfileRequest ReadAccountRateProfile(const std::string& path, const Account& account) {
+    for (const AccountSection& section : ReadAccountSections(path)) {
+        if (section.account.name == account.name && section.account.url == account.url) {
+            return section.rateProfile;
+        }
+    }
+    return {};
 }
 
 HostLogin::HostLogin(LoginOptions options) : options_(std::move(options)) {}
@@ -90,6 +123,12 @@ Value HostLogin::Login(std::string& identifier, std::string& secondText, bool& f
     if (url.empty() && options_.prompt) {
         auto choice = options_.prompt->AskLogin(ReadAccountsFile(options_.accountsFile), userName);
         if (!choice) return Value(int64_t{0});
+        const RateProfileRequest own = ReadAccountRateProfile(
+            options_.accountsFile, Account{choice->accountName, choice->url});
+        if (options_.rateProfileSource == RateProfileSource::Standard && !own.IsEmpty()) {
+            accountRateProfile_ =
+                ResolveRateProfile(own, "rate profile of account [" + choice->accountName + "]");
+        }
         url = choice->url;
         accountName = choice->accountName;
         if (!choice->userName.empty()) userName = choice->userName;

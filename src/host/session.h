@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "host/value.h"
-#include "rates/rate_change.h"
+#include "rates/rate_profile.h"
 
 namespace q9 {
 
@@ -35,6 +35,8 @@ class LoginPrompt {
                                                 const std::string& defaultUserName) = 0;
 };
 
+enum class RateProfileSource { Standard, Given };
+
 struct LoginOptions {
     std::string databaseUrl;  // --db; empty: ask the prompt, else the demo account
     std::string userName;     // empty: the login name of the process
@@ -43,10 +45,16 @@ struct LoginOptions {
     std::string accountsFile;      // the accounts file offered by the prompt
     std::string demoDatabasePath;  // the embedded demo account, used when nothing else is chosen
     RateProfile rateProfile = StandardRateProfile();  // the rate changes the session makes
+    // Given: the operator named the profile, and an account's own profile does not replace it.
+    RateProfileSource rateProfileSource = RateProfileSource::Standard;
 };
 
 // Accounts of an accounts file: one [section] per account with db=URL.
 std::vector<Account> ReadAccountsFile(const std::string& path);
+
+// The rate changes an account's section names (profile=NAME, or changes=OLD:NEW,OLD:NEW with
+// cutoff=DATE); empty when it names none or the file has no such account.
+RateProfileRequest ReadAccountRateProfile(const std::string& path, const Account& account);
 
 // The host's login component: picks the session's account database and describes the session.
 class HostLogin : public HostObject {
@@ -65,6 +73,10 @@ class HostLogin : public HostObject {
     Value UUID() const;
 
     bool LoggedIn() const { return loggedIn_; }
+    // The chosen account's own profile, resolved, when it has one and the options named none.
+    const std::optional<RateProfileResult>& AccountRateProfile() const {
+        return accountRateProfile_;
+    }
     const std::string& DatabaseUrl() const { return databaseUrl_; }
 
   private:
@@ -74,6 +86,7 @@ class HostLogin : public HostObject {
     std::string accountName_;
     std::string userName_;
     std::string uuid_;
+    std::optional<RateProfileResult> accountRateProfile_;
 };
 
 // The shared property store: per process id, name → value or object reference.

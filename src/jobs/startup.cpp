@@ -48,6 +48,13 @@ StartupResult RunStartupSequence(HostSession& session, Gateway& gateway, WindowS
             result.refused = true;
             return result;
         }
+        // An account of the accounts file may carry its own rate changes; a bad one stops here,
+        // before anything is read on a guess.
+        if (const auto login = session.login(); login && login->AccountRateProfile()) {
+            const RateProfileResult& own = *login->AccountRateProfile();
+            if (!own.ok()) throw HostError(own.error);
+            state.rateProfile = own.profile;
+        }
         state.cutoffDate = state.rateProfile.CutoffDate();
 
         Error error;

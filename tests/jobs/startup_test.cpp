@@ -2,6 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
+#include <fstream>
+
 namespace q9 {
 namespace {
 
@@ -39,6 +42,22 @@ class FixedLogin : public HostLogin {
 
   private:
     int64_t answer_;
+};
+
+// Logs in to the account of the accounts file named by the test.
+class ChoosingPrompt : public LoginPrompt {
+  public:
+    explicit ChoosingPrompt(std::string name) : name_(std::move(name)) {}
+    std::optional<LoginChoice> AskLogin(const std::vector<Account>& accounts,
+                                        const std::string&) override {
+        for (const Account& account : accounts) {
+            if (account.name == name_) return LoginChoice{account.name, account.url, "", ""};
+        }
+        return std::nullopt;
+    }
+
+  private:
+    std::string name_;
 };
 
 class StartupTest : public ::testing::Test {
@@ -111,6 +130,59 @@ TEST_F(StartupTest, RejectedBackupBatchIsReported) {
     ASSERT_TRUE(result.error.has_value());
     EXPECT_EQ(result.error->number, 262);
     EXPECT_TRUE(state.discountIncludeTaxOn);
+}
+
+// An account's own profile in the accounts file takes the place of the standard one, unless the
+// operator named a profile; a bad one stops the start-up before the account is read.
+TEST_F(StartupTest, AnAccountsOwnRateProfileIsTheSessionsUnlessOneWasGiven) {
+    const auto accountsFile = std::filesystem::temp_directory_path() / "q9-startup-accounts.ini";
+    std::ofstream(accountsFile) << "[Named]\ndb=sqlite:/tmp/a.db\nprofile=2019\n"
+                                   "[Own]\r\nDB=sqlite:/tmp/b.db\r\nChanges = 13:9, 6:5\r\n"
+                                   "cutoff=2026-01-01\r\n"
+                                   "[Plain]\ndb=sqlite:/tmp/c.db\n"
+                                   "[Bad]\ndb=sqlite:/tmp/d.db\nprofile=2030\n";
+    const struct {
+        std::string account;
+        RateProfileSource source;
+        std::string changes;  // old:new of the session's profile, or the refusal's first words
+        std::string cutoff;
+    } cases[] = {
+        {"Named", RateProfileSource::Standard, "16:13 10:9", "2019-04-01"},
+        {"Own", RateProfileSource::Standard, "13:9 6:5", "2026-01-01"},
+        {"Plain", RateProfileSource::Standard, "17:16 11:10", "2018-05-01"},
+        {"Named", RateProfileSource::Given, "17:16 11:10", "2018-05-01"},
+        {"Bad", RateProfileSource::Standard, "rate profile of account [Bad]", ""},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.account);
+        SharedPropertyStore::Instance().Clear();
+        engine->queried.clear();
+        state = WindowState{};
+        ChoosingPrompt prompt(c.account);
+        LoginOptions options{"", "op", "chs", &prompt, accountsFile.string(), "/tmp/q9-demo.db"};
+        options.rateProfileSource = c.source;
+        HostSession session([&options] { return std::make_shared<HostLogin>(options); });
+        Gateway gateway(engine);
+        const StartupResult result = RunStartupSequence(session, gateway, state);
+        if (c.cutoff.empty()) {
+            ASSERT_TRUE(result.error.has_value());
+            EXPECT_TRUE(result.error->description.starts_with(c.changes))
+                << result.error->description;
+            EXPECT_TRUE(engine->queried.empty());
+            EXPECT_FALSE(state.switchesRead);
+            continue;
+        }
+        EXPECT_FALSE(result.error.has_value());
+        std::string changes;
+        for (const RateChange& change : state.rateProfile.changes) {
+            changes +=
+                (changes.empty() ? "" : " ") + change.oldRate.Text() + ":" + change.newRate.Text();
+        }
+        EXPECT_EQ(changes, c.changes);
+        EXPECT_EQ(state.cutoffDate, c.cutoff);
+        EXPECT_TRUE(state.switchesRead);
+    }
+    std::filesystem::remove(accountsFile);
 }
 
 }  // namespace
