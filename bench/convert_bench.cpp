@@ -142,7 +142,7 @@ int main(int argc, char** argv) {
             CountingDisplay display;
             const double cpuStart = q9::bench::CpuSeconds();
             const auto start = Clock::now();
-            q9::ConversionSummary summary =
+            q9::ConversionOutcome summary =
                 q9::ConvertRows(core.context, display, q9::ConversionKindOf(kind), sheet);
             const double loop = SecondsSince(start);
             const double loopCpu = q9::bench::CpuSeconds() - cpuStart;

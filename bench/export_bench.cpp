@@ -63,7 +63,8 @@ ExportRun ExportRows(const q9::RecordsetPtr& rows, const fs::path& folder) {
     core.state.currentRecordset = rows;
     rows->MoveFirst();
     const auto start = Clock::now();
-    const bool ok = q9::WriteToExcel(core.context, folder.string() + "/", "po.xls", "采购订单");
+    const bool ok =
+        q9::WriteToExcel(core.context, folder.string() + "/", "po.xls", "采购订单").written();
     return {SecondsSince(start), ok && core.prompter.messages == 0};
 }
 

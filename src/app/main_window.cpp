@@ -6,6 +6,7 @@
 #include <QMessageBox>
 #include <exception>
 
+#include "export/save_path.h"
 #include "host/document_kind.h"
 #include "jobs/batch_run.h"
 #include "jobs/export_candidates.h"
@@ -55,19 +56,10 @@ class BusyScope {
 }  // namespace
 
 std::string SplitChosenPath(const std::string& path, std::string& fileName) {
-#ifdef _WIN32
-    constexpr char kSeparator = '\\';
-#else
-    constexpr char kSeparator = '/';
-#endif
-    if (path.empty()) return {};
-    const size_t last = path.rfind(kSeparator);
-    if (last == std::string::npos) {
-        fileName = path;
-        return {};
-    }
-    fileName = path.substr(last + 1);
-    return path.substr(0, last + 1);
+    const std::optional<SavePath> split = SplitSavePath(path);
+    if (!split) return {};
+    fileName = split->fileName;
+    return split->folder;
 }
 
 MainWindow::MainWindow(LoginOptions options, WindowServices services, QWidget* parent)
@@ -145,16 +137,14 @@ QString MainWindow::Translated(const char* text) {
 void MainWindow::ConnectEvents() {
     connect(chk17_, &QCheckBox::stateChanged, this, &MainWindow::OnRateClicked);
     connect(chk11_, &QCheckBox::stateChanged, this, &MainWindow::OnRateClicked);
-    connect(po_.readButton, &QPushButton::clicked, this, [this] {
-        OnReadClicked(po_.pathBox, WholeBillDiscountRefusal(DocumentKind::PurchaseOrder));
-    });
-    connect(so_.readButton, &QPushButton::clicked, this, [this] {
-        OnReadClicked(so_.pathBox, WholeBillDiscountRefusal(DocumentKind::SalesOrder));
-    });
+    connect(po_.readButton, &QPushButton::clicked, this,
+            [this] { OnReadClicked(po_.pathBox, DocumentKind::PurchaseOrder); });
+    connect(so_.readButton, &QPushButton::clicked, this,
+            [this] { OnReadClicked(so_.pathBox, DocumentKind::SalesOrder); });
     connect(htyf_.readButton, &QPushButton::clicked, this,
-            [this] { OnReadClicked(htyf_.pathBox, nullptr); });
+            [this] { OnReadClicked(htyf_.pathBox, DocumentKind::PayableContract); });
     connect(htys_.readButton, &QPushButton::clicked, this,
-            [this] { OnReadClicked(htys_.pathBox, nullptr); });
+            [this] { OnReadClicked(htys_.pathBox, DocumentKind::ReceivableContract); });
     connect(po_.exportButton, &QPushButton::clicked, this,
             [this] { OnExportClicked(DocumentKind::PurchaseOrder); });
     connect(so_.exportButton, &QPushButton::clicked, this,
@@ -170,18 +160,12 @@ void MainWindow::ConnectEvents() {
 }
 
 void MainWindow::RunStartup() {
-    const StartupResult result = RunStartupSequence(*session_, state_);
-    if (result.refused) {
+    const StartupOutcome startup = StartUp(*session_, state_, *services_.prompter);
+    if (startup.loginRefused()) {
         for (QGroupBox* frame : {po_.frame, so_.frame, htyf_.frame, htys_.frame}) {
             frame->setEnabled(false);
         }
         timer1_->start();
-    }
-    if (result.error) {
-        MessageBoxRequest box;
-        box.text = result.error->NumberAndDescription();
-        box.title = session_->texts().LoadText(kStartupErrorTitle);
-        services_.prompter->Ask(box);
     }
 }
 
@@ -300,10 +284,11 @@ void MainWindow::OnRateClicked() {
     cmdFix_->setEnabled(AnyRateSelected());
 }
 
-void MainWindow::OnReadClicked(QLineEdit* pathBox, const char* refusalNotice) {
+void MainWindow::OnReadClicked(QLineEdit* pathBox, DocumentKind kind) {
     RunCommand([&] {
-        if (refusalNotice && state_.billDiscountOn) {
-            session_->texts().Notice(refusalNotice);
+        if (const char* refusal = WholeBillDiscountRefusal(kind);
+            refusal && state_.billDiscountOn) {
+            session_->texts().Notice(refusal);
             return;
         }
         const std::string path = ChooseOpenFile();

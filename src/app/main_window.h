@@ -74,7 +74,7 @@ class MainWindow : public QWidget {
     void CopyWidgetsToState();
 
     void OnRateClicked();
-    void OnReadClicked(QLineEdit* pathBox, const char* refusalNotice);
+    void OnReadClicked(QLineEdit* pathBox, DocumentKind kind);
     void OnExportClicked(DocumentKind kind);
     void OnFixClicked();
     void OnCommand1Clicked();

@@ -19,12 +19,6 @@ namespace q9::cli {
 
 namespace {
 
-bool IsFailureBox(const MessageBoxRequest& request) {
-    // The tool's OK-only boxes all report something that did not work.
-    return request.icon == MessageIcon::Exclamation || request.icon == MessageIcon::Critical ||
-           request.buttons == MessageButtons::Ok;
-}
-
 std::string Trimmed(const std::string& text) {
     size_t begin = text.find_first_not_of(" \t\r\n");
     if (begin == std::string::npos) return {};
@@ -55,7 +49,6 @@ void CliNotifier::ShowNotice(const std::string& message) {
     terminal_.EndProgressLine();
     terminal_.out << OneLine(message) << '\n';
     terminal_.out.flush();
-    if (isFailure_ && isFailure_(message)) outcome_.MarkFailure();
 }
 
 MessageAnswer CliPrompter::Ask(const MessageBoxRequest& request) {
@@ -63,13 +56,8 @@ MessageAnswer CliPrompter::Ask(const MessageBoxRequest& request) {
     // The brackets always stand, so that a text is never read as a title.
     terminal_.out << "[" << OneLine(request.title) << "] " << OneLine(request.text) << '\n';
     terminal_.out.flush();
-    if (request.buttons == MessageButtons::Ok) {
-        if (IsFailureBox(request)) outcome_.MarkFailure();
-        return MessageAnswer::Ok;
-    }
-    MessageAnswer answer = AnswerQuestion(request);
-    if (answer != MessageAnswer::Yes) outcome_.MarkRefused();
-    return answer;
+    if (request.buttons == MessageButtons::Ok) return MessageAnswer::Ok;
+    return AnswerQuestion(request);
 }
 
 MessageAnswer CliPrompter::AnswerQuestion(const MessageBoxRequest& request) {
@@ -176,7 +164,6 @@ std::vector<std::string> CliResultDisplay::Cells(const std::string& text) const 
 
 void CliResultDisplay::Add(const std::string& text) {
     rows_.push_back(Cells(text));
-    if (isFailure_ && isFailure_(rows_.back())) outcome_.MarkFailure();
 }
 
 void CliResultDisplay::Show(int16_t /*mode*/) {
@@ -241,7 +228,7 @@ void CliResultDisplay::WriteReport() const {
 }
 
 std::unique_ptr<ResultDisplay> CliResultDisplayFactory::CreateDisplay() {
-    return std::make_unique<CliResultDisplay>(terminal_, outcome_, reportPath_, isFailure_);
+    return std::make_unique<CliResultDisplay>(terminal_, outcome_, reportPath_);
 }
 
 std::optional<LoginChoice> CliLoginPrompt::AskLogin(const std::vector<Account>& /*accounts*/,

@@ -4,7 +4,6 @@
 // become lines on stdout, questions are answered by options or the terminal, files come from
 // the arguments and the result grid is printed (and optionally saved as CSV).
 
-#include <functional>
 #include <optional>
 #include <string>
 #include <vector>
@@ -21,24 +20,17 @@ std::string OneLine(const std::string& text);
 
 class CliNotifier : public Notifier {
   public:
-    using FailureTest = std::function<bool(const std::string&)>;
-
-    CliNotifier(Terminal& terminal, RunOutcome& outcome) : terminal_(terminal), outcome_(outcome) {}
-
-    // Notices that report a failure, as the running command knows them.
-    void SetFailureTest(FailureTest isFailure) { isFailure_ = std::move(isFailure); }
+    explicit CliNotifier(Terminal& terminal) : terminal_(terminal) {}
 
     void ShowNotice(const std::string& message) override;
 
   private:
     Terminal& terminal_;
-    RunOutcome& outcome_;
-    FailureTest isFailure_;
 };
 
 class CliPrompter : public Prompter {
   public:
-    CliPrompter(Terminal& terminal, RunOutcome& outcome) : terminal_(terminal), outcome_(outcome) {}
+    explicit CliPrompter(Terminal& terminal) : terminal_(terminal) {}
 
     // The answer an option gave to the questions of this run; unset: ask the terminal.
     void SetPresetAnswer(std::optional<MessageAnswer> answer) { preset_ = answer; }
@@ -49,22 +41,20 @@ class CliPrompter : public Prompter {
     MessageAnswer AnswerQuestion(const MessageBoxRequest& request);
 
     Terminal& terminal_;
-    RunOutcome& outcome_;
     std::optional<MessageAnswer> preset_;
 };
 
 // Paths given as arguments stand in for the file dialogs.
 class CliFileChooser : public FileChooser {
   public:
-    void SetOpenPath(std::string path) { openPath_ = std::move(path); }
     // Made absolute: the export needs a folder to write into.
     void SetSavePath(const std::string& path);
 
-    std::string ChooseOpenFile() override { return openPath_; }
+    // The workbooks come as options straight into the path boxes: nothing asks for one.
+    std::string ChooseOpenFile() override { return {}; }
     std::string ChooseSavePath() override { return savePath_; }
 
   private:
-    std::string openPath_;
     std::string savePath_;
 };
 
@@ -99,18 +89,12 @@ std::string ProgressLine(const std::string& kind, int row, int count,
                          std::optional<double> linesPerSecond);
 
 // The grid printed on stdout when shown: the titles, then one line per entry, cells separated
-// by tabs. With a report path it is also saved as UTF-8 CSV.
+// by tabs. With a report path it is also saved as UTF-8 CSV; a report that cannot be written is
+// the command's own failure.
 class CliResultDisplay : public ResultDisplay {
   public:
-    // Tells the entries that report a line the run failed on from the refused ones.
-    using FailureTest = std::function<bool(const std::vector<std::string>& cells)>;
-
-    CliResultDisplay(Terminal& terminal, RunOutcome& outcome, std::string reportPath,
-                     FailureTest isFailure = {})
-        : terminal_(terminal),
-          outcome_(outcome),
-          reportPath_(std::move(reportPath)),
-          isFailure_(std::move(isFailure)) {}
+    CliResultDisplay(Terminal& terminal, RunOutcome& outcome, std::string reportPath)
+        : terminal_(terminal), outcome_(outcome), reportPath_(std::move(reportPath)) {}
 
     void SetWidth(int16_t width) override { width_ = width; }
     void SetCols(int16_t cols) override;
@@ -129,7 +113,6 @@ class CliResultDisplay : public ResultDisplay {
     Terminal& terminal_;
     RunOutcome& outcome_;
     std::string reportPath_;
-    FailureTest isFailure_;
     int16_t width_ = 0;
     size_t columns_ = 0;
     std::vector<int16_t> columnWidths_;
@@ -142,17 +125,12 @@ class CliResultDisplayFactory : public ResultDisplayFactory {
     CliResultDisplayFactory(Terminal& terminal, RunOutcome& outcome, std::string reportPath)
         : terminal_(terminal), outcome_(outcome), reportPath_(std::move(reportPath)) {}
 
-    void SetFailureTest(CliResultDisplay::FailureTest isFailure) {
-        isFailure_ = std::move(isFailure);
-    }
-
     std::unique_ptr<ResultDisplay> CreateDisplay() override;
 
   private:
     Terminal& terminal_;
     RunOutcome& outcome_;
     std::string reportPath_;
-    CliResultDisplay::FailureTest isFailure_;
 };
 
 // Without a dialog the session's account is the embedded demo account.

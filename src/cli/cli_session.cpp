@@ -24,8 +24,8 @@ CliSession::CliSession(const GlobalOptions& options, Terminal& terminal, RunOutc
                        const std::string& reportPath)
     : terminal_(terminal),
       outcome_(outcome),
-      notifier_(terminal, outcome),
-      prompter_(terminal, outcome),
+      notifier_(terminal),
+      prompter_(terminal),
       pump_(terminal),
       displays_(terminal, outcome, reportPath),
       loginPrompt_(DemoDatabasePath()),
@@ -35,25 +35,12 @@ CliSession::CliSession(const GlobalOptions& options, Terminal& terminal, RunOutc
 }
 
 bool CliSession::Start() {
-    StartupResult result = RunStartupSequence(tool_, state_);
-    if (result.error) {
-        ShowStartupError(*result.error);
-        return false;
-    }
-    if (result.refused) {
-        outcome_.MarkRefused();
-        return false;
-    }
-    return true;
-}
-
-void CliSession::ShowStartupError(const Error& error) {
-    MessageBoxRequest box;
-    box.text = error.NumberAndDescription();
-    box.title = tool_.texts().LoadText(kStartupErrorTitle);
-    box.buttons = MessageButtons::Ok;
-    box.icon = MessageIcon::Critical;
-    prompter_.Ask(box);
+    const StartupOutcome startup = StartUp(tool_, state_, prompter_);
+    outcome_.Include(startup);
+    // As in the window, after a rejected backup batch only what needs the backup tables
+    // refuses. Without the switches everything would: there is nothing to go on with.
+    return startup.result == StartupResult::Ready ||
+           startup.result == StartupResult::BackupTablesMissing;
 }
 
 }  // namespace q9::cli

@@ -18,8 +18,8 @@ class CliSession {
     CliSession(const GlobalOptions& options, Terminal& terminal, RunOutcome& outcome,
                const std::string& reportPath = {});
 
-    // The start-up sequence. False when the command cannot go on: a start-up failure was shown
-    // or the login was refused.
+    // The start-up sequence, its failure shown and counted. False when the command cannot go
+    // on: the login was refused or the switches could not be read.
     bool Start();
 
     CoreContext& context() { return context_; }
@@ -32,8 +32,6 @@ class CliSession {
     CliResultDisplayFactory& displays() { return displays_; }
 
   private:
-    void ShowStartupError(const Error& error);
-
     Terminal& terminal_;
     RunOutcome& outcome_;
     CliNotifier notifier_;

@@ -1,14 +1,10 @@
 #include "command_adjust.h"
 
-#include <algorithm>
-#include <array>
-#include <filesystem>
 #include <fstream>
 #include <optional>
 #include <ostream>
 
 #include "cli_session.h"
-#include "convert/row_loop.h"
 #include "host/account_file.h"
 #include "host/document_kind.h"
 #include "host/path_list.h"
@@ -27,19 +23,6 @@ CheckValue Box(bool ticked) {
 // "--17to16": the option that ticks a change of the standard profile.
 std::string ChangeFlag(const RateChange& change) {
     return "--" + change.oldRate.Text() + "to" + change.newRate.Text();
-}
-
-struct KindResult {
-    DocumentKind kind;
-    const std::string* path;
-    const ConversionSummary* summary;
-};
-
-std::array<KindResult, 4> KindResults(const WindowState& state, const BatchSummary& summary) {
-    return {{{DocumentKind::PurchaseOrder, &state.txtPOFile, &summary.purchaseOrders},
-             {DocumentKind::SalesOrder, &state.txtSOFile, &summary.salesOrders},
-             {DocumentKind::PayableContract, &state.txtHTYFFile, &summary.payableContracts},
-             {DocumentKind::ReceivableContract, &state.txtHYSFFile, &summary.receivableContracts}}};
 }
 
 }  // namespace
@@ -156,73 +139,29 @@ int AdjustCommand::Run(const GlobalOptions& global, Terminal& terminal) {
         }
     }
 
-    WindowState& state = session.state();
-    FillWindow(state);
+    FillWindow(session.state());
     if (yes_) session.prompter().SetPresetAnswer(MessageAnswer::Yes);
 
-    // Notices that say something named on the command line was not done.
     Texts& texts = session.texts();
-    const std::vector<std::string> failureLeads = {texts.LoadText("基础资料税率调整失败："),
-                                                   texts.LoadText(kDatabaseUnavailableText)};
-    std::vector<std::string> notDone;
-    for (const std::string* path :
-         {&state.txtPOFile, &state.txtSOFile, &state.txtHTYFFile, &state.txtHYSFFile}) {
-        if (!path->empty()) notDone.push_back(texts.FormatText("文件：%1不存在", {*path}));
-    }
-    // A workbook of orders named while the whole-bill discount is on is refused, not converted.
-    for (DocumentKind kind : {DocumentKind::PurchaseOrder, DocumentKind::SalesOrder}) {
-        if (!(state.*ConversionKindOf(kind).pathBox).empty()) {
-            notDone.push_back(texts.LoadText(WholeBillDiscountRefusal(kind)));
-        }
-    }
-    session.notifier().SetFailureTest([failureLeads, notDone](const std::string& text) {
-        for (const std::string& lead : failureLeads) {
-            if (text.starts_with(lead)) return true;
-        }
-        return std::find(notDone.begin(), notDone.end(), text) != notDone.end();
-    });
-
-    // Entries of lines the database refused to change, or where a workbook or the run stopped.
-    std::vector<std::string> failureReasons = {texts.LoadText(kUpdateFailedReason),
-                                               texts.LoadText(kRowFailedReason),
-                                               texts.LoadText(kDatabaseUnavailableText)};
-    session.displays().SetFailureTest([failureReasons](const std::vector<std::string>& cells) {
-        if (cells.size() < 2) return false;
-        return std::any_of(
-            failureReasons.begin(), failureReasons.end(),
-            [&cells](const std::string& reason) { return cells[1].starts_with(reason); });
-    });
-
-    BatchSummary summary;
     std::vector<ChangeRow> changes;
-    bool done = false;
+    BatchOutcome batch;
     if (dryRun_) {
-        done = PreviewClicked(session.context(), session.displays(), &summary, &changes);
+        batch = PreviewClicked(session.context(), session.displays(), &changes);
     } else if (!changesFile_.empty()) {
         RecordedRun run(session.context());
-        done = FixClicked(session.context(), session.displays(), &summary);
-        if (done) run.Finish();
+        batch = FixClicked(session.context(), session.displays());
+        if (batch.completed()) run.Finish();
         changes = run.recorder().changes();
     } else {
-        done = FixClicked(session.context(), session.displays(), &summary);
+        batch = FixClicked(session.context(), session.displays());
     }
-    if (done && !changesFile_.empty() && !WriteChanges(texts, changes)) {
+    if (batch.completed() && !changesFile_.empty() && !WriteChanges(texts, changes)) {
         session.notifier().ShowNotice(texts.FormatText("不能写入变更明细文件：%1", {changesFile_}));
         outcome.MarkFailure();
     }
     session.pump().Finish();
-    if (!done) {
-        // Either the question was answered No (already counted) or the run failed.
-        if (!outcome.refused()) outcome.MarkFailure();
-        if (summary.progress == RunProgress::StoppedByDatabase) {
-            PrintBatchSummary(state, summary, terminal.err);
-        }
-        return outcome.ExitStatus();
-    }
-    PrintBatchSummary(state, summary, terminal.err);
-    for (const KindResult& result : KindResults(state, summary)) {
-        if (result.summary->stopped) outcome.MarkFailure();
-    }
+    outcome.Include(batch);
+    PrintBatchSummary(session.state(), batch, terminal.err);
     return outcome.ExitStatus();
 }
 
@@ -240,25 +179,24 @@ bool AdjustCommand::WriteChanges(Texts& texts, const std::vector<ChangeRow>& cha
     return static_cast<bool>(file);
 }
 
-void PrintBatchSummary(const WindowState& state, const BatchSummary& summary, std::ostream& out) {
+void PrintBatchSummary(const WindowState& state, const BatchOutcome& batch, std::ostream& out) {
     out << "rate changes made:";
     for (const RateChange* change : state.TickedChanges()) {
         out << ' ' << change->oldRate.Text() << "%→" << change->newRate.Text() << '%';
     }
     out << " (profile " << DescribeRateProfile(state.rateProfile) << ")\n";
-    for (const KindResult& result : KindResults(state, summary)) {
-        if (result.path->empty()) continue;
-        const ConversionSummary& s = *result.summary;
-        // Rows neither converted nor listed: the entry was no longer at the old rate, or its
-        // header or material is missing; rows whose ids match no line are counted apart.
-        const int unchanged = s.rows - s.converted - s.listed - s.unmatched;
-        out << "converted " << s.converted << " lines of " << KindText(result.kind) << " ("
-            << s.rows << " rows read, " << s.listed << " listed, " << unchanged << " unchanged";
-        if (s.unmatched > 0) out << ", " << s.unmatched << " matching no line";
-        if (s.progress == RunProgress::StoppedByDatabase) {
+    for (const ConversionOutcome& c : batch.conversions) {
+        if (c.workbook.empty()) continue;
+        out << "converted " << c.converted << " lines of " << KindText(c.kind) << " (" << c.rows
+            << " rows read, " << c.listed << " listed, " << c.unchanged << " unchanged";
+        if (c.unmatched > 0) out << ", " << c.unmatched << " matching no line";
+        if (!c.failures.empty()) out << ", " << c.failures.size() << " failed";
+        if (c.progress == RunProgress::StoppedByDatabase) {
             out << ", stopped: the account database is locked or gone";
-        } else if (s.stopped) {
-            out << ", stopped at a failing row";
+        } else if (c.stop && c.stop->where.row > 0) {
+            out << ", stopped at row " << c.stop->where.row;
+        } else if (c.stop) {
+            out << ", workbook not read";
         }
         out << ")\n";
     }

@@ -42,7 +42,7 @@ class AdjustCommand : public Command {
     std::string changesFile_;
 };
 
-// What the run did, one line per kind whose workbook was named, for stderr.
-void PrintBatchSummary(const WindowState& state, const BatchSummary& summary, std::ostream& out);
+// What the run did, one line per workbook named, for stderr.
+void PrintBatchSummary(const WindowState& state, const BatchOutcome& batch, std::ostream& out);
 
 }  // namespace q9::cli

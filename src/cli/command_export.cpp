@@ -40,29 +40,36 @@ int ExportCommand::Run(const GlobalOptions& global, Terminal& terminal) {
     if (overwrite_) session.prompter().SetPresetAnswer(MessageAnswer::Yes);
     if (keep_) session.prompter().SetPresetAnswer(MessageAnswer::No);
 
-    bool written = ExportCandidates(session.context(), kind_);
-    const WindowState& state = session.state();
-    if (written) {
-        terminal.err << "exported "
-                     << (state.currentRecordset ? state.currentRecordset->RecordCount() : 0)
-                     << " lines of " << KindText(kind_) << " to "
-                     << session.files().ChooseSavePath() << '\n';
-        return outcome.ExitStatus();
-    }
-    if (outcome.failed() || outcome.refused()) return outcome.ExitStatus();
-
-    // Nothing written and nothing said about it by a box: find out why.
-    bool isOrder = kind_ == DocumentKind::PurchaseOrder || kind_ == DocumentKind::SalesOrder;
-    if (isOrder && state.billDiscountOn) {
-        outcome.MarkFailure();  // refused by the whole-bill discount
-    } else if (state.currentRecordset && state.currentRecordset->RecordCount() < 1) {
-        terminal.err << "no lines of " << KindText(kind_) << " to export\n";
-    } else {
-        terminal.err << "q9taxrate-cli: the lines of " << KindText(kind_)
-                     << " could not be exported\n";
-        outcome.MarkFailure();
-    }
+    const ExportOutcome exported = ExportCandidates(session.context(), kind_);
+    outcome.Include(exported);
+    PrintExportSummary(exported, terminal.err);
     return outcome.ExitStatus();
+}
+
+void PrintExportSummary(const ExportOutcome& outcome, std::ostream& out) {
+    const std::string kind = KindText(outcome.kind);
+    switch (outcome.result) {
+        case ExportResult::Written:
+            out << "exported " << outcome.lines << " lines of " << kind << " to ";
+            for (size_t i = 0; i < outcome.files.size(); ++i) {
+                out << (i > 0 ? ", " : "") << outcome.files[i];
+            }
+            out << '\n';
+            return;
+        case ExportResult::NoCandidates:
+            out << "no lines of " << kind << " to export\n";
+            return;
+        case ExportResult::NoFileChosen:
+            out << "q9taxrate-cli: the lines of " << kind << " could not be exported\n";
+            return;
+        case ExportResult::SwitchesUnread:
+        case ExportResult::WholeBillDiscount:
+        case ExportResult::QueryFailed:
+        case ExportResult::OverwriteDeclined:
+        case ExportResult::WriteFailed:
+            // Their notice or box said it already.
+            return;
+    }
 }
 
 }  // namespace q9::cli

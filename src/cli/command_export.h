@@ -1,6 +1,9 @@
 #pragma once
 
+#include <ostream>
+
 #include "command.h"
+#include "export/export_outcome.h"
 #include "host/document_kind.h"
 
 namespace q9::cli {
@@ -19,6 +22,9 @@ class ExportCommand : public Command {
     bool overwrite_ = false;
     bool keep_ = false;
 };
+
+// What the export did, for stderr: the lines and files written, or why nothing was.
+void PrintExportSummary(const ExportOutcome& outcome, std::ostream& out);
 
 // po | so | payable | receivable; UsageError otherwise.
 DocumentKind ParseDocumentKind(const std::string& text);

@@ -4,19 +4,19 @@
 
 namespace q9 {
 
-ConversionSummary ConvertPurchaseOrders(CoreContext& context, ResultDisplay& display) {
+std::vector<ConversionOutcome> ConvertPurchaseOrders(CoreContext& context, ResultDisplay& display) {
     return RunConversion(context, display, ConversionKindOf(DocumentKind::PurchaseOrder));
 }
 
-ConversionSummary ConvertSalesOrders(CoreContext& context, ResultDisplay& display) {
+std::vector<ConversionOutcome> ConvertSalesOrders(CoreContext& context, ResultDisplay& display) {
     return RunConversion(context, display, ConversionKindOf(DocumentKind::SalesOrder));
 }
 
-ConversionSummary ConvertPayableContracts(CoreContext& context, ResultDisplay& display) {
+std::vector<ConversionOutcome> ConvertPayableContracts(CoreContext& context, ResultDisplay& display) {
     return RunConversion(context, display, ConversionKindOf(DocumentKind::PayableContract));
 }
 
-ConversionSummary ConvertReceivableContracts(CoreContext& context, ResultDisplay& display) {
+std::vector<ConversionOutcome> ConvertReceivableContracts(CoreContext& context, ResultDisplay& display) {
     return RunConversion(context, display, ConversionKindOf(DocumentKind::ReceivableContract));
 }
 

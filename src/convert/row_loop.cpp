@@ -117,10 +117,15 @@ std::vector<EntryKey> KeysToConvert(const Recordset& rows, CoreContext& context)
 
 class RowLoop {
   public:
-    RowLoop(CoreContext& context, ResultDisplay& display, const ConversionKind& kind)
-        : context_(context), display_(display), kind_(kind), kindText_(KindText(kind.kind)) {}
+    RowLoop(CoreContext& context, ResultDisplay& display, const ConversionKind& kind,
+            ConversionOutcome& outcome)
+        : context_(context),
+          display_(display),
+          kind_(kind),
+          kindText_(KindText(kind.kind)),
+          outcome_(outcome) {}
 
-    ConversionSummary Run(Recordset& rows) {
+    void Run(Recordset& rows) {
         // Asked of the database a thousand lines at a time, as the loop reaches them.
         const WindowState& state = context_.state;
         const std::string& cutoff =
@@ -131,6 +136,7 @@ class RowLoop {
         int index = 0;
         while (!rows.Eof()) {
             ++index;
+            row_ = index + 1;  // the title row is sheet row 1
             context_.pump.ProcessEvents();
             context_.pump.ReportProgress(kindText_, index, count);
             if (!IsClearedRow(rows)) {
@@ -143,16 +149,16 @@ class RowLoop {
             }
             rows.MoveNext();
         }
-        return summary_;
     }
 
   private:
     void HandleRow(const Recordset& rows) {
-        ++summary_.rows;
+        ++outcome_.rows;
         const WindowState& state = context_.state;
         const RateChange* change = ChangeForRateCell(rows.Field("F8"), state);
         if (!change) {
             List(rows, RateReason(context_.texts, state.rateProfile));
+            ++outcome_.refused;
             return;
         }
         const int32_t id = WholeId(rows.Field("F13"), context_.texts);
@@ -161,12 +167,13 @@ class RowLoop {
         // the ids name a line of another kind or one that was never exported.
         const LineCandidacy::Line found = candidacy_->Of({id, entryId});
         if (found.standing == LineCandidacy::Standing::NoLine) {
-            ++summary_.unmatched;
+            ++outcome_.unmatched;
             return;
         }
         if (found.standing == LineCandidacy::Standing::NoLongerCandidate &&
             IsRate(found.rate, change->oldRate)) {
             List(rows, context_.texts.LoadText(kStaleLineReason));
+            ++outcome_.refused;
             return;
         }
 
@@ -176,6 +183,7 @@ class RowLoop {
         if (!conflicts) throw HostError(checkError);
         if (conflicts->RecordCount() > 0) {
             List(rows, context_.texts.LoadText(kind_.conflictReason));
+            ++outcome_.refused;
             return;
         }
 
@@ -183,13 +191,15 @@ class RowLoop {
         const AtomicOutcome outcome = Write(rows, id, entryId, line);
         if (outcome.error.IsUnavailable()) throw HostError(outcome.error);
         if (outcome.error.IsSet()) {
+            outcome_.failures.push_back(Failure{outcome.error, Here()});
             List(rows,
                  context_.texts.LoadText(kUpdateFailedReason) + OneCell(outcome.error.description));
         } else if (outcome.committed()) {
-            ++summary_.converted;
+            ++outcome_.converted;
+        } else {
+            // Nothing was kept, and there is nothing to report.
+            ++outcome_.unchanged;
         }
-        // Unchanged: the entry is no longer at the old rate or lacks its header or material;
-        // nothing was kept, and there is nothing to report.
     }
 
     AtomicOutcome Write(const Recordset& rows, int32_t id, int32_t entryId,
@@ -208,15 +218,17 @@ class RowLoop {
         const std::string first = OneCell(TextOrEmpty(rows.Field("F1"))) + " " +
                                   "分录:" + OneCell(TextOrEmpty(rows.Field("F14")));
         display_.Add(context_.texts.FormatText("%1|%2|", {first, reason}));
-        ++summary_.listed;
+        ++outcome_.listed;
     }
+
+    Place Here() const { return Place{outcome_.workbook, kindText_, row_}; }
 
     // A database that is locked, busy or gone stops the whole run; any other failure this
     // workbook.
     void StopAt(const Recordset& rows, const Error& error) {
-        summary_.stopped = true;
+        outcome_.stop = Failure{error, Here()};
         const bool unavailable = error.IsUnavailable();
-        if (unavailable) summary_.progress = RunProgress::StoppedByDatabase;
+        if (unavailable) outcome_.progress = RunProgress::StoppedByDatabase;
         const std::string lead =
             context_.texts.LoadText(unavailable ? kDatabaseUnavailableText : kRowFailedReason);
         try {
@@ -231,7 +243,8 @@ class RowLoop {
     ResultDisplay& display_;
     const ConversionKind& kind_;
     std::string kindText_;
-    ConversionSummary summary_;
+    ConversionOutcome& outcome_;
+    int row_ = 0;
     std::optional<LineCandidacy> candidacy_;
 };
 
@@ -283,57 +296,70 @@ int32_t WholeId(const Value& cell, Texts& texts) {
     return ToInt32(cell);
 }
 
-ConversionSummary ConvertRows(CoreContext& context, ResultDisplay& display,
-                              const ConversionKind& kind, const RecordsetPtr& rows) {
-    if (!rows) return {};
-    RowLoop loop(context, display, kind);
-    return loop.Run(*rows);
+ConversionOutcome ConvertRows(CoreContext& context, ResultDisplay& display,
+                              const ConversionKind& kind, const RecordsetPtr& rows,
+                              const std::string& workbook) {
+    ConversionOutcome outcome{.kind = kind.kind, .workbook = workbook};
+    if (!rows) return outcome;
+    RowLoop loop(context, display, kind, outcome);
+    loop.Run(*rows);
+    return outcome;
 }
 
 namespace {
 
 // One workbook of the kind, as the only one the box held.
-ConversionSummary ConvertWorkbook(CoreContext& context, ResultDisplay& display,
+ConversionOutcome ConvertWorkbook(CoreContext& context, ResultDisplay& display,
                                   const ConversionKind& kind, const std::string& path) {
+    ConversionOutcome outcome{.kind = kind.kind, .workbook = path};
+    const std::string sheet = KindText(kind.kind);
+    WorkbookRead read;
     try {
         if (kind.readerMarks) context.log.Write("1");
-        context.state.currentRecordset = ReadWorkbook(context, path, KindText(kind.kind));
+        read = ReadWorkbook(context, path, sheet);
+        context.state.currentRecordset = read.rows;
         if (kind.readerMarks) context.log.Write("2");
     } catch (const HostError& e) {
         context.texts.ShowNotice(e.error().description);
-        return ConversionSummary{.stopped = true};
+        outcome.stop = Failure{e.error(), {.file = path, .sheet = sheet}};
+        return outcome;
+    }
+    if (!read.rows) {
+        outcome.stop = read.failure;
+        return outcome;
     }
     // Our own reference: a second run started from the event pump may replace the window's.
-    RecordsetPtr rows = context.state.currentRecordset;
-    return ConvertRows(context, display, kind, rows);
-}
-
-void Add(ConversionSummary& total, const ConversionSummary& one) {
-    total.rows += one.rows;
-    total.converted += one.converted;
-    total.listed += one.listed;
-    total.unmatched += one.unmatched;
-    total.stopped = total.stopped || one.stopped;
-    total.progress = one.progress;
+    outcome = ConvertRows(context, display, kind, read.rows, path);
+    if (read.failure) outcome.failures.insert(outcome.failures.begin(), *read.failure);
+    return outcome;
 }
 
 }  // namespace
 
-ConversionSummary RunConversion(CoreContext& context, ResultDisplay& display,
-                                const ConversionKind& kind) {
+std::vector<ConversionOutcome> RunConversion(CoreContext& context, ResultDisplay& display,
+                                             const ConversionKind& kind) {
     const std::vector<std::string> paths = SplitPathList(context.state.*kind.pathBox);
-    if (paths.empty()) return {};
+    // No workbook named: nothing was done.
+    if (paths.empty()) return {ConversionOutcome{.kind = kind.kind}};
+    std::vector<ConversionOutcome> outcomes;
     if (const char* refusal = WholeBillDiscountRefusal(kind.kind);
         refusal && context.state.billDiscountOn) {
         context.texts.Notice(refusal);
-        return {};
+        // Named but not converted: what the operator asked for did not happen.
+        for (const std::string& path : paths) {
+            outcomes.push_back(
+                {.kind = kind.kind,
+                 .workbook = path,
+                 .stop = Failure{{error_number::kDatabase, context.texts.LoadText(refusal)},
+                                 {.file = path, .sheet = KindText(kind.kind)}}});
+        }
+        return outcomes;
     }
-    ConversionSummary total;
     for (const std::string& path : paths) {
-        Add(total, ConvertWorkbook(context, display, kind, path));
-        if (total.progress == RunProgress::StoppedByDatabase) break;
+        outcomes.push_back(ConvertWorkbook(context, display, kind, path));
+        if (outcomes.back().progress == RunProgress::StoppedByDatabase) break;
     }
-    return total;
+    return outcomes;
 }
 
 }  // namespace q9

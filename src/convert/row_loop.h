@@ -52,11 +52,12 @@ std::string RateReason(Texts& texts, const RateProfile& profile);
 int32_t WholeId(const Value& cell, Texts& texts);
 
 // The whole converter: path box, reader, rows.
-ConversionSummary RunConversion(CoreContext& context, ResultDisplay& display,
+std::vector<ConversionOutcome> RunConversion(CoreContext& context, ResultDisplay& display,
                                 const ConversionKind& kind);
 
 // The rows of a workbook already read, title row first.
-ConversionSummary ConvertRows(CoreContext& context, ResultDisplay& display,
-                              const ConversionKind& kind, const RecordsetPtr& rows);
+ConversionOutcome ConvertRows(CoreContext& context, ResultDisplay& display,
+                              const ConversionKind& kind, const RecordsetPtr& rows,
+                              const std::string& workbook = {});
 
 }  // namespace q9

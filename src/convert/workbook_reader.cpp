@@ -29,24 +29,27 @@ bool IsExistingFile(const std::string& path) {
 
 }  // namespace
 
-RecordsetPtr ReadWorkbook(CoreContext& context, const std::string& path,
+WorkbookRead ReadWorkbook(CoreContext& context, const std::string& path,
                           const std::string& sheetName) {
+    WorkbookRead read;
     if (!IsExistingFile(path)) {
-        context.texts.ShowNotice(context.texts.FormatText("文件：%1不存在", {Value(path)}));
-        return nullptr;
+        const std::string notice = context.texts.FormatText("文件：%1不存在", {Value(path)});
+        context.texts.ShowNotice(notice);
+        read.failure = Failure{{error_number::kFileNotFound, notice}, {.file = path}};
+        return read;
     }
-    RecordsetPtr result;
     try {
-        result = ReadSheet(path, sheetName);
-        context.log.Write("count:" + std::to_string(result->RecordCount()));
-    } catch (const HostError& error) {
-        ShowReadFailure(context, error.error().description);
+        read.rows = ReadSheet(path, sheetName);
+        context.log.Write("count:" + std::to_string(read.rows->RecordCount()));
     } catch (const std::bad_alloc&) {
-        ShowReadFailure(context, "There is not enough memory to read the workbook.");
-    } catch (const std::exception& error) {
-        ShowReadFailure(context, error.what());
+        read.failure =
+            Failure{{error_number::kWorkbook, "There is not enough memory to read the workbook."},
+                    {.file = path, .sheet = sheetName}};
+    } catch (...) {
+        read.failure = CurrentFailure({.file = path, .sheet = sheetName}, error_number::kWorkbook);
     }
-    return result;
+    if (read.failure) ShowReadFailure(context, read.failure->error.description);
+    return read;
 }
 
 }  // namespace q9

@@ -2,14 +2,16 @@
 
 #include <string>
 
+#include "export/export_outcome.h"
 #include "host/context.h"
 #include "host/document_kind.h"
 
 namespace q9 {
 
 // Writes context.state.currentRecordset to folder + fileName (and further workbooks) as
-// Excel 5.0/95 with the sheet named `kindText`. True on success.
-bool WriteToExcel(CoreContext& context, const std::string& folder, const std::string& fileName,
-                  const std::string& kindText);
+// Excel 5.0/95 with the sheet named `kindText`: Written, OverwriteDeclined or WriteFailed, with
+// the files written and the lines of the recordset.
+ExportOutcome WriteToExcel(CoreContext& context, const std::string& folder,
+                           const std::string& fileName, const std::string& kindText);
 
 }  // namespace q9

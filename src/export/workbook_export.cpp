@@ -250,23 +250,30 @@ bool MayOverwrite(CoreContext& context) {
 
 }  // namespace
 
-bool WriteToExcel(CoreContext& context, const std::string& folder, const std::string& fileName,
-                  const std::string& kindText) {
+ExportOutcome WriteToExcel(CoreContext& context, const std::string& folder,
+                           const std::string& fileName, const std::string& kindText) {
+    ExportOutcome outcome;
     std::string currentPath = folder + fileName;
     try {
         if (const std::optional<std::string> refusal =
                 AccountFileAmong(context, folder, fileName)) {
-            ShowFailure(context, currentPath, Error{error_number::kPathFileAccess, *refusal});
-            return false;
+            outcome.result = ExportResult::WriteFailed;
+            outcome.failure = Failure{{error_number::kPathFileAccess, *refusal}, {currentPath}};
+            ShowFailure(context, currentPath, outcome.failure->error);
+            return outcome;
         }
         // The old file stays until its replacement is complete: renaming over it replaces it.
-        if (WorkbookFileExists(currentPath) && !MayOverwrite(context)) return false;
+        if (WorkbookFileExists(currentPath) && !MayOverwrite(context)) {
+            outcome.result = ExportResult::OverwriteDeclined;
+            return outcome;
+        }
 
         const RecordsetPtr rows = context.state.currentRecordset;
         if (!rows) {
             throw HostError(kObjectNotSet, "Object variable or With block variable not set");
         }
         // No rows still gives a workbook with its headers rather than a notice about nothing.
+        outcome.lines = rows->RecordCount();
         const int count = std::max(1, WorkbookCount(rows->RecordCount()));
         const WorkbookFileFormat format = ExportFormatOf(fileName);
         std::string fileList = fileName;
@@ -276,6 +283,7 @@ bool WriteToExcel(CoreContext& context, const std::string& folder, const std::st
                 NewSheetWriter(format, kindText, ExpectedCells(*rows, i));
             FillCandidateSheet(*rows, kindText, i, count, *sheet);
             ReplaceFileWith(currentPath, [&sheet](std::FILE* file) { sheet->WriteTo(file); });
+            outcome.files.push_back(currentPath);
             if (i < count) {
                 const std::string next = FurtherWorkbookName(fileName, i);
                 fileList += "," + next;
@@ -291,13 +299,13 @@ bool WriteToExcel(CoreContext& context, const std::string& folder, const std::st
                                      fileList + context.texts.LoadText(kPasteIntoPathBoxText) +
                                      JoinPathList(paths));
         }
-        return true;
-    } catch (const HostError& e) {
-        ShowFailure(context, currentPath, e.error());
-    } catch (const std::exception& e) {
-        ShowFailure(context, currentPath, Error{0, e.what()});
+        return outcome;
+    } catch (...) {
+        outcome.result = ExportResult::WriteFailed;
+        outcome.failure = CurrentFailure({.file = currentPath}, 0);
+        ShowFailure(context, currentPath, outcome.failure->error);
     }
-    return false;
+    return outcome;
 }
 
 }  // namespace q9

@@ -283,8 +283,6 @@ std::string HostSession::GetPropsString() {
 Value HostSession::GetSharedProperty(const std::string& name) {
     const SharedPropertyStore& store = SharedPropertyStore::Instance();
     int32_t processId = CurrentProcessId();
-    Value answer = store.GetProperty(processId, name);
-    if (answer.IsObject()) return store.GetProperty(processId, name);
     return store.GetProperty(processId, name);
 }
 

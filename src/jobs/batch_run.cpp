@@ -1,13 +1,11 @@
 #include "jobs/batch_run.h"
 
-#include <exception>
+#include <algorithm>
 #include <memory>
-#include <utility>
 
 #include "jobs/startup.h"
 #include "journal/dry_run.h"
 #include "journal/recorded_run.h"
-#include "masterdata/master_data.h"
 
 namespace q9 {
 
@@ -31,103 +29,130 @@ std::unique_ptr<ResultDisplay> PrepareDisplay(CoreContext& context,
     return display;
 }
 
-// Runs a handler's work and shows any failure by its description. The work's answer, false when
-// it failed.
-template <typename Work>
-bool ShowingFailures(CoreContext& context, Work&& work) {
-    try {
-        return work();
-    } catch (const HostError& e) {
-        context.texts.ShowNotice(e.error().description);
-    } catch (const std::exception& e) {
-        context.texts.ShowNotice(e.what());
+bool StoppedByDatabase(const std::vector<ConversionOutcome>& conversions) {
+    return !conversions.empty() && conversions.back().progress == RunProgress::StoppedByDatabase;
+}
+
+// The run; raises what stops it, with what was done so far already in `outcome`. The display
+// is released before the caller learns of a failure.
+void Run(CoreContext& context, ResultDisplayFactory& displays, BatchOutcome& outcome) {
+    std::unique_ptr<ResultDisplay> display = PrepareDisplay(context, displays);
+    outcome.masterData = AdjustMasterData(context);
+    const bool unavailable =
+        outcome.masterData.failure && outcome.masterData.failure->error.IsUnavailable();
+    if (!unavailable) outcome.conversions = RunAllConversions(context, *display);
+    if (unavailable || StoppedByDatabase(outcome.conversions)) {
+        outcome.result = BatchResult::StoppedByDatabase;
     }
-    return false;
+    display->Show(kShowModal);
+}
+
+// Shows the failure that stopped the run, by its description.
+void ShowStop(CoreContext& context, const BatchOutcome& outcome) {
+    if (outcome.stop) context.texts.ShowNotice(outcome.stop->error.description);
+}
+
+// The completion notice of a run that completed; a failure to show it stops the run.
+void NoticeCompletion(CoreContext& context, BatchOutcome& outcome, const char* text) {
+    if (!outcome.completed()) return;
+    try {
+        context.texts.Notice(text);
+    } catch (...) {
+        outcome.result = BatchResult::Stopped;
+        outcome.stop = CurrentFailure();
+    }
 }
 
 }  // namespace
 
-BatchSummary RunAllConversions(CoreContext& context, ResultDisplay& display) {
-    BatchSummary summary;
-    using Converter = ConversionSummary (*)(CoreContext&, ResultDisplay&);
-    const std::pair<ConversionSummary BatchSummary::*, Converter> steps[] = {
-        {&BatchSummary::purchaseOrders, ConvertPurchaseOrders},
-        {&BatchSummary::salesOrders, ConvertSalesOrders},
-        {&BatchSummary::payableContracts, ConvertPayableContracts},
-        {&BatchSummary::receivableContracts, ConvertReceivableContracts},
-    };
-    for (const auto& [field, convert] : steps) {
-        summary.*field = convert(context, display);
-        // Every later line would wait for the same lock or connection and fail the same way.
-        if ((summary.*field).progress == RunProgress::StoppedByDatabase) {
-            summary.progress = RunProgress::StoppedByDatabase;
-            break;
-        }
-    }
-    return summary;
+const ConversionOutcome* BatchOutcome::Of(DocumentKind kind) const {
+    auto found = std::find_if(conversions.begin(), conversions.end(),
+                              [kind](const ConversionOutcome& c) { return c.kind == kind; });
+    return found == conversions.end() ? nullptr : &*found;
 }
 
-BatchSummary RunBatch(CoreContext& context, ResultDisplayFactory& displays) {
+bool BatchOutcome::AnyFailure() const {
+    if (stop || result == BatchResult::StoppedByDatabase ||
+        masterData.result == MasterDataResult::Failed) {
+        return true;
+    }
+    return std::any_of(conversions.begin(), conversions.end(),
+                       [](const ConversionOutcome& c) { return !c.ok(); });
+}
+
+std::vector<ConversionOutcome> RunAllConversions(CoreContext& context, ResultDisplay& display) {
+    using Converter = std::vector<ConversionOutcome> (*)(CoreContext&, ResultDisplay&);
+    const Converter steps[] = {ConvertPurchaseOrders, ConvertSalesOrders,
+                               ConvertPayableContracts, ConvertReceivableContracts};
+    std::vector<ConversionOutcome> conversions;
+    for (Converter convert : steps) {
+        std::vector<ConversionOutcome> kind = convert(context, display);
+        conversions.insert(conversions.end(), kind.begin(), kind.end());
+        // Every later line would wait for the same lock or connection and fail the same way.
+        if (StoppedByDatabase(conversions)) break;
+    }
+    return conversions;
+}
+
+BatchOutcome RunBatch(CoreContext& context, ResultDisplayFactory& displays) {
+    BatchOutcome outcome;
     // Converting with guessed switches would rewrite discounted lines with the wrong formula.
     if (!context.state.switchesRead) {
-        throw HostError(error_number::kDatabase, context.texts.LoadText(kSwitchesUnreadText));
+        outcome.result = BatchResult::Refused;
+        outcome.stop =
+            Failure{{error_number::kDatabase, context.texts.LoadText(kSwitchesUnreadText)}, {}};
+        return outcome;
     }
-    // The display lives until the run ends, shown or not.
-    std::unique_ptr<ResultDisplay> display = PrepareDisplay(context, displays);
-    BatchSummary summary;
-    if (AdjustMasterData(context).error.IsUnavailable()) {
-        summary.progress = RunProgress::StoppedByDatabase;
-    } else {
-        summary = RunAllConversions(context, *display);
+    try {
+        Run(context, displays, outcome);
+    } catch (...) {
+        outcome.result = BatchResult::Stopped;
+        outcome.stop = CurrentFailure();
     }
-    display->Show(kShowModal);
-    return summary;
+    return outcome;
 }
 
-bool FixClicked(CoreContext& context, ResultDisplayFactory& displays, BatchSummary* summary) {
+BatchOutcome FixClicked(CoreContext& context, ResultDisplayFactory& displays) {
     MessageBoxRequest question;
     question.text = context.texts.LoadText("是否确定修改，修改后不可恢复，是否确认？");
     question.title = context.texts.LoadText("系统提示");
     question.buttons = MessageButtons::YesNo;
     question.icon = MessageIcon::Information;
     question.defaultAnswer = MessageAnswer::Yes;
-    if (context.prompter.Ask(question) != MessageAnswer::Yes) return false;
+    if (context.prompter.Ask(question) != MessageAnswer::Yes) {
+        return BatchOutcome{.result = BatchResult::Declined};
+    }
 
-    return ShowingFailures(context, [&] {
-        BatchSummary done = RunBatch(context, displays);
-        if (summary) *summary = done;
-        // The stop was the run's last word; it did not complete.
-        if (done.progress == RunProgress::StoppedByDatabase) return false;
-        context.texts.Notice("调整完成");
-        return true;
-    });
+    BatchOutcome outcome = RunBatch(context, displays);
+    NoticeCompletion(context, outcome, "调整完成");
+    ShowStop(context, outcome);
+    return outcome;
 }
 
-bool PreviewClicked(CoreContext& context, ResultDisplayFactory& displays, BatchSummary* summary,
-                    std::vector<ChangeRow>* changes) {
-    return ShowingFailures(context, [&] {
-        RunProgress progress = RunProgress::GoesOn;
+BatchOutcome PreviewClicked(CoreContext& context, ResultDisplayFactory& displays,
+                            std::vector<ChangeRow>* changes) {
+    BatchOutcome outcome;
+    try {
         RunWithoutWriting(context, [&](CoreContext& dry) {
             // Recorded inside the transaction that is rolled back: the journal goes with it.
             RecordedRun run(dry);
-            BatchSummary done = RunBatch(dry, displays);
+            outcome = RunBatch(dry, displays);
             run.Finish();
-            progress = done.progress;
-            if (summary) *summary = done;
             if (changes) *changes = run.recorder().changes();
         });
-        if (progress == RunProgress::StoppedByDatabase) return false;
-        context.texts.Notice("预览完成，账套未作任何修改");
-        return true;
-    });
+    } catch (...) {
+        outcome.result = BatchResult::Stopped;
+        outcome.stop = CurrentFailure();
+    }
+    NoticeCompletion(context, outcome, "预览完成，账套未作任何修改");
+    ShowStop(context, outcome);
+    return outcome;
 }
 
-bool Command1Clicked(CoreContext& context, ResultDisplayFactory& displays, BatchSummary* summary) {
-    return ShowingFailures(context, [&] {
-        BatchSummary done = RunBatch(context, displays);
-        if (summary) *summary = done;
-        return done.progress == RunProgress::GoesOn;
-    });
+BatchOutcome Command1Clicked(CoreContext& context, ResultDisplayFactory& displays) {
+    BatchOutcome outcome = RunBatch(context, displays);
+    ShowStop(context, outcome);
+    return outcome;
 }
 
 }  // namespace q9

@@ -1,35 +1,56 @@
 #pragma once
 
+#include <optional>
+#include <vector>
+
 #include "convert/converters.h"
 #include "host/context.h"
+#include "host/failure.h"
 #include "host/ports.h"
 #include "journal/run_recorder.h"
+#include "masterdata/master_data.h"
 
 namespace q9 {
 
-struct BatchSummary {
-    ConversionSummary purchaseOrders, salesOrders, payableContracts, receivableContracts;
-    // StoppedByDatabase: a step met a locked, busy or lost database and no later step ran.
-    RunProgress progress = RunProgress::GoesOn;
+enum class BatchResult {
+    Completed,  // master data and every conversion ran, and the grid was shown
+    Declined,   // the operator answered the question with No: nothing was done
+    Refused,    // the start-up could not read the switches: nothing was done
+    Stopped,    // `stop` ended the run; what was done before it is kept in the outcome
+    // A step met a locked, busy or lost database and showed its notice; no later step ran.
+    StoppedByDatabase,
+};
+
+// What a one-click run did.
+struct BatchOutcome {
+    BatchResult result = BatchResult::Completed;
+    MasterDataOutcome masterData{};
+    // One per workbook converted, in the order of the run; today one per kind.
+    std::vector<ConversionOutcome> conversions{};
+    std::optional<Failure> stop{};  // Refused, Stopped
+
+    bool completed() const { return result == BatchResult::Completed; }
+    // The conversion of `kind`; null when the run did not reach it.
+    const ConversionOutcome* Of(DocumentKind kind) const;
+    // Something the operator asked for did not happen: a failed step, line or workbook.
+    bool AnyFailure() const;
 };
 
 // Master data, the four conversions in order with one display, then the display is shown.
-// Throws HostError when the display or the master-data step fails.
-BatchSummary RunBatch(CoreContext& context, ResultDisplayFactory& displays);
-BatchSummary RunAllConversions(CoreContext& context, ResultDisplay& display);
+// Nothing is shown about a failure that stops it: the outcome holds it.
+BatchOutcome RunBatch(CoreContext& context, ResultDisplayFactory& displays);
+// The conversions in order; the last one's progress says whether the database stopped them.
+std::vector<ConversionOutcome> RunAllConversions(CoreContext& context, ResultDisplay& display);
 
-// cmdFix: confirmation, RunBatch, "调整完成"; failures shown as notices. False when the
-// operator said No, a failure was shown or the database stopped the run (no "调整完成" then).
-// `summary`, when given, receives what the run did.
-bool FixClicked(CoreContext& context, ResultDisplayFactory& displays,
-                BatchSummary* summary = nullptr);
+// cmdFix: confirmation, RunBatch, "调整完成"; a failure that stops the run is shown as a notice
+// by its description instead of the completion notice.
+BatchOutcome FixClicked(CoreContext& context, ResultDisplayFactory& displays);
 // The preview button: the whole run computed by the account's engine inside a transaction that
 // is rolled back, without a question; the same grid, then "预览完成，账套未作任何修改".
 // `changes`, when given, receives every value the run would change.
-bool PreviewClicked(CoreContext& context, ResultDisplayFactory& displays,
-                    BatchSummary* summary = nullptr, std::vector<ChangeRow>* changes = nullptr);
+BatchOutcome PreviewClicked(CoreContext& context, ResultDisplayFactory& displays,
+                            std::vector<ChangeRow>* changes = nullptr);
 // Command1: RunBatch without confirmation or completion notice.
-bool Command1Clicked(CoreContext& context, ResultDisplayFactory& displays,
-                     BatchSummary* summary = nullptr);
+BatchOutcome Command1Clicked(CoreContext& context, ResultDisplayFactory& displays);
 
 }  // namespace q9

@@ -40,13 +40,13 @@ std::string BackupTablesBatch() {
     return batch;
 }
 
-StartupResult RunStartupSequence(HostSession& session, Gateway& gateway, WindowState& state) {
-    StartupResult result;
+StartupOutcome RunStartupSequence(HostSession& session, Gateway& gateway, WindowState& state) {
+    StartupOutcome outcome;
     state.switchesRead = false;
     try {
         if (!session.LoginToHost()) {
-            result.refused = true;
-            return result;
+            outcome.result = StartupResult::LoginRefused;
+            return outcome;
         }
         // An account of the accounts file may carry its own rate changes; a bad one stops here,
         // before anything is read on a guess.
@@ -68,11 +68,28 @@ StartupResult RunStartupSequence(HostSession& session, Gateway& gateway, WindowS
 
         // Without the backup tables no line could be backed up: say so.
         Outcome created = gateway.Execute(BackupTablesBatch());
-        if (!created.ok()) result.error = created.error;
+        if (!created.ok()) {
+            outcome.result = StartupResult::BackupTablesMissing;
+            outcome.failure = Failure{created.error, {}};
+        }
     } catch (...) {
-        result.error = CurrentExceptionError(error_number::kCannotCreateObject);
+        outcome.result = StartupResult::SwitchesUnread;
+        outcome.failure = CurrentFailure({}, error_number::kCannotCreateObject);
     }
-    return result;
+    return outcome;
+}
+
+void ShowStartupFailure(const Failure& failure, Texts& texts, Prompter& prompter) {
+    MessageBoxRequest box;
+    box.text = failure.error.NumberAndDescription();
+    box.title = texts.LoadText(kStartupErrorTitle);
+    prompter.Ask(box);
+}
+
+StartupOutcome StartUp(ToolSession& tool, WindowState& state, Prompter& prompter) {
+    StartupOutcome outcome = RunStartupSequence(tool, state);
+    if (outcome.failure) ShowStartupFailure(*outcome.failure, tool.texts(), prompter);
+    return outcome;
 }
 
 }  // namespace q9

@@ -3,6 +3,7 @@
 #include <optional>
 
 #include "host/error.h"
+#include "host/failure.h"
 #include "host/gateway.h"
 #include "host/session.h"
 #include "host/tool_session.h"
@@ -10,9 +11,18 @@
 
 namespace q9 {
 
-struct StartupResult {
-    bool refused = false;        // login refused: disable the four frames, close after 500 ms
-    std::optional<Error> error;  // show "number (description)" titled "澜石提示"
+enum class StartupResult {
+    Ready,
+    LoginRefused,         // the four frames are disabled and the window closes after 500 ms
+    SwitchesUnread,       // exports and adjustments refuse: they depend on the switches
+    BackupTablesMissing,  // the backup batch was rejected: a line that needs its backup fails
+};
+
+struct StartupOutcome {
+    StartupResult result = StartupResult::Ready;
+    std::optional<Failure> failure{};  // shown as "number (description)" titled "澜石提示"
+
+    bool loginRefused() const { return result == StartupResult::LoginRefused; }
 };
 
 inline constexpr const char* kStartupErrorTitle = "澜石提示";
@@ -21,12 +31,19 @@ inline constexpr const char* kSwitchesUnreadText =
     "未能读取系统参数，不能引出或调整，请重新启动本工具";
 
 // Logs in, fixes the cut-off date, reads the two discount switches and creates the missing
-// backup tables.
-StartupResult RunStartupSequence(HostSession& session, Gateway& gateway, WindowState& state);
+// backup tables. A failure is reported, not shown: both front ends show it in their box and
+// carry on, since only what needs the switches or the backup tables refuses.
+StartupOutcome RunStartupSequence(HostSession& session, Gateway& gateway, WindowState& state);
 // The same against a tool session.
-inline StartupResult RunStartupSequence(ToolSession& tool, WindowState& state) {
+inline StartupOutcome RunStartupSequence(ToolSession& tool, WindowState& state) {
     return RunStartupSequence(tool.session(), tool.gateway(), state);
 }
+
+// The start-up failure box: "number (description)" titled "澜石提示".
+void ShowStartupFailure(const Failure& failure, Texts& texts, Prompter& prompter);
+
+// The window's load and the command line's start: the sequence, then its failure shown.
+StartupOutcome StartUp(ToolSession& tool, WindowState& state, Prompter& prompter);
 
 // The texts it sends, exactly.
 std::string SwitchesQuery();

@@ -50,20 +50,19 @@ std::string MasterDataBatch(const WindowState& state) {
     return batch;
 }
 
-Outcome AdjustMasterData(CoreContext& context) {
+MasterDataOutcome AdjustMasterData(CoreContext& context) {
     std::string batch = MasterDataBatch(context.state);
-    if (batch.empty()) return Outcome::Success();
+    if (batch.empty()) return {};
     // A half-applied batch would leave materials and their default at different rates, with no
     // backup to go back to: all of it or nothing, and the operator learns which.
-    Outcome outcome = context.recorder
-                          ? context.recorder->WriteMasterData(context.gateway, context.state, batch)
-                          : context.gateway.ExecuteAtomic({batch});
-    if (!outcome.ok()) {
-        const char* lead =
-            outcome.error.IsUnavailable() ? kDatabaseUnavailableText : "基础资料税率调整失败：";
-        context.texts.ShowNotice(context.texts.LoadText(lead) + outcome.error.description);
-    }
-    return outcome;
+    Outcome sent = context.recorder
+                       ? context.recorder->WriteMasterData(context.gateway, context.state, batch)
+                       : context.gateway.ExecuteAtomic({batch});
+    if (sent.ok()) return {MasterDataResult::Adjusted, std::nullopt};
+    const char* lead =
+        sent.error.IsUnavailable() ? kDatabaseUnavailableText : "基础资料税率调整失败：";
+    context.texts.ShowNotice(context.texts.LoadText(lead) + sent.error.description);
+    return {MasterDataResult::Failed, Failure{sent.error, {}}};
 }
 
 }  // namespace q9

@@ -1,6 +1,7 @@
 // The commands' answers to the operator's questions and their exit statuses, on demo accounts.
 
 #include <gtest/gtest.h>
+#include <sqlite3.h>
 
 #include <filesystem>
 #include <fstream>
@@ -197,6 +198,22 @@ TEST_F(CliCommands, AOneClickRunOnAGeneratedAccountStoresOnlyExactDecimals) {
         ASSERT_EQ(sqlite3_step(count.get()), SQLITE_ROW);
         EXPECT_GT(sqlite3_column_int(count.get(), 0), 100);
     }
+}
+
+// After a rejected backup batch the command line goes on as the window does: the failure is
+// shown and counted, and what does not need the backup tables still runs.
+TEST_F(CliCommands, RejectedBackupBatchIsShownAndTheExportStillRuns) {
+    MakeAccount();
+    // A view holding the backup table's name: the batch cannot create the table.
+    sqlite::ExecuteScript(sqlite::OpenConnection(db_, false).get(),
+                          "DROP TABLE IF EXISTS POOrderEntryTaxRate;"
+                          "CREATE VIEW POOrderEntryTaxRate AS SELECT 1 AS FInterID;");
+    std::string po = home_.File("po.xls");
+    CliResult run = Cli({"export", "po", po});
+    EXPECT_EQ(run.status, 1);
+    EXPECT_TRUE(run.out.starts_with("[澜石提示] ")) << run.out;
+    EXPECT_TRUE(run.out.ends_with("\n引出成功\n")) << run.out;
+    EXPECT_TRUE(std::filesystem::exists(po));
 }
 
 }  // namespace

@@ -200,7 +200,7 @@ class ConversionOnAccount : public ::testing::Test {
         }
     }
 
-    ConversionSummary Convert(DocumentKind kind, const std::vector<SheetRow>& rows) {
+    ConversionOutcome Convert(DocumentKind kind, const std::vector<SheetRow>& rows) {
         return ConvertRows(desk->context, desk->display, ConversionKindOf(kind), Sheet(rows));
     }
 
@@ -278,7 +278,7 @@ TEST_P(EveryRule, RewritesEveryFigureAsTheFormulasSayAndKeepsTheOldOnes) {
     sibling.entry = 2;
     if (IsContract(kind)) InsertEntry(kind, sibling);
 
-    ConversionSummary summary = Convert(kind, SheetOf(lines, rate));
+    ConversionOutcome summary = Convert(kind, SheetOf(lines, rate));
     EXPECT_EQ(summary.converted, 4) << desk->display.rows.size();
     EXPECT_TRUE(desk->display.rows.empty()) << desk->display.rows[0];
 
@@ -320,7 +320,7 @@ TEST_P(EveryRule, RewritesEveryFigureAsTheFormulasSayAndKeepsTheOldOnes) {
 
     // The same workbook again: nothing changes, no backup row is added.
     const int backups = BackupCount(kind);
-    ConversionSummary again = Convert(kind, SheetOf(lines, rate));
+    ConversionOutcome again = Convert(kind, SheetOf(lines, rate));
     EXPECT_EQ(again.converted, 0);
     EXPECT_EQ(BackupCount(kind), backups);
 }
@@ -341,7 +341,7 @@ TEST_F(ConversionOnAccount, TheEmbeddedEngineGuardsTheUpdateItself) {
 TEST_F(ConversionOnAccount, ARowListedTwiceIsConvertedOnce) {
     std::vector<LineData> lines = Lines(false, "17");
     InsertLines(DocumentKind::SalesOrder, {lines[1]});
-    ConversionSummary s = Convert(DocumentKind::SalesOrder, {{"B", 17, 2, 1}, {"B", 17, 2, 1}});
+    ConversionOutcome s = Convert(DocumentKind::SalesOrder, {{"B", 17, 2, 1}, {"B", 17, 2, 1}});
     EXPECT_EQ(s.converted, 1);
     EXPECT_EQ(Backups(DocumentKind::SalesOrder, 2).size(), 1u);
     ExpectFigures(DocumentKind::SalesOrder, lines[1],
@@ -351,7 +351,7 @@ TEST_F(ConversionOnAccount, ARowListedTwiceIsConvertedOnce) {
 TEST_F(ConversionOnAccount, AnEntryNoLongerAtTheOldRateIsLeftAlone) {
     std::vector<LineData> lines = Lines(false, "13");
     InsertLines(DocumentKind::PurchaseOrder, {lines[0]});
-    ConversionSummary s = Convert(DocumentKind::PurchaseOrder, {{"B", 17, 1, 1}});
+    ConversionOutcome s = Convert(DocumentKind::PurchaseOrder, {{"B", 17, 1, 1}});
     EXPECT_EQ(s.converted, 0);
     EXPECT_EQ(s.listed, 0);
     EXPECT_EQ(BackupCount(DocumentKind::PurchaseOrder), 0);
@@ -430,7 +430,7 @@ TEST_F(ConversionOnAccount, AFailingStatementLeavesNothingOfItsLine) {
         InsertLines(DocumentKind::PayableContract, {lines[0], lines[1]});
         engine->FailAt("(te.FContractID= 1 AND", at);
         desk->display.rows.clear();
-        ConversionSummary s =
+        ConversionOutcome s =
             Convert(DocumentKind::PayableContract, {{"HT1", 17, 1, 1}, {"HT2", 17, 2, 1}});
         EXPECT_EQ(s.converted, 1) << where[at];
         ASSERT_EQ(desk->display.rows.size(), 1u) << where[at];

@@ -29,7 +29,7 @@ class RowLoopTest : public ::testing::Test {
         desk.state.chk17 = CheckValue::Checked;
         desk.state.chk11 = CheckValue::Checked;
     }
-    ConversionSummary Run(DocumentKind kind, const RecordsetPtr& rows) {
+    ConversionOutcome Run(DocumentKind kind, const RecordsetPtr& rows) {
         return ConvertRows(desk.context, desk.display, ConversionKindOf(kind), rows);
     }
 
@@ -41,7 +41,7 @@ TEST_F(RowLoopTest, TitleRowIsSteppedOverOnlyWhenThereAreRecords) {
     EXPECT_EQ(Run(DocumentKind::PurchaseOrder, Sheet({})).rows, 0);
     EXPECT_EQ(Run(DocumentKind::PurchaseOrder, Sheet({}, false)).rows, 0);
     // Without a title row the first data row is the one stepped over.
-    ConversionSummary s =
+    ConversionOutcome s =
         Run(DocumentKind::PurchaseOrder, Sheet({{"A", 17, 1, 1}, {"B", 17, 2, 1}}, false));
     EXPECT_EQ(s.rows, 1);
     EXPECT_EQ(s.converted, 1);
@@ -59,7 +59,7 @@ TEST_F(RowLoopTest, EveryRowLetsTheWindowBreatheAndReportsProgress) {
 
 TEST_F(RowLoopTest, RatesAreReadLikeValAndNeedTheirBoxTicked) {
     desk.state.chk11 = CheckValue::Unchecked;
-    ConversionSummary s = Run(DocumentKind::PayableContract, Sheet({{"HT1", "17", 1, 1},
+    ConversionOutcome s = Run(DocumentKind::PayableContract, Sheet({{"HT1", "17", 1, 1},
                                                                     {"HT2", 17.0, 2, 1},
                                                                     {"HT3", " 1 7", 3, 1},
                                                                     {"HT4", "17%", 4, 1},
@@ -70,6 +70,8 @@ TEST_F(RowLoopTest, RatesAreReadLikeValAndNeedTheirBoxTicked) {
                                                                     {"HT9", "税率", 9, 1}}));
     EXPECT_EQ(s.converted, 4);
     EXPECT_EQ(s.listed, 5);
+    EXPECT_EQ(s.refused, 5);
+    EXPECT_TRUE(s.ok());
     ASSERT_EQ(engine->runs.size(), 4u);
     for (const auto& run : engine->runs) {
         EXPECT_NE(run[1].sql.find("te.FTaxRate=1+16.0"), std::string::npos);
@@ -123,9 +125,9 @@ TEST_F(RowLoopTest, AnIdThatIsNoWholeNumberStopsTheLoopBeforeAnySql) {
         engine->runs.clear();
         desk.display.rows.clear();
         desk.notifier.notices.clear();
-        ConversionSummary s =
+        ConversionOutcome s =
             Run(DocumentKind::SalesOrder, Sheet({{"XS1", 17, bad, 1}, {"XS2", 17, 7, 1}}));
-        EXPECT_TRUE(s.stopped);
+        EXPECT_TRUE(s.stopped());
         EXPECT_TRUE(engine->queries.empty());
         EXPECT_TRUE(engine->runs.empty());
         ASSERT_EQ(desk.display.rows.size(), 1u);
@@ -141,11 +143,14 @@ TEST_F(RowLoopTest, ARowThatCannotBeHandledStopsEveryKindAndKeepsEarlierWork) {
         desk.display.rows.clear();
         desk.notifier.notices.clear();
         engine->runs.clear();
-        ConversionSummary s = Run(
+        ConversionOutcome s = Run(
             kind,
             Sheet({{"D1", 16, 1, 1}, {"D2", 17, 2, 1}, {"D3", Value(), 3, 1}, {"D4", 16, 4, 1}}));
-        EXPECT_TRUE(s.stopped);
+        EXPECT_TRUE(s.stopped());
         EXPECT_EQ(s.converted, 1);
+        EXPECT_EQ(s.refused, 1);
+        EXPECT_EQ(s.stop->error.number, error_number::kInvalidUseOfNull);
+        EXPECT_EQ(s.stop->where, (Place{"", KindText(kind), 4}));  // D3, below the title row
         EXPECT_EQ(engine->runs.size(), 1u);
         ASSERT_EQ(desk.display.rows.size(), 2u) << KindText(kind);
         EXPECT_EQ(desk.display.rows[1],
@@ -159,9 +164,9 @@ TEST_F(RowLoopTest, ACheckQueryWithoutRecordsetStopsTheLoop) {
         *error = Error{3604, "Invalid object name 't_Currency'."};
         return RecordsetPtr();
     };
-    ConversionSummary s =
+    ConversionOutcome s =
         Run(DocumentKind::PayableContract, Sheet({{"HT1", 17, 1, 1}, {"HT2", 17, 2, 1}}));
-    EXPECT_TRUE(s.stopped);
+    EXPECT_TRUE(s.stopped());
     EXPECT_TRUE(engine->runs.empty());
     EXPECT_EQ(desk.display.rows,
               (std::vector<std::string>{"HT1 分录:1|该行数据无法处理，本表后续行未处理：Invalid "
@@ -172,18 +177,18 @@ TEST_F(RowLoopTest, ACheckQueryWithoutRecordsetStopsTheLoop) {
 TEST_F(RowLoopTest, AFailingDisplayStopsTheLoopWithANotice) {
     desk.display.failAt = "Add";
     desk.display.failure = Error{438, "Object doesn't support this property or method"};
-    ConversionSummary s =
+    ConversionOutcome s =
         Run(DocumentKind::PurchaseOrder, Sheet({{"CG1", 16, 1, 1}, {"CG2", 17, 2, 1}}));
-    EXPECT_TRUE(s.stopped);
+    EXPECT_TRUE(s.stopped());
     EXPECT_TRUE(engine->runs.empty());
     EXPECT_EQ(desk.notifier.notices,
               std::vector<std::string>{"Object doesn't support this property or method"});
 }
 
 TEST_F(RowLoopTest, ClearedRowsAreSteppedOverSilently) {
-    ConversionSummary s = Run(DocumentKind::PurchaseOrder,
+    ConversionOutcome s = Run(DocumentKind::PurchaseOrder,
                               Sheet({{Value(), Value(), Value(), Value()}, {"CG2", 17, 2, 1}}));
-    EXPECT_FALSE(s.stopped);
+    EXPECT_FALSE(s.stopped());
     EXPECT_EQ(s.rows, 1);
     EXPECT_EQ(s.converted, 1);
     EXPECT_TRUE(desk.display.rows.empty());
@@ -217,10 +222,13 @@ TEST_F(RowLoopTest, ARejectedLineIsListedAndTheLoopGoesOn) {
         }
         return AtomicOutcome{};
     };
-    ConversionSummary s =
+    ConversionOutcome s =
         Run(DocumentKind::SalesOrder, Sheet({{"XS1", 17, 1, 1}, {"XS2", 17, 2, 1}}));
-    EXPECT_FALSE(s.stopped);
+    EXPECT_FALSE(s.stopped());
     EXPECT_EQ(s.converted, 1);
+    ASSERT_EQ(s.failures.size(), 1u);
+    EXPECT_EQ(s.failures[0].error.number, 3604);
+    EXPECT_EQ(s.failures[0].where, (Place{"", "销售订单", 2}));
     EXPECT_EQ(desk.display.rows,
               (std::vector<std::string>{
                   "XS1 分录:1|数据库更新失败，该行数据未修改：Arithmetic overflow / error  "
@@ -252,9 +260,9 @@ TEST_F(RowLoopTest, AnUnavailableDatabaseStopsTheRunAtTheLineWithOneEntryAndOneN
             }
             return AtomicOutcome{};
         };
-        ConversionSummary s = Run(DocumentKind::SalesOrder,
+        ConversionOutcome s = Run(DocumentKind::SalesOrder,
                                   Sheet({{"XS1", 17, 1, 1}, {"XS2", 17, 1, 2}, {"XS3", 17, 1, 3}}));
-        EXPECT_TRUE(s.stopped);
+        EXPECT_TRUE(s.stopped());
         EXPECT_EQ(s.progress, RunProgress::StoppedByDatabase);
         EXPECT_EQ(s.converted, 1);
         EXPECT_EQ(engine->runs.size(), atCheck ? 1u : 2u);
@@ -280,7 +288,7 @@ TEST_F(RowLoopTest, LinesAreLookedUpAThousandAtATimeBeforeTheyAreConverted) {
     };
     std::vector<SheetRow> sheet;
     for (int i = 1; i <= 1001; ++i) sheet.push_back({"CG", 17, 9, i});
-    ConversionSummary s = Run(DocumentKind::PurchaseOrder, Sheet(sheet));
+    ConversionOutcome s = Run(DocumentKind::PurchaseOrder, Sheet(sheet));
     ASSERT_EQ(engine->candidacyQueries.size(), 2u);
     EXPECT_EQ(s.unmatched, 1);
     EXPECT_EQ(s.listed, 1);
@@ -296,10 +304,11 @@ TEST_F(RowLoopTest, ALineTheUpdateDidNotFindIsNeitherConvertedNorListed) {
         outcome.unchanged = true;
         return outcome;
     };
-    ConversionSummary s = Run(DocumentKind::PurchaseOrder, Sheet({{"CG1", 17, 1, 1}}));
+    ConversionOutcome s = Run(DocumentKind::PurchaseOrder, Sheet({{"CG1", 17, 1, 1}}));
     EXPECT_EQ(s.converted, 0);
     EXPECT_EQ(s.listed, 0);
-    EXPECT_FALSE(s.stopped);
+    EXPECT_EQ(s.unchanged, 1);
+    EXPECT_FALSE(s.stopped());
 }
 
 TEST_F(RowLoopTest, TheRuleAndTheSwitchAreReadForEveryRow) {
@@ -317,7 +326,10 @@ TEST_F(RowLoopTest, TheRuleAndTheSwitchAreReadForEveryRow) {
 // The converters as the batch run calls them: path box and reader.
 TEST_F(RowLoopTest, AnEmptyPathBoxDoesNothing) {
     desk.state.txtPOFile = "";
-    EXPECT_EQ(ConvertPurchaseOrders(desk.context, desk.display).rows, 0);
+    const std::vector<ConversionOutcome> outcomes = ConvertPurchaseOrders(desk.context, desk.display);
+    ASSERT_EQ(outcomes.size(), 1u);
+    EXPECT_EQ(outcomes[0].workbook, "");
+    EXPECT_EQ(outcomes[0].rows, 0);
     EXPECT_TRUE(desk.log.lines.empty());
     EXPECT_TRUE(desk.notifier.notices.empty());
 }
@@ -338,12 +350,15 @@ TEST_F(RowLoopTest, OnlyThePurchaseOrderLoopMarksTheReaderCallInTheLog) {
 
 TEST_F(RowLoopTest, EveryWorkbookOfABoxIsReadInItsTurnEvenAfterOneThatCannotBe) {
     desk.state.txtPOFile = "/nonexistent/po.xls;\"/nonexistent/a;b.xls\";/nonexistent/po2.xls";
-    EXPECT_EQ(ConvertPurchaseOrders(desk.context, desk.display).rows, 0);
+    const std::vector<ConversionOutcome> outcomes = ConvertPurchaseOrders(desk.context, desk.display);
+    ASSERT_EQ(outcomes.size(), 3u);
     // Each read is marked as the only workbook's read is.
     EXPECT_EQ(desk.log.lines, (std::vector<std::string>{"1", "2", "1", "2", "1", "2"}));
     ASSERT_EQ(desk.notifier.notices.size(), 3u);
     const char* named[] = {"/nonexistent/po.xls", "/nonexistent/a;b.xls", "/nonexistent/po2.xls"};
     for (size_t i = 0; i < 3; ++i) {
+        EXPECT_EQ(outcomes[i].workbook, named[i]);
+        EXPECT_TRUE(outcomes[i].stopped());
         EXPECT_NE(desk.notifier.notices[i].find(named[i]), std::string::npos)
             << desk.notifier.notices[i];
     }

@@ -16,8 +16,11 @@ std::string Fixture(const std::string& name) {
 class ReadWorkbookTest : public ::testing::Test {
   protected:
     RecordsetPtr Read(const std::string& path, const std::string& sheet = "采购订单") {
-        return ReadWorkbook(doubles_.context, path, sheet);
+        last_ = ReadWorkbook(doubles_.context, path, sheet);
+        lastPlace_ = Place{path, sheet, 0};
+        return last_.rows;
     }
+    // The box shown is the failure reported, with the workbook and sheet it happened in.
     void ExpectReadExcelBox() {
         ASSERT_EQ(doubles_.prompter.boxes.size(), 1u);
         const MessageBoxRequest& box = doubles_.prompter.boxes.front();
@@ -26,9 +29,15 @@ class ReadWorkbookTest : public ::testing::Test {
         EXPECT_EQ(box.icon, MessageIcon::Exclamation);
         EXPECT_FALSE(box.text.empty());
         EXPECT_TRUE(doubles_.notifier.notices.empty());
+        ASSERT_TRUE(last_.failure);
+        EXPECT_EQ(last_.failure->error.description, box.text);
+        EXPECT_NE(last_.failure->error.number, 0);
+        EXPECT_EQ(last_.failure->where, lastPlace_);
     }
 
     testing::CoreHarness<> doubles_;  // no database
+    WorkbookRead last_;
+    Place lastPlace_;
 };
 
 TEST_F(ReadWorkbookTest, LogsTheCountAndStandsOnTheTitleRow) {
@@ -61,6 +70,9 @@ TEST_F(ReadWorkbookTest, FolderAndMovedFileAreMissingFiles) {
     const std::string moved = Fixture("moved-away.xls");
     EXPECT_EQ(Read(folder), nullptr);
     EXPECT_EQ(Read(moved), nullptr);
+    ASSERT_TRUE(last_.failure);
+    EXPECT_EQ(last_.failure->error.number, error_number::kFileNotFound);
+    EXPECT_EQ(last_.failure->where.file, moved);
     EXPECT_EQ(doubles_.notifier.notices, (std::vector<std::string>{"文件：" + folder + "不存在",
                                                                    "文件：" + moved + "不存在"}));
     EXPECT_TRUE(doubles_.prompter.boxes.empty());
@@ -117,7 +129,7 @@ TEST_P(ReaderItemTest, ReadsOrNamesTheFileInBothLanguages) {
         Texts texts{[language] { return std::string(language); }, doubles.notifier};
         CoreContext context{doubles.gateway, texts,       doubles.prompter, doubles.files,
                             doubles.pump,    doubles.log, doubles.state};
-        const RecordsetPtr rs = ReadWorkbook(context, Fixture(c.fixture), "采购订单");
+        const RecordsetPtr rs = ReadWorkbook(context, Fixture(c.fixture), "采购订单").rows;
         const std::string box = std::string(language) == "chs" ? c.chineseBox : c.englishBox;
         if (box.empty()) {
             ASSERT_TRUE(rs);

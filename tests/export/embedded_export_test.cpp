@@ -58,7 +58,7 @@ TEST_P(EmbeddedExportTest, WorkbookHoldsTheRowsOfTheKindsQuery) {
     ASSERT_TRUE(expected) << error.description;
     ASSERT_GT(expected->RecordCount(), 0) << "the demo account has no candidates of this kind";
 
-    ASSERT_TRUE(ExportCandidates(harness.context, kind));
+    ASSERT_TRUE(ExportCandidates(harness.context, kind).written());
     EXPECT_EQ(harness.notifier.notices, std::vector<std::string>{"引出成功"});
     const test::XlrdBook book = test::ReadWithXlrd(folder_.path() / "out.xls");
     ASSERT_EQ(book.sheets.size(), 1u);
@@ -116,10 +116,13 @@ TEST(EmbeddedExport, TheAccountDatabaseIsNeverWrittenOver) {
         harness.files.savePath = c.chosen;
         if (c.rows) {
             harness.state.currentRecordset = c.rows;
-            EXPECT_FALSE(WriteToExcel(harness.context, folder.FolderText(), "demo.xls",
-                                      KindText(DocumentKind::PurchaseOrder)));
+            EXPECT_EQ(WriteToExcel(harness.context, folder.FolderText(), "demo.xls",
+                                   KindText(DocumentKind::PurchaseOrder))
+                          .result,
+                      ExportResult::WriteFailed);
         } else {
-            EXPECT_FALSE(ExportCandidates(harness.context, DocumentKind::PurchaseOrder));
+            EXPECT_EQ(ExportCandidates(harness.context, DocumentKind::PurchaseOrder).result,
+                      ExportResult::WriteFailed);
         }
         ASSERT_EQ(harness.prompter.boxes.size(), 1u);
         EXPECT_EQ(harness.prompter.boxes[0].text, "不能写入账套数据库文件：" + c.refused);

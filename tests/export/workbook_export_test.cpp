@@ -104,7 +104,7 @@ class WorkbookExportTest : public ::testing::Test {
   protected:
     bool Export(int rowCount, const std::string& kindText = "采购订单") {
         harness_.state.currentRecordset = test::MakeCandidateRows(rowCount);
-        return WriteToExcel(harness_.context, folder_.FolderText(), "po.xls", kindText);
+        return WriteToExcel(harness_.context, folder_.FolderText(), "po.xls", kindText).written();
     }
     void ExpectWorkbook(const std::string& name, int first, int count) {
         SCOPED_TRACE(name);
@@ -187,7 +187,8 @@ TEST_F(WorkbookExportTest, TextColumnsHoldNumbersAsTypedValueColumnsKeepTheirTyp
     set("FAmount", "");            // text column: empty text, empty cell
     harness_.state.currentRecordset =
         std::make_shared<Recordset>(rows->FieldNames(), std::vector<Recordset::Row>{row});
-    ASSERT_TRUE(WriteToExcel(harness_.context, folder_.FolderText(), "po.xls", "采购订单"));
+    ASSERT_TRUE(
+        WriteToExcel(harness_.context, folder_.FolderText(), "po.xls", "采购订单").written());
 
     const XlrdBook book = ReadWithXlrd(folder_.path() / "po.xls");
     const auto& cells = book.sheets.at(0).cells;
@@ -262,7 +263,7 @@ TEST_F(WorkbookExportTest, FolderThatRefusesNewFilesNamesTheWorkbookBeingWritten
 
 TEST_F(WorkbookExportTest, SystemFolderRefusesEvenRoot) {
     harness_.state.currentRecordset = test::MakeCandidateRows(1);
-    EXPECT_FALSE(WriteToExcel(harness_.context, "/sys/", "po.xls", "采购订单"));
+    EXPECT_FALSE(WriteToExcel(harness_.context, "/sys/", "po.xls", "采购订单").written());
     ASSERT_EQ(Boxes().size(), 1u);
     EXPECT_EQ(Boxes()[0].text, "[/sys/po.xls]文件被占用");
 }
@@ -270,14 +271,20 @@ TEST_F(WorkbookExportTest, SystemFolderRefusesEvenRoot) {
 TEST_F(WorkbookExportTest, MissingFolderIsReportedByItsDescription) {
     harness_.state.currentRecordset = test::MakeCandidateRows(1);
     EXPECT_FALSE(
-        WriteToExcel(harness_.context, folder_.FolderText() + "nope/", "po.xls", "采购订单"));
+        WriteToExcel(harness_.context, folder_.FolderText() + "nope/", "po.xls", "采购订单")
+            .written());
     ASSERT_EQ(Boxes().size(), 1u);
     EXPECT_EQ(Boxes()[0].text, "Path not found");
 }
 
 TEST_F(WorkbookExportTest, NullAmountFailsTheWorkbookItIsInAndLeavesNoPartialFile) {
     harness_.state.currentRecordset = CandidatesWithNull(16305, 16302, "FAmount");
-    EXPECT_FALSE(WriteToExcel(harness_.context, folder_.FolderText(), "po.xls", "采购订单"));
+    const ExportOutcome outcome =
+        WriteToExcel(harness_.context, folder_.FolderText(), "po.xls", "采购订单");
+    EXPECT_EQ(outcome.result, ExportResult::WriteFailed);
+    EXPECT_EQ(outcome.files, std::vector<std::string>{folder_.FolderText() + "po.xls"});
+    ASSERT_TRUE(outcome.failure);
+    EXPECT_EQ(outcome.failure->where.file, folder_.FolderText() + "po1.xls");
 
     ASSERT_EQ(Boxes().size(), 1u);
     EXPECT_EQ(Boxes()[0].text, "Invalid use of Null");
@@ -291,7 +298,8 @@ TEST_F(WorkbookExportTest, NullAmountFailsTheWorkbookItIsInAndLeavesNoPartialFil
 TEST_F(WorkbookExportTest, NullInTheOnlyWorkbookLeavesTheOldFileInPlace) {
     std::ofstream(folder_.path() / "po.xls") << "old";
     harness_.state.currentRecordset = CandidatesWithNull(2, 1, "FTaxRate");
-    EXPECT_FALSE(WriteToExcel(harness_.context, folder_.FolderText(), "po.xls", "采购订单"));
+    EXPECT_FALSE(
+        WriteToExcel(harness_.context, folder_.FolderText(), "po.xls", "采购订单").written());
     EXPECT_EQ(Boxes().back().text, "Invalid use of Null");
     EXPECT_EQ(ReadFile(folder_.path() / "po.xls"), "old");
     EXPECT_EQ(FileNames(folder_.path()), std::vector<std::string>{"po.xls"});
@@ -301,9 +309,9 @@ TEST_F(WorkbookExportTest, NullInTheOnlyWorkbookLeavesTheOldFileInPlace) {
 // 5.0/95 export, as openpyxl reads them, and the same records for the tool's own reader.
 TEST_F(WorkbookExportTest, XlsxNameGivesXlsxWorkbooksWithTheRowsOfTheXlsExport) {
     harness_.state.currentRecordset = test::MakeCandidateRows(16301);
-    ASSERT_TRUE(WriteToExcel(harness_.context, folder_.FolderText(), "po.xlsx", "采购订单"));
+    ASSERT_TRUE(WriteToExcel(harness_.context, folder_.FolderText(), "po.xlsx", "采购订单").written());
     harness_.state.currentRecordset->MoveFirst();
-    ASSERT_TRUE(WriteToExcel(harness_.context, folder_.FolderText(), "po.xls", "采购订单"));
+    ASSERT_TRUE(WriteToExcel(harness_.context, folder_.FolderText(), "po.xls", "采购订单").written());
     EXPECT_EQ(FileNames(folder_.path()),
               (std::vector<std::string>{"po.xls", "po.xlsx", "po1.xls", "po1.xlsx"}));
     EXPECT_EQ(Notices(),

@@ -40,13 +40,26 @@ TEST(FixClicked, AsksThenAdjustsMasterDataThenConvertsInOrderThenShowsTheGrid) {
     h.state.chkItem = CheckValue::Checked;
     NameMissingWorkbooks(h.state);
 
-    EXPECT_TRUE(FixClicked(h.context, h.displays));
+    const BatchOutcome outcome = FixClicked(h.context, h.displays);
+    EXPECT_EQ(outcome.result, BatchResult::Completed);
 
     EXPECT_EQ(h.events, Concat({{kQuestion},
                                 kDisplaySettings,
                                 {"atomic"},
                                 kFourConverters,
                                 {"Show 1", "display released", "notice 调整完成"}}));
+    // Each kind in order, stopped at its missing workbook, which the outcome names.
+    EXPECT_EQ(outcome.masterData.result, MasterDataResult::Adjusted);
+    ASSERT_EQ(outcome.conversions.size(), 4u);
+    for (size_t i = 0; i < kAllDocumentKinds.size(); ++i) {
+        const ConversionOutcome& kind = outcome.conversions[i];
+        EXPECT_EQ(kind.kind, kAllDocumentKinds[i]);
+        ASSERT_TRUE(kind.stopped());
+        EXPECT_EQ(kind.stop->error.number, error_number::kFileNotFound);
+        EXPECT_EQ(kind.stop->where.file, kind.workbook);
+        EXPECT_EQ("notice " + kind.stop->error.description, kFourConverters[i]);
+    }
+    EXPECT_TRUE(outcome.AnyFailure());
     ASSERT_EQ(h.prompter.boxes.size(), 1u);
     EXPECT_EQ(h.prompter.boxes[0].buttons, MessageButtons::YesNo);
     EXPECT_EQ(h.prompter.boxes[0].icon, MessageIcon::Information);
@@ -55,15 +68,16 @@ TEST(FixClicked, AsksThenAdjustsMasterDataThenConvertsInOrderThenShowsTheGrid) {
 TEST(FixClicked, EmptyRunShowsAnEmptyGridThenTheCompletionNotice) {
     RecordingHarness h;
     h.state.chk11 = CheckValue::Checked;
-    BatchSummary summary;
-    summary.salesOrders.converted = 99;
-
-    EXPECT_TRUE(FixClicked(h.context, h.displays, &summary));
+    const BatchOutcome outcome = FixClicked(h.context, h.displays);
+    EXPECT_EQ(outcome.result, BatchResult::Completed);
 
     EXPECT_EQ(
         h.events,
         Concat({{kQuestion}, kDisplaySettings, {"Show 1", "display released", "notice 调整完成"}}));
-    EXPECT_EQ(summary.salesOrders.converted, 0);
+    ASSERT_NE(outcome.Of(DocumentKind::SalesOrder), nullptr);
+    EXPECT_EQ(outcome.Of(DocumentKind::SalesOrder)->converted, 0);
+    EXPECT_EQ(outcome.masterData.result, MasterDataResult::NothingTicked);
+    EXPECT_FALSE(outcome.AnyFailure());
 }
 
 TEST(FixClicked, AnswerNoChangesNothingAndShowsNothingMore) {
@@ -74,7 +88,9 @@ TEST(FixClicked, AnswerNoChangesNothingAndShowsNothingMore) {
         h.state.chkCust = CheckValue::Checked;
         NameMissingWorkbooks(h.state);
 
-        EXPECT_FALSE(FixClicked(h.context, h.displays));
+        const BatchOutcome outcome = FixClicked(h.context, h.displays);
+        EXPECT_EQ(outcome.result, BatchResult::Declined);
+        EXPECT_TRUE(outcome.conversions.empty());
 
         EXPECT_EQ(h.events, (Events{kQuestion}));
         EXPECT_EQ(h.displays.created, 0);
@@ -88,7 +104,11 @@ TEST(FixClicked, DisplayThatCannotBeCreatedStopsBeforeAnyChange) {
     h.state.chkItem = CheckValue::Checked;
     NameMissingWorkbooks(h.state);
 
-    EXPECT_FALSE(FixClicked(h.context, h.displays));
+    const BatchOutcome outcome = FixClicked(h.context, h.displays);
+    EXPECT_EQ(outcome.result, BatchResult::Stopped);
+    ASSERT_TRUE(outcome.stop);
+    EXPECT_EQ(outcome.stop->error.number, error_number::kCannotCreateObject);
+    EXPECT_EQ(outcome.masterData.result, MasterDataResult::NothingTicked);  // never reached
 
     EXPECT_EQ(h.events, (Events{kQuestion, "notice ActiveX component can't create object"}));
 }
@@ -100,7 +120,7 @@ TEST(FixClicked, DisplayRefusingASettingStopsBeforeAnyChangeAndIsNotShown) {
     h.state.chkSupply = CheckValue::Checked;
     NameMissingWorkbooks(h.state);
 
-    EXPECT_FALSE(FixClicked(h.context, h.displays));
+    EXPECT_EQ(FixClicked(h.context, h.displays).result, BatchResult::Stopped);
 
     EXPECT_EQ(h.events, Concat({{kQuestion},
                                 kDisplaySettings,
@@ -114,7 +134,10 @@ TEST(FixClicked, FailingShowKeepsTheWorkDoneAndSkipsTheCompletionNotice) {
     h.state.chkCust = CheckValue::Checked;
     NameMissingWorkbooks(h.state);
 
-    EXPECT_FALSE(FixClicked(h.context, h.displays));
+    const BatchOutcome outcome = FixClicked(h.context, h.displays);
+    EXPECT_EQ(outcome.result, BatchResult::Stopped);
+    EXPECT_EQ(outcome.masterData.result, MasterDataResult::Adjusted);  // the work done is kept
+    EXPECT_EQ(outcome.conversions.size(), 4u);
 
     EXPECT_EQ(h.events, Concat({{kQuestion},
                                 kDisplaySettings,
@@ -131,7 +154,10 @@ TEST(FixClicked, FailedMasterDataBatchIsReportedAndTheDocumentsStillRun) {
     h.state.chkCust = CheckValue::Checked;
     NameMissingWorkbooks(h.state);
 
-    EXPECT_TRUE(FixClicked(h.context, h.displays));
+    const BatchOutcome outcome = FixClicked(h.context, h.displays);
+    EXPECT_EQ(outcome.result, BatchResult::Completed);
+    EXPECT_EQ(outcome.masterData.result, MasterDataResult::Failed);
+    EXPECT_TRUE(outcome.AnyFailure());
 
     EXPECT_EQ(h.events, Concat({{kQuestion},
                                 kDisplaySettings,
@@ -148,7 +174,9 @@ TEST(FixClicked, FailureRaisedInTheMasterDataStepSkipsTheConversionsAndTheGrid) 
     h.state.chkItem = CheckValue::Checked;
     NameMissingWorkbooks(h.state);
 
-    EXPECT_FALSE(FixClicked(h.context, h.displays));
+    const BatchOutcome outcome = FixClicked(h.context, h.displays);
+    EXPECT_EQ(outcome.result, BatchResult::Stopped);
+    EXPECT_TRUE(outcome.conversions.empty());
 
     EXPECT_EQ(h.events, Concat({{kQuestion},
                                 kDisplaySettings,
@@ -164,9 +192,7 @@ TEST(FixClicked, ADatabaseLockedAtTheMasterDataEndsTheRunThereWithOneNotice) {
     h.state.chk17 = CheckValue::Checked;
     h.state.chkItem = CheckValue::Checked;
     NameMissingWorkbooks(h.state);
-    BatchSummary summary;
-
-    EXPECT_FALSE(FixClicked(h.context, h.displays, &summary));
+    const BatchOutcome outcome = FixClicked(h.context, h.displays);
 
     EXPECT_EQ(
         h.events,
@@ -174,7 +200,7 @@ TEST(FixClicked, ADatabaseLockedAtTheMasterDataEndsTheRunThereWithOneNotice) {
                 kDisplaySettings,
                 {"atomic", "notice 账套数据库被占用或连接已断开，调整已停止：database is locked",
                  "Show 1", "display released"}}));
-    EXPECT_EQ(summary.progress, RunProgress::StoppedByDatabase);
+    EXPECT_EQ(outcome.result, BatchResult::StoppedByDatabase);
 }
 
 // The order formulas leave the whole-bill discount out: a path typed into the box is refused as
@@ -185,7 +211,7 @@ TEST(FixClicked, WhileTheWholeBillDiscountIsOnOrdersAreRefusedAndTheContractsSti
     h.state.billDiscountOn = true;
     NameMissingWorkbooks(h.state);
 
-    EXPECT_TRUE(FixClicked(h.context, h.displays));
+    EXPECT_TRUE(FixClicked(h.context, h.displays).completed());
 
     EXPECT_EQ(h.events, Concat({{kQuestion},
                                 kDisplaySettings,
@@ -201,7 +227,7 @@ TEST(Command1Clicked, RunsWithoutQuestionOrCompletionNotice) {
     h.state.chkItem = CheckValue::Checked;
     NameMissingWorkbooks(h.state);
 
-    EXPECT_TRUE(Command1Clicked(h.context, h.displays));
+    EXPECT_EQ(Command1Clicked(h.context, h.displays).result, BatchResult::Completed);
 
     EXPECT_EQ(
         h.events,
@@ -211,7 +237,7 @@ TEST(Command1Clicked, RunsWithoutQuestionOrCompletionNotice) {
 TEST(Command1Clicked, ShowsAFailureByItsDescription) {
     RecordingHarness h;
     h.displays.unavailable = true;
-    EXPECT_FALSE(Command1Clicked(h.context, h.displays));
+    EXPECT_EQ(Command1Clicked(h.context, h.displays).result, BatchResult::Stopped);
     EXPECT_EQ(h.events, (Events{"notice ActiveX component can't create object"}));
 }
 

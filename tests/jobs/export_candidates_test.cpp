@@ -12,11 +12,16 @@ namespace {
 
 class ExportCandidatesTest : public ::testing::Test {
   protected:
-    bool Click(DocumentKind kind) { return ExportCandidates(harness_.context, kind); }
+    ExportResult Click(DocumentKind kind) {
+        last_ = ExportCandidates(harness_.context, kind);
+        EXPECT_EQ(last_.kind, kind);
+        return last_.result;
+    }
     std::vector<std::string>& Notices() { return harness_.notifier.notices; }
 
     testing::TempFolder folder_{"q9-export"};
     test::ExportHarness harness_;
+    ExportOutcome last_;
 };
 
 TEST_F(ExportCandidatesTest, WholeBillDiscountRefusesOrdersOnlyBeforeAnyQuery) {
@@ -24,23 +29,25 @@ TEST_F(ExportCandidatesTest, WholeBillDiscountRefusesOrdersOnlyBeforeAnyQuery) {
     harness_.engine->rows = test::MakeCandidateRows(2);
     harness_.files.savePath = folder_.FolderText() + "c.xls";
 
-    EXPECT_FALSE(Click(DocumentKind::PurchaseOrder));
-    EXPECT_FALSE(Click(DocumentKind::SalesOrder));
+    EXPECT_EQ(Click(DocumentKind::PurchaseOrder), ExportResult::WholeBillDiscount);
+    EXPECT_EQ(Click(DocumentKind::SalesOrder), ExportResult::WholeBillDiscount);
     EXPECT_EQ(Notices(),
               (std::vector<std::string>{"系统启用整单折扣，本工具不支持修改采购订单业务。",
                                         "系统启用整单折扣，本工具不支持修改销售订单业务。"}));
     EXPECT_TRUE(harness_.engine->queries.empty());
     EXPECT_EQ(harness_.files.saveCalls, 0);
 
-    EXPECT_TRUE(Click(DocumentKind::PayableContract));
-    EXPECT_TRUE(Click(DocumentKind::ReceivableContract));
+    EXPECT_EQ(Click(DocumentKind::PayableContract), ExportResult::Written);
+    EXPECT_EQ(Click(DocumentKind::ReceivableContract), ExportResult::Written);
     EXPECT_EQ(harness_.files.saveCalls, 2);
 }
 
 TEST_F(ExportCandidatesTest, FailedQueryIsReportedWithTheDatabaseMessageAndNoDialog) {
     harness_.state.currentRecordset = test::MakeCandidateRows(1);  // from an earlier export
     harness_.engine->failure = Error{error_number::kDatabase, "no such table: POOrder"};
-    EXPECT_FALSE(Click(DocumentKind::PurchaseOrder));
+    EXPECT_EQ(Click(DocumentKind::PurchaseOrder), ExportResult::QueryFailed);
+    ASSERT_TRUE(last_.failure);
+    EXPECT_EQ(last_.failure->error.description, "no such table: POOrder");
     EXPECT_EQ(Notices(), std::vector<std::string>{"查询候选数据失败：no such table: POOrder"});
     EXPECT_EQ(harness_.files.saveCalls, 0);
     EXPECT_EQ(harness_.state.currentRecordset, nullptr);
@@ -48,7 +55,7 @@ TEST_F(ExportCandidatesTest, FailedQueryIsReportedWithTheDatabaseMessageAndNoDia
 
 TEST_F(ExportCandidatesTest, NoCandidatesNeverOpensTheSaveDialog) {
     harness_.engine->rows = test::MakeCandidateRows(0);
-    EXPECT_FALSE(Click(DocumentKind::SalesOrder));
+    EXPECT_EQ(Click(DocumentKind::SalesOrder), ExportResult::NoCandidates);
     EXPECT_EQ(Notices(), std::vector<std::string>{"没有符合条件的数据，不需要引出"});
     EXPECT_EQ(harness_.files.saveCalls, 0);
 }
@@ -56,9 +63,9 @@ TEST_F(ExportCandidatesTest, NoCandidatesNeverOpensTheSaveDialog) {
 TEST_F(ExportCandidatesTest, CancelledOrFolderlessSaveEndsSilently) {
     harness_.engine->rows = test::MakeCandidateRows(3);
     harness_.files.savePath = "";
-    EXPECT_FALSE(Click(DocumentKind::PurchaseOrder));
+    EXPECT_EQ(Click(DocumentKind::PurchaseOrder), ExportResult::NoFileChosen);
     harness_.files.savePath = "po.xls";
-    EXPECT_FALSE(Click(DocumentKind::PurchaseOrder));
+    EXPECT_EQ(Click(DocumentKind::PurchaseOrder), ExportResult::NoFileChosen);
     EXPECT_EQ(harness_.files.saveCalls, 2);
     EXPECT_TRUE(Notices().empty());
     EXPECT_TRUE(harness_.prompter.boxes.empty());
@@ -68,7 +75,9 @@ TEST_F(ExportCandidatesTest, RunsTheKindsQueryAndWritesTheSheetNamedAfterTheKind
     harness_.state.discountIncludeTaxOn = true;
     harness_.engine->rows = test::MakeCandidateRows(3);
     harness_.files.savePath = folder_.FolderText() + "应收.xls";
-    ASSERT_TRUE(Click(DocumentKind::ReceivableContract));
+    ASSERT_EQ(Click(DocumentKind::ReceivableContract), ExportResult::Written);
+    EXPECT_EQ(last_.lines, 3);
+    EXPECT_EQ(last_.files, std::vector<std::string>{folder_.FolderText() + "应收.xls"});
 
     EXPECT_EQ(harness_.engine->queries,
               std::vector<std::string>{

@@ -65,7 +65,7 @@ class StartupTest : public ::testing::Test {
     void SetUp() override { SharedPropertyStore::Instance().Clear(); }
     void TearDown() override { SharedPropertyStore::Instance().Clear(); }
 
-    StartupResult Run(int64_t loginAnswer) {
+    StartupOutcome Run(int64_t loginAnswer) {
         HostSession session([loginAnswer] { return std::make_shared<FixedLogin>(loginAnswer); });
         Gateway gateway(engine);
         return RunStartupSequence(session, gateway, state);
@@ -77,9 +77,9 @@ class StartupTest : public ::testing::Test {
 
 TEST_F(StartupTest, ReadsTheSwitchesAndCreatesTheBackupTables) {
     engine->profileKeys = {"BillDisCount", "billdiscount"};
-    StartupResult result = Run(-1);
-    EXPECT_FALSE(result.refused);
-    EXPECT_FALSE(result.error.has_value());
+    StartupOutcome result = Run(-1);
+    EXPECT_EQ(result.result, StartupResult::Ready);
+    EXPECT_FALSE(result.failure.has_value());
     EXPECT_EQ(state.cutoffDate, "2018-05-01");
     EXPECT_TRUE(state.billDiscountOn);  // a count of 2 is on too
     EXPECT_FALSE(state.discountIncludeTaxOn);
@@ -106,9 +106,9 @@ TEST_F(StartupTest, BackupBatchIsElevenPiecesEachEndingInCrLf) {
 }
 
 TEST_F(StartupTest, RefusedLoginSendsNothingAndShowsNothing) {
-    StartupResult result = Run(0);
-    EXPECT_TRUE(result.refused);
-    EXPECT_FALSE(result.error.has_value());
+    StartupOutcome result = Run(0);
+    EXPECT_TRUE(result.loginRefused());
+    EXPECT_FALSE(result.failure.has_value());
     EXPECT_TRUE(engine->queried.empty());
     EXPECT_TRUE(engine->executed.empty());
     EXPECT_EQ(state.cutoffDate, "");
@@ -116,9 +116,12 @@ TEST_F(StartupTest, RefusedLoginSendsNothingAndShowsNothing) {
 
 TEST_F(StartupTest, UnansweredSwitchesQueryStopsWithTheDatabasesMessage) {
     engine->failQuery = true;
-    StartupResult result = Run(-1);
-    ASSERT_TRUE(result.error.has_value());
-    EXPECT_EQ(result.error->NumberAndDescription(), "208 (Invalid object name 't_SystemProfile'.)");
+    StartupOutcome result = Run(-1);
+    ASSERT_TRUE(result.failure.has_value());
+    EXPECT_EQ(result.failure->error.NumberAndDescription(),
+              "208 (Invalid object name 't_SystemProfile'.)");
+    EXPECT_EQ(result.result, StartupResult::SwitchesUnread);
+    EXPECT_FALSE(state.switchesRead);
     EXPECT_EQ(state.cutoffDate, "2018-05-01");
     EXPECT_TRUE(engine->executed.empty());  // later steps skipped
 }
@@ -126,9 +129,12 @@ TEST_F(StartupTest, UnansweredSwitchesQueryStopsWithTheDatabasesMessage) {
 TEST_F(StartupTest, RejectedBackupBatchIsReported) {
     engine->failExecute = true;
     engine->profileKeys = {"DisCountIncludeTax"};
-    StartupResult result = Run(-1);
-    ASSERT_TRUE(result.error.has_value());
-    EXPECT_EQ(result.error->number, 262);
+    StartupOutcome result = Run(-1);
+    ASSERT_TRUE(result.failure.has_value());
+    EXPECT_EQ(result.failure->error.number, 262);
+    // Only what needs the backup tables refuses: the switches hold, exports may run.
+    EXPECT_EQ(result.result, StartupResult::BackupTablesMissing);
+    EXPECT_TRUE(state.switchesRead);
     EXPECT_TRUE(state.discountIncludeTaxOn);
 }
 

@@ -88,14 +88,16 @@ TEST(MasterDataBatch, EveryStateOfTheFiveBoxes) {
 TEST(AdjustMasterData, SendsNothingWhenTheBatchIsEmpty) {
     RecordingHarness h;
     h.state = Boxes(kOn, kOn, kGrey, kOff, kOff);
-    AdjustMasterData(h.context);
+    EXPECT_EQ(AdjustMasterData(h.context).result, MasterDataResult::NothingTicked);
     EXPECT_TRUE(h.events.empty());
 }
 
 TEST(AdjustMasterData, SendsTheBatchOnceAsOneAtomicUnit) {
     RecordingHarness h;
     h.state = Boxes(kOn, kOn, kOn, kOn, kOn);
-    AdjustMasterData(h.context);
+    const MasterDataOutcome outcome = AdjustMasterData(h.context);
+    EXPECT_EQ(outcome.result, MasterDataResult::Adjusted);
+    EXPECT_FALSE(outcome.failure);
     ASSERT_EQ(h.engine->atomic.size(), 1u);
     ASSERT_EQ(h.engine->atomic[0].size(), 1u);
     EXPECT_EQ(h.engine->atomic[0][0], MasterDataBatch(h.state));
@@ -108,7 +110,11 @@ TEST(AdjustMasterData, ShowsTheDatabaseMessageWhenTheBatchFails) {
     h.state = Boxes(kOn, kOff, kOn, kOff, kOn);
     h.engine->failOn = "t_Supplier";
     h.engine->failure = "no such table: t_Supplier";
-    AdjustMasterData(h.context);  // does not raise: the run goes on with the documents
+    // Does not raise: the run goes on with the documents.
+    const MasterDataOutcome outcome = AdjustMasterData(h.context);
+    EXPECT_EQ(outcome.result, MasterDataResult::Failed);
+    ASSERT_TRUE(outcome.failure);
+    EXPECT_EQ(outcome.failure->error.description, "no such table: t_Supplier");
     EXPECT_EQ(h.events, (testing::Events{
                             "atomic", "notice 基础资料税率调整失败：no such table: t_Supplier"}));
 }

@@ -66,14 +66,14 @@ class OneClickUnderFaults : public ::testing::TestWithParam<RuleCase> {
 
 TEST_P(OneClickUnderFaults, TheCleanRunConvertsEveryKindAndSaysSo) {
     ASSERT_TRUE(clean_->fixed);
-    EXPECT_FALSE(clean_->startup.error);
+    EXPECT_FALSE(clean_->startup.failure);
     EXPECT_EQ(clean_->workbooks.size(), 4u);
-    for (const ConversionSummary* kind :
-         {&clean_->summary.purchaseOrders, &clean_->summary.salesOrders,
-          &clean_->summary.payableContracts, &clean_->summary.receivableContracts}) {
-        EXPECT_GT(kind->converted, 0);
-        EXPECT_FALSE(kind->stopped);
+    ASSERT_EQ(clean_->summary.conversions.size(), 4u);
+    for (const ConversionOutcome& kind : clean_->summary.conversions) {
+        EXPECT_GT(kind.converted, 0);
+        EXPECT_FALSE(kind.stopped());
     }
+    EXPECT_FALSE(clean_->summary.AnyFailure());
     EXPECT_EQ(clean_->events.back(), "notice 调整完成");
     EXPECT_NE(cleanSnapshot_.at("t_ICItemMaterial").rows, original_.at("t_ICItemMaterial").rows);
     // Against itself the checks find nothing: they hold the clean run to the same rules.
@@ -145,7 +145,9 @@ namespace {
 // read them, nothing is exported or converted on the guess that they are off.
 TEST(SwitchesUnread, NothingIsExportedOrAdjusted) {
     auto run = RunOneClick({true, FaultMode::FailOne, 1, true});
-    ASSERT_TRUE(run->startup.error);
+    ASSERT_TRUE(run->startup.failure);
+    EXPECT_EQ(run->startup.result, StartupResult::SwitchesUnread);
+    EXPECT_EQ(run->summary.result, BatchResult::Refused);
     EXPECT_TRUE(run->workbooks.empty());
     EXPECT_FALSE(run->fixed);
     EXPECT_EQ(std::count(run->events.begin(), run->events.end(),

@@ -126,7 +126,10 @@ TEST_F(HostileWorkbooks, NothingForeignReachesTheDatabaseAndEachRowGoesAsTheRule
         desk.state.chk17 = desk.state.chk11 = CheckValue::Checked;
         desk.state.txtPOFile = folder_->File(c.name + ".xlsx");
 
-        const ConversionSummary summary = ConvertPurchaseOrders(desk.context, desk.display);
+        const std::vector<ConversionOutcome> outcomes =
+            ConvertPurchaseOrders(desk.context, desk.display);
+        ASSERT_EQ(outcomes.size(), 1u);
+        const ConversionOutcome& summary = outcomes.front();
 
         for (const std::string& sql : engine->sent()) {
             EXPECT_TRUE(allowed.contains(ShapeOfSql(sql))) << sql;
@@ -137,7 +140,7 @@ TEST_F(HostileWorkbooks, NothingForeignReachesTheDatabaseAndEachRowGoesAsTheRule
         }
         EXPECT_EQ(RateOf(*real, 1001, 1), 16);  // the row before is always done
         const bool stops = c.outcome == "stops";
-        EXPECT_EQ(summary.stopped, stops);
+        EXPECT_EQ(summary.stopped(), stops);
         EXPECT_EQ(RateOf(*real, 1001, 2), stops ? 11 : 10);
         EXPECT_EQ(RateOf(*real, 1002, 1), c.outcome == "converted" ? 16 : 17);
         ASSERT_EQ(desk.display.rows.size(), c.outcome == "listed" || stops ? 1u : 0u);

@@ -266,6 +266,17 @@ std::vector<std::string> CheckInvariants(const AccountSnapshot& original,
             failures.push_back("调整完成 before the failure was shown");
         }
     }
+    // What was shown is what the outcomes report: a front end that reads only the outcomes
+    // (the command line's exit status) never takes a failed run for a good one.
+    if (!run.injected.empty()) {
+        const bool exportFailed =
+            std::any_of(run.exports.begin(), run.exports.end(), [](const ExportOutcome& e) {
+                return e.failure.has_value() || e.result == ExportResult::SwitchesUnread;
+            });
+        if (!run.startup.failure && !exportFailed && !run.summary.AnyFailure()) {
+            failures.push_back("the outcomes report no failure: " + run.injected);
+        }
+    }
     if ((done != run.events.end()) != run.fixed && !run.injected.empty()) {
         // FixClicked answers true exactly when it says "调整完成".
         failures.push_back("FixClicked's answer and its final notice disagree");

@@ -39,7 +39,7 @@ TEST_P(LockedAccount, TheRunStopsAtTheFirstWriteAndChangesNothing) {
         std::count(run->events.begin(), run->events.end(), "the write lock could not be taken"), 0);
 
     EXPECT_FALSE(run->fixed);
-    EXPECT_EQ(run->summary.progress, RunProgress::StoppedByDatabase);
+    EXPECT_EQ(run->summary.result, BatchResult::StoppedByDatabase);
     const std::string stop = std::string("notice ") + kDatabaseUnavailableText;
     const auto notices = EventsFrom(run->events, "notice ", "box 系统提示");
     ASSERT_EQ(notices.size(), 1u);
@@ -62,7 +62,8 @@ TEST_P(LockedAccount, TheRunStopsAtTheFirstWriteAndChangesNothing) {
                                          DocumentKind::PurchaseOrder);
         EXPECT_EQ(entries.back().rfind("Add " + lines.at(row - 1).first + stopEntry, 0), 0u)
             << entries.back();
-        EXPECT_EQ(run->summary.purchaseOrders.converted, 0);
+        ASSERT_NE(run->summary.Of(DocumentKind::PurchaseOrder), nullptr);
+        EXPECT_EQ(run->summary.Of(DocumentKind::PurchaseOrder)->converted, 0);
     } else {
         EXPECT_TRUE(progress.empty());
     }

@@ -87,7 +87,7 @@ TEST(OddAccountValues, ANullAmountFailsTheExportAndLeavesNoWorkbook) {
     const std::string path = account.File("po.xls");
     desk.files.savePath = path;
 
-    EXPECT_FALSE(ExportCandidates(desk.context, DocumentKind::PurchaseOrder));
+    EXPECT_FALSE(ExportCandidates(desk.context, DocumentKind::PurchaseOrder).written());
     EXPECT_FALSE(std::filesystem::exists(path));
     ASSERT_EQ(desk.prompter.boxes.size(), 1u);  // the failure, by its description
     EXPECT_FALSE(desk.prompter.boxes[0].text.empty());
@@ -108,10 +108,10 @@ TEST(OddAccountValues, ConversionKeepsNullsZerosAndSignsAndRoundsTenDecimals) {
                                 {Value("CG001"), Value(11.0), Value(1001.0), Value(2.0)},
                                 {Value("CG002"), Value(17.0), Value(1002.0), Value(1.0)}});
 
-    const ConversionSummary summary = ConvertRows(
+    const ConversionOutcome summary = ConvertRows(
         desk.context, desk.display, ConversionKindOf(DocumentKind::PurchaseOrder), rows);
 
-    EXPECT_FALSE(summary.stopped);
+    EXPECT_FALSE(summary.stopped());
     EXPECT_EQ(summary.converted, 3);
     EXPECT_TRUE(desk.display.rows.empty());
     // Zero quantity: zero amounts at the new rate.
@@ -143,7 +143,7 @@ TEST(OddAccountValues, ANegativePriceIsListedAndLeftAlone) {
     const RecordsetPtr rows =
         testing_doubles::Sheet({{Value("CG002"), Value(17.0), Value(1002.0), Value(1.0)}});
 
-    const ConversionSummary summary = ConvertRows(
+    const ConversionOutcome summary = ConvertRows(
         desk.context, desk.display, ConversionKindOf(DocumentKind::PurchaseOrder), rows);
 
     EXPECT_EQ(summary.converted, 0);

@@ -134,10 +134,10 @@ std::unique_ptr<OneClickRun> RunOneClick(const OneClickPlan& plan) {
 
     WindowState state;
     run->startup = RunStartupSequence(tool, state);
-    if (run->startup.error)
-        run->events.push_back("box " + run->startup.error->NumberAndDescription());
+    if (run->startup.failure)
+        run->events.push_back("box " + run->startup.failure->error.NumberAndDescription());
     // The window stays open after a failed start-up; a refused login closes it.
-    if (!run->startup.refused) {
+    if (!run->startup.loginRefused()) {
         testing::RecordingPrompter prompter(run->events);
         testing::ScriptedFileChooser files;
         testing::CountingPump pump(run->events);
@@ -145,7 +145,8 @@ std::unique_ptr<OneClickRun> RunOneClick(const OneClickPlan& plan) {
         CoreContext context{tool.gateway(), tool.texts(), prompter, files, pump, log, state};
         for (DocumentKind kind : kAllDocumentKinds) {
             files.savePath = run->folder.File(KindText(kind) + ".xls");
-            if (ExportCandidates(context, kind)) {
+            run->exports.push_back(ExportCandidates(context, kind));
+            if (run->exports.back().written()) {
                 run->workbooks[kind] = files.savePath;
                 WorkbookBox(state, kind) = files.savePath;
             }
@@ -163,7 +164,8 @@ std::unique_ptr<OneClickRun> RunOneClick(const OneClickPlan& plan) {
             lock.emplace(run->databasePath);
             if (!lock->locked()) run->events.push_back("the write lock could not be taken");
         }
-        run->fixed = FixClicked(context, displays, &run->summary);
+        run->summary = FixClicked(context, displays);
+        run->fixed = run->summary.completed();
     }
     run->statements = engine->statements();
     run->injected = engine->injected();

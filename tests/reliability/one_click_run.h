@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "export/export_outcome.h"
 #include "host/document_kind.h"
 #include "jobs/batch_run.h"
 #include "jobs/startup.h"
@@ -54,10 +55,11 @@ struct OneClickRun {
     testing::TempFolder folder;
     std::string databasePath;
     testing::Events events;  // "notice …", "box …", "progress KIND i/n", "Add …", "Show 1", …
-    StartupResult startup;
+    StartupOutcome startup;
     std::map<DocumentKind, std::string> workbooks;  // kinds whose export wrote a workbook
+    std::vector<ExportOutcome> exports;
     bool fixed = false;
-    BatchSummary summary;
+    BatchOutcome summary;
     AccountSnapshot beforeAdjustment;  // the account as the exports left it
     int statements = 0;                // statements numbered by the engine
     std::string injected;              // the first injected failure's message
