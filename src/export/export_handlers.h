@@ -8,9 +8,9 @@
 
 namespace q9 {
 
-// Writes context.state.currentRecordset to folder + fileName (and further workbooks) as
-// Excel 5.0/95 with the sheet named `kindText`: Written, OverwriteDeclined or WriteFailed, with
-// the files written and the lines of the recordset.
+// Writes context.state.currentRecordset to folder + fileName (and further workbooks), .xlsx for
+// a name ending so and Excel 5.0/95 otherwise, with the sheet named `kindText`: Written,
+// OverwriteDeclined or WriteFailed, with the files written and the lines of the recordset.
 ExportOutcome WriteToExcel(CoreContext& context, const std::string& folder,
                            const std::string& fileName, const std::string& kindText);
 

@@ -149,7 +149,8 @@ TEST_F(IndependentReadersTest, LibreOfficeReadsEveryCellAndTheSheetName) {
 // The same rows exported under an .xlsx name: LibreOffice sees the grid of the .xls export.
 TEST_F(IndependentReadersTest, LibreOfficeReadsTheXlsxExportAsTheXls) {
     harness_.state.currentRecordset->MoveFirst();
-    ASSERT_TRUE(WriteToExcel(harness_.context, folder_.FolderText(), "po.xlsx", "采购订单").written());
+    ASSERT_TRUE(
+        WriteToExcel(harness_.context, folder_.FolderText(), "po.xlsx", "采购订单").written());
     const fs::path xlsx = LibreOfficeCsv(folder_.path() / "po.xlsx", "lo-xlsx");
     const fs::path xls = LibreOfficeCsv(workbook_, "lo-xls");
     ASSERT_TRUE(fs::exists(xlsx)) << "no sheet named 采购订单";

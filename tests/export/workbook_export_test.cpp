@@ -309,9 +309,11 @@ TEST_F(WorkbookExportTest, NullInTheOnlyWorkbookLeavesTheOldFileInPlace) {
 // 5.0/95 export, as openpyxl reads them, and the same records for the tool's own reader.
 TEST_F(WorkbookExportTest, XlsxNameGivesXlsxWorkbooksWithTheRowsOfTheXlsExport) {
     harness_.state.currentRecordset = test::MakeCandidateRows(16301);
-    ASSERT_TRUE(WriteToExcel(harness_.context, folder_.FolderText(), "po.xlsx", "采购订单").written());
+    ASSERT_TRUE(
+        WriteToExcel(harness_.context, folder_.FolderText(), "po.xlsx", "采购订单").written());
     harness_.state.currentRecordset->MoveFirst();
-    ASSERT_TRUE(WriteToExcel(harness_.context, folder_.FolderText(), "po.xls", "采购订单").written());
+    ASSERT_TRUE(
+        WriteToExcel(harness_.context, folder_.FolderText(), "po.xls", "采购订单").written());
     EXPECT_EQ(FileNames(folder_.path()),
               (std::vector<std::string>{"po.xls", "po.xlsx", "po1.xls", "po1.xlsx"}));
     EXPECT_EQ(Notices(),
