@@ -54,7 +54,10 @@ int UndoCommand::Run(const GlobalOptions& global, Terminal& terminal) {
     question.buttons = MessageButtons::YesNo;
     question.icon = MessageIcon::Exclamation;
     question.defaultAnswer = MessageAnswer::No;
-    if (session.prompter().Ask(question) != MessageAnswer::Yes) return outcome.ExitStatus();
+    if (session.prompter().Ask(question) != MessageAnswer::Yes) {
+        outcome.MarkRefused();
+        return outcome.ExitStatus();
+    }
 
     const UndoOutcome undone = UndoRun(session.context().gateway, runId_, RunClockNow());
     if (const char* refusal = RefusalText(undone.result)) {

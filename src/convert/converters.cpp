@@ -12,11 +12,13 @@ std::vector<ConversionOutcome> ConvertSalesOrders(CoreContext& context, ResultDi
     return RunConversion(context, display, ConversionKindOf(DocumentKind::SalesOrder));
 }
 
-std::vector<ConversionOutcome> ConvertPayableContracts(CoreContext& context, ResultDisplay& display) {
+std::vector<ConversionOutcome> ConvertPayableContracts(CoreContext& context,
+                                                       ResultDisplay& display) {
     return RunConversion(context, display, ConversionKindOf(DocumentKind::PayableContract));
 }
 
-std::vector<ConversionOutcome> ConvertReceivableContracts(CoreContext& context, ResultDisplay& display) {
+std::vector<ConversionOutcome> ConvertReceivableContracts(CoreContext& context,
+                                                          ResultDisplay& display) {
     return RunConversion(context, display, ConversionKindOf(DocumentKind::ReceivableContract));
 }
 

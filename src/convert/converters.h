@@ -41,7 +41,9 @@ struct ConversionOutcome {
 // names none).
 std::vector<ConversionOutcome> ConvertPurchaseOrders(CoreContext& context, ResultDisplay& display);
 std::vector<ConversionOutcome> ConvertSalesOrders(CoreContext& context, ResultDisplay& display);
-std::vector<ConversionOutcome> ConvertPayableContracts(CoreContext& context, ResultDisplay& display);
-std::vector<ConversionOutcome> ConvertReceivableContracts(CoreContext& context, ResultDisplay& display);
+std::vector<ConversionOutcome> ConvertPayableContracts(CoreContext& context,
+                                                       ResultDisplay& display);
+std::vector<ConversionOutcome> ConvertReceivableContracts(CoreContext& context,
+                                                          ResultDisplay& display);
 
 }  // namespace q9

@@ -53,7 +53,7 @@ int32_t WholeId(const Value& cell, Texts& texts);
 
 // The whole converter: path box, reader, rows.
 std::vector<ConversionOutcome> RunConversion(CoreContext& context, ResultDisplay& display,
-                                const ConversionKind& kind);
+                                             const ConversionKind& kind);
 
 // The rows of a workbook already read, title row first.
 ConversionOutcome ConvertRows(CoreContext& context, ResultDisplay& display,

@@ -82,8 +82,8 @@ bool BatchOutcome::AnyFailure() const {
 
 std::vector<ConversionOutcome> RunAllConversions(CoreContext& context, ResultDisplay& display) {
     using Converter = std::vector<ConversionOutcome> (*)(CoreContext&, ResultDisplay&);
-    const Converter steps[] = {ConvertPurchaseOrders, ConvertSalesOrders,
-                               ConvertPayableContracts, ConvertReceivableContracts};
+    const Converter steps[] = {ConvertPurchaseOrders, ConvertSalesOrders, ConvertPayableContracts,
+                               ConvertReceivableContracts};
     std::vector<ConversionOutcome> conversions;
     for (Converter convert : steps) {
         std::vector<ConversionOutcome> kind = convert(context, display);

@@ -1,9 +1,9 @@
 #include "jobs/export_candidates.h"
 
 #include "export/candidate_queries.h"
-#include "host/document_kind.h"
 #include "export/export_handlers.h"
 #include "export/save_path.h"
+#include "host/document_kind.h"
 #include "jobs/startup.h"
 
 namespace q9 {

@@ -326,7 +326,8 @@ TEST_F(RowLoopTest, TheRuleAndTheSwitchAreReadForEveryRow) {
 // The converters as the batch run calls them: path box and reader.
 TEST_F(RowLoopTest, AnEmptyPathBoxDoesNothing) {
     desk.state.txtPOFile = "";
-    const std::vector<ConversionOutcome> outcomes = ConvertPurchaseOrders(desk.context, desk.display);
+    const std::vector<ConversionOutcome> outcomes =
+        ConvertPurchaseOrders(desk.context, desk.display);
     ASSERT_EQ(outcomes.size(), 1u);
     EXPECT_EQ(outcomes[0].workbook, "");
     EXPECT_EQ(outcomes[0].rows, 0);
@@ -350,7 +351,8 @@ TEST_F(RowLoopTest, OnlyThePurchaseOrderLoopMarksTheReaderCallInTheLog) {
 
 TEST_F(RowLoopTest, EveryWorkbookOfABoxIsReadInItsTurnEvenAfterOneThatCannotBe) {
     desk.state.txtPOFile = "/nonexistent/po.xls;\"/nonexistent/a;b.xls\";/nonexistent/po2.xls";
-    const std::vector<ConversionOutcome> outcomes = ConvertPurchaseOrders(desk.context, desk.display);
+    const std::vector<ConversionOutcome> outcomes =
+        ConvertPurchaseOrders(desk.context, desk.display);
     ASSERT_EQ(outcomes.size(), 3u);
     // Each read is marked as the only workbook's read is.
     EXPECT_EQ(desk.log.lines, (std::vector<std::string>{"1", "2", "1", "2", "1", "2"}));

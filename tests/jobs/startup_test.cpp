@@ -169,16 +169,16 @@ TEST_F(StartupTest, AnAccountsOwnRateProfileIsTheSessionsUnlessOneWasGiven) {
         options.rateProfileSource = c.source;
         HostSession session([&options] { return std::make_shared<HostLogin>(options); });
         Gateway gateway(engine);
-        const StartupResult result = RunStartupSequence(session, gateway, state);
+        const StartupOutcome result = RunStartupSequence(session, gateway, state);
         if (c.cutoff.empty()) {
-            ASSERT_TRUE(result.error.has_value());
-            EXPECT_TRUE(result.error->description.starts_with(c.changes))
-                << result.error->description;
+            ASSERT_TRUE(result.failure.has_value());
+            EXPECT_TRUE(result.failure->error.description.starts_with(c.changes))
+                << result.failure->error.description;
             EXPECT_TRUE(engine->queried.empty());
             EXPECT_FALSE(state.switchesRead);
             continue;
         }
-        EXPECT_FALSE(result.error.has_value());
+        EXPECT_FALSE(result.failure.has_value());
         std::string changes;
         for (const RateChange& change : state.rateProfile.changes) {
             changes +=
