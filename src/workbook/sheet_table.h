@@ -39,8 +39,6 @@ class SheetTableBuilder {
     // Empty text is an empty cell.
     void AddText(uint32_t row, uint32_t column, std::string text);
 
-    size_t CellCount() const { return cells_.size(); }
-
     RecordsetPtr Build();
 
   private:
