@@ -1,5 +1,7 @@
 #include "jobs/startup.h"
 
+#include "journal/journal_sql.h"
+
 namespace q9 {
 
 std::string SwitchesQuery() {
@@ -72,6 +74,8 @@ StartupOutcome RunStartupSequence(HostSession& session, Gateway& gateway, Window
             outcome.result = StartupResult::BackupTablesMissing;
             outcome.failure = Failure{created.error, {}};
         }
+        // Without the journal tables an account still converts; its runs cannot be undone.
+        (void)gateway.ExecuteAtomic({JournalTablesBatch()});
     } catch (...) {
         outcome.result = StartupResult::SwitchesUnread;
         outcome.failure = CurrentFailure({}, error_number::kCannotCreateObject);

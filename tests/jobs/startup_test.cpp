@@ -5,6 +5,8 @@
 #include <filesystem>
 #include <fstream>
 
+#include "journal/journal_sql.h"
+
 namespace q9 {
 namespace {
 
@@ -31,7 +33,11 @@ class ScriptedEngine : public DatabaseEngine {
         if (failExecute) return Outcome::Failure(Error{262, "CREATE TABLE permission denied"});
         return Outcome::Success();
     }
-    Outcome ExecuteAtomic(const std::vector<std::string>&) override { return Outcome::Success(); }
+    Outcome ExecuteAtomic(const std::vector<std::string>& batches) override {
+        atomic.insert(atomic.end(), batches.begin(), batches.end());
+        return Outcome::Success();
+    }
+    std::vector<std::string> atomic;
     std::vector<std::string> queried;
 };
 
@@ -89,6 +95,7 @@ TEST_F(StartupTest, ReadsTheSwitchesAndCreatesTheBackupTables) {
               "'BillDisCount') AND FCategory ='IC' AND FValue = 1");
     ASSERT_EQ(engine->executed.size(), 1u);
     EXPECT_EQ(engine->executed[0], BackupTablesBatch());
+    EXPECT_EQ(engine->atomic, std::vector<std::string>{JournalTablesBatch()});
 }
 
 TEST_F(StartupTest, BackupBatchIsElevenPiecesEachEndingInCrLf) {
