@@ -38,9 +38,11 @@ bool CliSession::Start() {
     const StartupOutcome startup = StartUp(tool_, state_, prompter_);
     outcome_.Include(startup);
     // As in the window, after a rejected backup batch only what needs the backup tables
-    // refuses. Without the switches everything would: there is nothing to go on with.
+    // refuses, and without the journal only undo. Without the switches everything would:
+    // there is nothing to go on with.
     return startup.result == StartupResult::Ready ||
-           startup.result == StartupResult::BackupTablesMissing;
+           startup.result == StartupResult::BackupTablesMissing ||
+           startup.result == StartupResult::JournalTablesMissing;
 }
 
 }  // namespace q9::cli

@@ -74,8 +74,13 @@ StartupOutcome RunStartupSequence(HostSession& session, Gateway& gateway, Window
             outcome.result = StartupResult::BackupTablesMissing;
             outcome.failure = Failure{created.error, {}};
         }
-        // Without the journal tables an account still converts; its runs cannot be undone.
-        (void)gateway.ExecuteAtomic({JournalTablesBatch()});
+        // Without the journal tables an account still converts, but its runs cannot be undone:
+        // the operator is told, unless the backup tables already failed.
+        Outcome journal = gateway.ExecuteAtomic({JournalTablesBatch()});
+        if (!journal.ok() && !outcome.failure) {
+            outcome.result = StartupResult::JournalTablesMissing;
+            outcome.failure = Failure{journal.error, {}};
+        }
     } catch (...) {
         outcome.result = StartupResult::SwitchesUnread;
         outcome.failure = CurrentFailure({}, error_number::kCannotCreateObject);

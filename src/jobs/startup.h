@@ -13,9 +13,10 @@ namespace q9 {
 
 enum class StartupResult {
     Ready,
-    LoginRefused,         // the four frames are disabled and the window closes after 500 ms
-    SwitchesUnread,       // exports and adjustments refuse: they depend on the switches
-    BackupTablesMissing,  // the backup batch was rejected: a line that needs its backup fails
+    LoginRefused,          // the four frames are disabled and the window closes after 500 ms
+    SwitchesUnread,        // exports and adjustments refuse: they depend on the switches
+    BackupTablesMissing,   // the backup batch was rejected: a line that needs its backup fails
+    JournalTablesMissing,  // the journal's tables could not be made: runs convert, not undoable
 };
 
 struct StartupOutcome {
@@ -31,8 +32,8 @@ inline constexpr const char* kSwitchesUnreadText =
     "未能读取系统参数，不能引出或调整，请重新启动本工具";
 
 // Logs in, fixes the cut-off date, reads the two discount switches and creates the missing
-// backup tables. A failure is reported, not shown: both front ends show it in their box and
-// carry on, since only what needs the switches or the backup tables refuses.
+// backup and journal tables. A failure is reported, not shown: both front ends show it in their box
+// and carry on, since only what needs the switches or the backup tables refuses.
 StartupOutcome RunStartupSequence(HostSession& session, Gateway& gateway, WindowState& state);
 // The same against a tool session.
 inline StartupOutcome RunStartupSequence(ToolSession& tool, WindowState& state) {

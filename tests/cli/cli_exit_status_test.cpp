@@ -20,7 +20,8 @@ TEST(ExitStatus, OfTheStartUp) {
     for (const Case& c : {Case{StartupResult::Ready, false, kExitDone},
                           Case{StartupResult::LoginRefused, false, kExitRefused},
                           Case{StartupResult::SwitchesUnread, true, kExitFailure},
-                          Case{StartupResult::BackupTablesMissing, true, kExitFailure}}) {
+                          Case{StartupResult::BackupTablesMissing, true, kExitFailure},
+                          Case{StartupResult::JournalTablesMissing, true, kExitFailure}}) {
         StartupOutcome outcome{c.result};
         if (c.failed) outcome.failure = AFailure();
         EXPECT_EQ(ExitStatusOf(outcome), c.status) << static_cast<int>(c.result);

@@ -35,8 +35,10 @@ class ScriptedEngine : public DatabaseEngine {
     }
     Outcome ExecuteAtomic(const std::vector<std::string>& batches) override {
         atomic.insert(atomic.end(), batches.begin(), batches.end());
+        if (failAtomic) return Outcome::Failure(Error{262, "CREATE TABLE permission denied"});
         return Outcome::Success();
     }
+    bool failAtomic = false;
     std::vector<std::string> atomic;
     std::vector<std::string> queried;
 };
@@ -131,6 +133,26 @@ TEST_F(StartupTest, UnansweredSwitchesQueryStopsWithTheDatabasesMessage) {
     EXPECT_FALSE(state.switchesRead);
     EXPECT_EQ(state.cutoffDate, "2018-05-01");
     EXPECT_TRUE(engine->executed.empty());  // later steps skipped
+}
+
+// The first refusal is the one reported; without the journal only undo is lost.
+TEST_F(StartupTest, RejectedJournalBatchIsReportedAfterTheBackupTables) {
+    const struct {
+        bool failBackup;
+        StartupResult result;
+    } cases[] = {{false, StartupResult::JournalTablesMissing},
+                 {true, StartupResult::BackupTablesMissing}};
+    for (const auto& c : cases) {
+        engine->failExecute = c.failBackup;
+        engine->failAtomic = true;
+        engine->atomic.clear();
+        StartupOutcome result = Run(-1);
+        EXPECT_EQ(result.result, c.result);
+        ASSERT_TRUE(result.failure.has_value());
+        EXPECT_EQ(result.failure->error.number, 262);
+        EXPECT_EQ(engine->atomic, std::vector<std::string>{JournalTablesBatch()});
+        EXPECT_TRUE(state.switchesRead);
+    }
 }
 
 TEST_F(StartupTest, RejectedBackupBatchIsReported) {
