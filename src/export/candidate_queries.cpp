@@ -142,11 +142,9 @@ std::string CandidateQuery(DocumentKind kind, const RateProfile& profile,
     const KindSelection s = SelectionOf(kind, discountIncludeTaxOn);
     switch (kind) {
         case DocumentKind::PurchaseOrder:
-            return OrderQuery(s, "INNER JOIN t_Supplier ts ON ts.FItemID = d.FSupplyID",
-                              profile);
+            return OrderQuery(s, "INNER JOIN t_Supplier ts ON ts.FItemID = d.FSupplyID", profile);
         case DocumentKind::SalesOrder:
-            return OrderQuery(s, "INNER JOIN t_Organization ts ON ts.FItemID = d.FCustID",
-                              profile);
+            return OrderQuery(s, "INNER JOIN t_Organization ts ON ts.FItemID = d.FCustID", profile);
         case DocumentKind::PayableContract:
         case DocumentKind::ReceivableContract:
             return ContractQuery(s, profile);

@@ -40,7 +40,7 @@ RunRecord NewRun(const WindowState& state) {
     run.account = SessionProperty("AcctName");
     run.profile = ProfileText(state.rateProfile);
     run.rule = state.adjustmentRule == AdjustmentRule::KeepTaxInclusivePrice ? "tax-inclusive"
-                                                                            : "tax-exclusive";
+                                                                             : "tax-exclusive";
     for (const auto& [box, name] :
          {std::pair{state.chkItem, "item"}, {state.chkCust, "cust"}, {state.chkSupply, "supply"}}) {
         if (!IsTicked(box)) continue;

@@ -64,9 +64,8 @@ TEST(ChangeCapture, LineChangesAreExactlyWhatTheDatabaseChanged) {
         state.adjustmentRule = c.inclusiveRule ? AdjustmentRule::KeepTaxInclusivePrice
                                                : AdjustmentRule::KeepTaxExclusivePrice;
         state.discountIncludeTaxOn = c.discountIncludesTax;
-        const LineStatements line =
-            ConversionKindOf(c.kind).lineStatements(c.id, c.entry, StandardRateProfile().changes[0],
-                                                      state);
+        const LineStatements line = ConversionKindOf(c.kind).lineStatements(
+            c.id, c.entry, StandardRateProfile().changes[0], state);
         const std::vector<CaptureTarget> targets =
             LineTargets(c.kind, c.id, c.entry, !line.totals.empty());
         std::vector<ChangedValue> captured;

@@ -27,9 +27,12 @@ const RateChange* const kTo16 = &StandardRateProfile().changes[0];
 const RateChange* const kTo10 = &StandardRateProfile().changes[1];
 
 const LineToConvert kLines[] = {
-    {DocumentKind::PurchaseOrder, 1001, 1, kTo16},   {DocumentKind::PurchaseOrder, 1002, 1, kTo16},
-    {DocumentKind::PurchaseOrder, 1006, 5, kTo10},   {DocumentKind::SalesOrder, 2002, 1, kTo16},
-    {DocumentKind::SalesOrder, 2006, 5, kTo10},      {DocumentKind::PayableContract, 3001, 1, kTo16},
+    {DocumentKind::PurchaseOrder, 1001, 1, kTo16},
+    {DocumentKind::PurchaseOrder, 1002, 1, kTo16},
+    {DocumentKind::PurchaseOrder, 1006, 5, kTo10},
+    {DocumentKind::SalesOrder, 2002, 1, kTo16},
+    {DocumentKind::SalesOrder, 2006, 5, kTo10},
+    {DocumentKind::PayableContract, 3001, 1, kTo16},
     {DocumentKind::PayableContract, 3001, 3, kTo16},
 };
 
