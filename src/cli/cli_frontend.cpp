@@ -232,8 +232,9 @@ std::unique_ptr<ResultDisplay> CliResultDisplayFactory::CreateDisplay() {
 }
 
 std::optional<LoginChoice> CliLoginPrompt::AskLogin(const std::vector<Account>& /*accounts*/,
-                                                    const std::string& defaultUserName) {
-    return LoginChoice{"演示账套", "sqlite:" + demoDatabasePath_, defaultUserName, {}};
+                                                    const std::string& defaultUserName,
+                                                    const RateProfileOffer& /*profiles*/) {
+    return LoginChoice{"演示账套", "sqlite:" + demoDatabasePath_, defaultUserName, {}, {}};
 }
 
 }  // namespace q9::cli

@@ -140,7 +140,8 @@ class CliLoginPrompt : public LoginPrompt {
         : demoDatabasePath_(std::move(demoDatabasePath)) {}
 
     std::optional<LoginChoice> AskLogin(const std::vector<Account>& accounts,
-                                        const std::string& defaultUserName) override;
+                                        const std::string& defaultUserName,
+                                        const RateProfileOffer& profiles) override;
 
   private:
     std::string demoDatabasePath_;

@@ -8,6 +8,7 @@
 #include <fstream>
 #include <random>
 
+#include "host/account_profile_memory.h"
 #include "host/db/odbc_connection_string.h"
 #include "host/error.h"
 #include "host/recordset.h"
@@ -92,6 +93,30 @@ std::vector<AccountSection> ReadAccountSections(const std::string& path) {
     return accounts;
 }
 
+// What the login prompt offers: the built-in profiles, the one in force, and each account's own
+// unless the operator named one (a bad own one is not offered; the choice then replaces it).
+RateProfileOffer OfferRateProfiles(const LoginOptions& options,
+                                   const std::vector<AccountSection>& sections) {
+    RateProfileOffer offer{BuiltInRateProfiles(), options.rateProfile, {}};
+    auto offerAlso = [&offer](const RateProfile& profile) {
+        const std::string description = DescribeRateProfile(profile);
+        for (const RateProfile& offered : offer.profiles) {
+            if (DescribeRateProfile(offered) == description) return;
+        }
+        offer.profiles.push_back(profile);
+    };
+    offerAlso(options.rateProfile);
+    if (options.rateProfileSource == RateProfileSource::Given) return offer;
+    for (const AccountSection& section : sections) {
+        if (section.rateProfile.IsEmpty() || offer.owned.contains(section.account.name)) continue;
+        const RateProfileResult own = ResolveRateProfile(section.rateProfile, "");
+        if (!own.ok()) continue;
+        offerAlso(own.profile);
+        offer.owned.emplace(section.account.name, own.profile);
+    }
+    return offer;
+}
+
 }  // namespace
 
 std::vector<Account> ReadAccountsFile(const std::string& path) {
@@ -121,11 +146,22 @@ Value HostLogin::Login(std::string& identifier, std::string& secondText, bool& f
     std::string url = options_.databaseUrl;
     std::string accountName;
     if (url.empty() && options_.prompt) {
-        auto choice = options_.prompt->AskLogin(ReadAccountsFile(options_.accountsFile), userName);
+        const std::vector<AccountSection> sections = ReadAccountSections(options_.accountsFile);
+        std::vector<Account> accounts;
+        for (const AccountSection& section : sections) accounts.push_back(section.account);
+        auto choice =
+            options_.prompt->AskLogin(accounts, userName, OfferRateProfiles(options_, sections));
         if (!choice) return Value(int64_t{0});
         const RateProfileRequest own = ReadAccountRateProfile(
             options_.accountsFile, Account{choice->accountName, choice->url});
-        if (options_.rateProfileSource == RateProfileSource::Standard && !own.IsEmpty()) {
+        if (choice->rateProfile) {
+            accountRateProfile_ = RateProfileResult{*choice->rateProfile, {}};
+            // The demo account is no section of the accounts file.
+            if (!choice->url.empty() && !choice->accountName.empty()) {
+                rateProfileMemory_ = RememberAccountRateProfile(
+                    options_.accountsFile, choice->accountName, RequestFor(*choice->rateProfile));
+            }
+        } else if (options_.rateProfileSource == RateProfileSource::Standard && !own.IsEmpty()) {
             accountRateProfile_ =
                 ResolveRateProfile(own, "rate profile of account [" + choice->accountName + "]");
         }

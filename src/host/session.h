@@ -25,6 +25,15 @@ struct LoginChoice {
     // Asked for an ODBC account that has no other source of one; it goes into the connection
     // and nowhere else.
     std::string password;
+    // The rate changes chosen for the session; none when the prompt offers no choice.
+    std::optional<RateProfile> rateProfile;
+};
+
+// The rate-change profiles a prompt may offer, and the one it first shows for each account.
+struct RateProfileOffer {
+    std::vector<RateProfile> profiles;         // the built-in ones, then any other in force
+    RateProfile standing;                      // for an account without a profile of its own
+    std::map<std::string, RateProfile> owned;  // by account name: the account's remembered one
 };
 
 // Asks the operator which account to log in to; nullopt means Cancel.
@@ -32,7 +41,8 @@ class LoginPrompt {
   public:
     virtual ~LoginPrompt() = default;
     virtual std::optional<LoginChoice> AskLogin(const std::vector<Account>& accounts,
-                                                const std::string& defaultUserName) = 0;
+                                                const std::string& defaultUserName,
+                                                const RateProfileOffer& profiles) = 0;
 };
 
 enum class RateProfileSource { Standard, Given };
@@ -73,11 +83,15 @@ class HostLogin : public HostObject {
     Value UUID() const;
 
     bool LoggedIn() const { return loggedIn_; }
-    // The chosen account's own profile, resolved, when it has one and the options named none.
+    // The profile chosen in the prompt; else the chosen account's own, resolved, when it has one
+    // and the options named none.
     const std::optional<RateProfileResult>& AccountRateProfile() const {
         return accountRateProfile_;
     }
     const std::string& DatabaseUrl() const { return databaseUrl_; }
+    // Whether the profile chosen in the prompt was remembered for the account; a failure costs
+    // the operator one choice next time.
+    const Outcome& RateProfileMemory() const { return rateProfileMemory_; }
 
   private:
     LoginOptions options_;
@@ -87,6 +101,7 @@ class HostLogin : public HostObject {
     std::string userName_;
     std::string uuid_;
     std::optional<RateProfileResult> accountRateProfile_;
+    Outcome rateProfileMemory_;
 };
 
 // The shared property store: per process id, name → value or object reference.

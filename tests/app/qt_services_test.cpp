@@ -1,6 +1,7 @@
 #include "qt_services_test.h"
 
 #include <QApplication>
+#include <QCheckBox>
 #include <QComboBox>
 #include <QFile>
 #include <QFileDialog>
@@ -13,6 +14,7 @@
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
+#include <fstream>
 #include <functional>
 
 #include "app_test_support.h"
@@ -24,6 +26,7 @@
 #include "qt_login_prompt.h"
 #include "qt_notifier.h"
 #include "qt_prompter.h"
+#include "support/temp_folder.h"
 
 namespace q9::app::test {
 
@@ -149,7 +152,7 @@ void QtServicesTest::loginOffersTheDemoAccountFirst() {
         userBox->setText(QStringLiteral("李四"));
         qobject_cast<QDialog*>(modal)->accept();
     });
-    std::optional<LoginChoice> choice = prompt.AskLogin(accounts, "zhang");
+    std::optional<LoginChoice> choice = prompt.AskLogin(accounts, "zhang", {});
     QCOMPARE(offered, QStringList({QStringLiteral("演示账套"), QStringLiteral("财务账套")}));
     QCOMPARE(user, QStringLiteral("zhang"));
     QVERIFY(choice);
@@ -159,11 +162,11 @@ void QtServicesTest::loginOffersTheDemoAccountFirst() {
 
     // The default is the demo account: an empty address, which the login takes as the demo.
     AnswerNextModal([](QWidget* modal) { qobject_cast<QDialog*>(modal)->accept(); });
-    choice = prompt.AskLogin(accounts, "zhang");
+    choice = prompt.AskLogin(accounts, "zhang", {});
     QVERIFY(choice && choice->url.empty());
 
     AnswerNextModal([](QWidget* modal) { qobject_cast<QDialog*>(modal)->reject(); });
-    QVERIFY(!prompt.AskLogin(accounts, "zhang"));
+    QVERIFY(!prompt.AskLogin(accounts, "zhang", {}));
 }
 
 void QtServicesTest::progressDialogStandsOverTheWindowDuringARun() {
@@ -285,7 +288,7 @@ void QtServicesTest::loginAsksAPasswordOnlyWhereNothingElseGivesOne() {
             if (enabled) password->setText(QStringLiteral("s3;cret"));
             qobject_cast<QDialog*>(modal)->accept();
         });
-        std::optional<LoginChoice> choice = prompt.AskLogin({{"财务账套", c.url}}, "zhang");
+        std::optional<LoginChoice> choice = prompt.AskLogin({{"财务账套", c.url}}, "zhang", {});
         QVERIFY(choice);
         QCOMPARE(enabled, c.asks);
         QCOMPARE(echo, QStringLiteral("hidden"));
@@ -312,7 +315,7 @@ void QtServicesTest::loginOffersTheLastAccountFirst() {
                 ->setText(QString::fromUtf8(password));
             qobject_cast<QDialog*>(modal)->accept();
         });
-        prompt.AskLogin(accounts, "zhang");
+        prompt.AskLogin(accounts, "zhang", {});
         return offered;
     };
     QCOMPARE(choose(2, "s3cret"), QStringLiteral("演示账套"));  // nothing remembered yet
@@ -356,6 +359,63 @@ void QtServicesTest::openDialogTakesSeveralWorkbooksForOnePathBox() {
     QCOMPARE(QString::fromStdString(box),
              QString::fromStdString("\"" + base + "po;1.xls\";" + base + "po2.xls"));
     QCOMPARE(SplitPathList(box).size(), size_t{2});
+}
+
+void QtServicesTest::loginChoosesTheRateProfileAndTheAccountRemembersIt() {
+    const QString standard = QStringLiteral("2018：17%→16%, 11%→10%（2018-05-01之前）");
+    const QString of2019 = QStringLiteral("2019：16%→13%, 10%→9%（2019-04-01之前）");
+    const QString custom = QStringLiteral("13%→9%（2026-01-01之前）");
+    struct Case {
+        const char* remembered;  // the account's profile keys
+        RateProfileSource source;
+        QString shown;
+        QStringList offered;
+    };
+    const Case cases[] = {
+        {"", RateProfileSource::Standard, standard, {standard, of2019}},
+        {"profile=2019\n", RateProfileSource::Standard, of2019, {standard, of2019}},
+        {"changes=13:9\ncutoff=2026-01-01\n",
+         RateProfileSource::Standard,
+         custom,
+         {standard, of2019, custom}},
+        // The command line's profile: the account's own is neither shown first nor offered.
+        {"changes=13:9\ncutoff=2026-01-01\n", RateProfileSource::Given, of2019, {standard, of2019}},
+    };
+    for (const Case& c : cases) {
+        TempAccount account;
+        const std::string accounts = account.Folder() + "/accounts.ini";
+        const std::string before =
+            "; accounts\r\n[其他]\r\ndb=sqlite:/srv/other.db\r\n\n[财务账套]\ndb=" + account.Url() +
+            "\n";
+        const std::string after = "\n# end\n";
+        std::ofstream(accounts, std::ios::binary) << before << c.remembered << after;
+        Doubles doubles;
+        doubles.services.loginPrompt = std::make_unique<QtLoginPrompt>();
+        LoginOptions options;
+        options.accountsFile = accounts;
+        if (c.source == RateProfileSource::Given) {
+            options.rateProfile = BuiltInRateProfiles()[1];
+            options.rateProfileSource = c.source;
+        }
+        QString shown;
+        QStringList offered;
+        AnswerNextModal([&](QWidget* modal) {
+            auto* account = modal->findChild<QComboBox*>(QStringLiteral("cboAccount"));
+            account->setCurrentIndex(account->findText(QStringLiteral("财务账套")));
+            auto* profile = modal->findChild<QComboBox*>(QStringLiteral("cboProfile"));
+            shown = profile->currentText();
+            for (int i = 0; i < profile->count(); ++i) offered << profile->itemText(i);
+            profile->setCurrentIndex(profile->findText(of2019));
+            qobject_cast<QDialog*>(modal)->accept();
+        });
+        WindowUnderTest t(options, std::move(doubles));
+        QCOMPARE(shown, c.shown);
+        QCOMPARE(offered, c.offered);
+        QCOMPARE(t.Find<QCheckBox>("Chk17")->text(), QStringLiteral("税率16%调整到13%"));
+        QCOMPARE(t.Find<QCheckBox>("Chk11")->text(), QStringLiteral("税率10%调整到9%"));
+        QCOMPARE(QString::fromStdString(q9::testing::FileBytes(accounts)),
+                 QString::fromStdString(before + "profile=2019\n" + after));
+    }
 }
 
 }  // namespace q9::app::test

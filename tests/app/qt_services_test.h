@@ -19,6 +19,7 @@ class QtServicesTest : public QObject {
     void noticesAreWideEnoughForTheirTitle();
     void loginAsksAPasswordOnlyWhereNothingElseGivesOne();
     void loginOffersTheLastAccountFirst();
+    void loginChoosesTheRateProfileAndTheAccountRemembersIt();
     void openDialogTakesSeveralWorkbooksForOnePathBox();
 };
 

@@ -110,7 +110,8 @@ int main(int argc, char** argv) {
         });
         q9::app::QtLoginPrompt prompt;
         prompt.SetParent(&window);
-        prompt.AskLogin({{"财务账套", "sqlite:/srv/finance.db"}}, "operator");
+        prompt.AskLogin({{"财务账套", "sqlite:/srv/finance.db"}}, "operator",
+                        {q9::BuiltInRateProfiles(), q9::StandardRateProfile(), {}});
     }
     return 0;
 }

@@ -18,7 +18,8 @@ namespace q9::app::test {
 class ScriptedLoginPrompt : public LoginPrompt {
   public:
     std::optional<LoginChoice> AskLogin(const std::vector<Account>& /*accounts*/,
-                                        const std::string& /*defaultUserName*/) override {
+                                        const std::string& /*defaultUserName*/,
+                                        const RateProfileOffer& /*profiles*/) override {
         ++calls;
         return answer;
     }

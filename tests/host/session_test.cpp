@@ -163,7 +163,8 @@ TEST(HostLogin, ChoosesTheDemoAccountWhenNothingElseIsGiven) {
 
 class CancellingPrompt : public LoginPrompt {
   public:
-    std::optional<LoginChoice> AskLogin(const std::vector<Account>&, const std::string&) override {
+    std::optional<LoginChoice> AskLogin(const std::vector<Account>&, const std::string&,
+                                        const RateProfileOffer&) override {
         return std::nullopt;
     }
 };
@@ -180,7 +181,8 @@ TEST(HostLogin, CancelledPromptRefusesTheLogin) {
 class ChoosingPrompt : public LoginPrompt {
   public:
     explicit ChoosingPrompt(LoginChoice choice) : choice_(std::move(choice)) {}
-    std::optional<LoginChoice> AskLogin(const std::vector<Account>&, const std::string&) override {
+    std::optional<LoginChoice> AskLogin(const std::vector<Account>&, const std::string&,
+                                        const RateProfileOffer&) override {
         return choice_;
     }
 
@@ -195,13 +197,14 @@ TEST(HostLogin, TypedPasswordReachesTheConnectionOnlyNeverTheSessionProperties) 
     };
     const std::string server = "Driver=FreeTDS;Server=db;UID=sa";
     const Case cases[] = {
-        {{"财务", "odbc:" + server, "op", "s3;cret"}, "odbc:PWD={s3;cret};" + server},
-        {{"", "odbc:" + server, "op", "s3cret"}, "odbc:PWD={s3cret};" + server},  // by its address
-        {{"财务", "odbc:" + server, "op", ""}, "odbc:" + server},
+        {{"财务", "odbc:" + server, "op", "s3;cret", {}}, "odbc:PWD={s3;cret};" + server},
+        {{"", "odbc:" + server, "op", "s3cret", {}},
+         "odbc:PWD={s3cret};" + server},  // by its address
+        {{"财务", "odbc:" + server, "op", "", {}}, "odbc:" + server},
         // Only a connection string takes one.
-        {{"本地", "sqlite:/srv/a.db", "op", "s3cret"}, "sqlite:/srv/a.db"},
+        {{"本地", "sqlite:/srv/a.db", "op", "s3cret", {}}, "sqlite:/srv/a.db"},
         // Given inside the address: the name published must not show it either.
-        {{"", "odbc:" + server + ";PWD=s3cret", "op", ""}, "odbc:" + server + ";PWD=s3cret"},
+        {{"", "odbc:" + server + ";PWD=s3cret", "op", "", {}}, "odbc:" + server + ";PWD=s3cret"},
     };
     for (const Case& c : cases) {
         ChoosingPrompt prompt(c.choice);

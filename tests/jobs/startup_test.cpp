@@ -56,10 +56,10 @@ class FixedLogin : public HostLogin {
 class ChoosingPrompt : public LoginPrompt {
   public:
     explicit ChoosingPrompt(std::string name) : name_(std::move(name)) {}
-    std::optional<LoginChoice> AskLogin(const std::vector<Account>& accounts,
-                                        const std::string&) override {
+    std::optional<LoginChoice> AskLogin(const std::vector<Account>& accounts, const std::string&,
+                                        const RateProfileOffer&) override {
         for (const Account& account : accounts) {
-            if (account.name == name_) return LoginChoice{account.name, account.url, "", ""};
+            if (account.name == name_) return LoginChoice{account.name, account.url, "", "", {}};
         }
         return std::nullopt;
     }
