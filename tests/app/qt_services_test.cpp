@@ -400,8 +400,8 @@ void QtServicesTest::loginChoosesTheRateProfileAndTheAccountRemembersIt() {
         QString shown;
         QStringList offered;
         AnswerNextModal([&](QWidget* modal) {
-            auto* account = modal->findChild<QComboBox*>(QStringLiteral("cboAccount"));
-            account->setCurrentIndex(account->findText(QStringLiteral("财务账套")));
+            auto* accountBox = modal->findChild<QComboBox*>(QStringLiteral("cboAccount"));
+            accountBox->setCurrentIndex(accountBox->findText(QStringLiteral("财务账套")));
             auto* profile = modal->findChild<QComboBox*>(QStringLiteral("cboProfile"));
             shown = profile->currentText();
             for (int i = 0; i < profile->count(); ++i) offered << profile->itemText(i);
