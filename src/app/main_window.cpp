@@ -161,6 +161,12 @@ void MainWindow::ConnectEvents() {
 
 void MainWindow::RunStartup() {
     const StartupOutcome startup = StartUp(*session_, state_, *services_.prompter);
+    if (startup.profileNotRemembered) {
+        Texts& texts = session_->texts();
+        texts.ShowNotice(
+            texts.FormatText(kProfileNotRememberedText,
+                             {Value(startup.profileNotRemembered->error.NumberAndDescription())}));
+    }
     if (startup.loginRefused()) {
         for (QGroupBox* frame : {po_.frame, so_.frame, htyf_.frame, htys_.frame}) {
             frame->setEnabled(false);

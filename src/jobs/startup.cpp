@@ -56,6 +56,9 @@ StartupOutcome RunStartupSequence(HostSession& session, Gateway& gateway, Window
             const RateProfileResult& own = *login->AccountRateProfile();
             if (!own.ok()) throw HostError(own.error);
             state.rateProfile = own.profile;
+            if (const Outcome& memory = login->RateProfileMemory(); !memory.ok()) {
+                outcome.profileNotRemembered = Failure{memory.error, {}};
+            }
         }
         state.cutoffDate = state.rateProfile.CutoffDate();
 

@@ -22,6 +22,9 @@ enum class StartupResult {
 struct StartupOutcome {
     StartupResult result = StartupResult::Ready;
     std::optional<Failure> failure{};  // shown as "number (description)" titled "澜石提示"
+    // The rate changes chosen at login did not reach the accounts file; the session uses them
+    // all the same. A front end that offers the choice shows it as kProfileNotRememberedText.
+    std::optional<Failure> profileNotRemembered{};
 
     bool loginRefused() const { return result == StartupResult::LoginRefused; }
 };
@@ -30,6 +33,9 @@ inline constexpr const char* kStartupErrorTitle = "澜石提示";
 // Shown instead of exporting or adjusting when the start-up could not read the switches.
 inline constexpr const char* kSwitchesUnreadText =
     "未能读取系统参数，不能引出或调整，请重新启动本工具";
+
+// The notice for a profile choice the accounts file did not take; %1 is "number (description)".
+inline constexpr const char* kProfileNotRememberedText = "所选税率调整方案未能记入账套文件：%1";
 
 // Logs in, fixes the cut-off date, reads the two discount switches and creates the missing
 // backup and journal tables. A failure is reported, not shown: both front ends show it in their box

@@ -14,6 +14,7 @@
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
+#include <filesystem>
 #include <fstream>
 #include <functional>
 
@@ -365,11 +366,13 @@ void QtServicesTest::loginChoosesTheRateProfileAndTheAccountRemembersIt() {
     const QString standard = QStringLiteral("2018：17%→16%, 11%→10%（2018-05-01之前）");
     const QString of2019 = QStringLiteral("2019：16%→13%, 10%→9%（2019-04-01之前）");
     const QString custom = QStringLiteral("13%→9%（2026-01-01之前）");
+    enum class Write { Remembered, Blocked };
     struct Case {
         const char* remembered;  // the account's profile keys
         RateProfileSource source;
         QString shown;
         QStringList offered;
+        Write write = Write::Remembered;
     };
     const Case cases[] = {
         {"", RateProfileSource::Standard, standard, {standard, of2019}},
@@ -380,6 +383,8 @@ void QtServicesTest::loginChoosesTheRateProfileAndTheAccountRemembersIt() {
          {standard, of2019, custom}},
         // The command line's profile: the account's own is neither shown first nor offered.
         {"changes=13:9\ncutoff=2026-01-01\n", RateProfileSource::Given, of2019, {standard, of2019}},
+        // The file cannot take the choice: the session still uses it and the operator is told.
+        {"", RateProfileSource::Standard, standard, {standard, of2019}, Write::Blocked},
     };
     for (const Case& c : cases) {
         TempAccount account;
@@ -389,7 +394,9 @@ void QtServicesTest::loginChoosesTheRateProfileAndTheAccountRemembersIt() {
             "\n";
         const std::string after = "\n# end\n";
         std::ofstream(accounts, std::ios::binary) << before << c.remembered << after;
+        if (c.write == Write::Blocked) std::filesystem::create_directory(accounts + ".new");
         Doubles doubles;
+        testing::RecordingNotifier* notifier = doubles.notifier;
         doubles.services.loginPrompt = std::make_unique<QtLoginPrompt>();
         LoginOptions options;
         options.accountsFile = accounts;
@@ -413,8 +420,15 @@ void QtServicesTest::loginChoosesTheRateProfileAndTheAccountRemembersIt() {
         QCOMPARE(offered, c.offered);
         QCOMPARE(t.Find<QCheckBox>("Chk17")->text(), QStringLiteral("税率16%调整到13%"));
         QCOMPARE(t.Find<QCheckBox>("Chk11")->text(), QStringLiteral("税率10%调整到9%"));
-        QCOMPARE(QString::fromStdString(q9::testing::FileBytes(accounts)),
-                 QString::fromStdString(before + "profile=2019\n" + after));
+        const bool blocked = c.write == Write::Blocked;
+        QCOMPARE(
+            QString::fromStdString(q9::testing::FileBytes(accounts)),
+            QString::fromStdString(before + (blocked ? c.remembered : "profile=2019\n") + after));
+        QCOMPARE(notifier->notices.size(), size_t{blocked ? 1u : 0u});
+        if (blocked) {
+            QVERIFY(notifier->notices[0].starts_with("所选税率调整方案未能记入账套文件："));
+            QVERIFY(notifier->notices[0].find(accounts) != std::string::npos);
+        }
     }
 }
 
