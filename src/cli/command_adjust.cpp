@@ -9,7 +9,6 @@
 #include "host/document_kind.h"
 #include "host/path_list.h"
 #include "journal/change_list.h"
-#include "journal/recorded_run.h"
 #include "rates/rate_profile.h"
 
 namespace q9::cli {
@@ -147,13 +146,9 @@ int AdjustCommand::Run(const GlobalOptions& global, Terminal& terminal) {
     BatchOutcome batch;
     if (dryRun_) {
         batch = PreviewClicked(session.context(), session.displays(), &changes);
-    } else if (!changesFile_.empty()) {
-        RecordedRun run(session.context());
-        batch = FixClicked(session.context(), session.displays());
-        if (batch.completed()) run.Finish();
-        changes = run.recorder().changes();
     } else {
-        batch = FixClicked(session.context(), session.displays());
+        batch = FixClicked(session.context(), session.displays(),
+                           changesFile_.empty() ? nullptr : &changes);
     }
     if (batch.completed() && !changesFile_.empty() && !WriteChanges(texts, changes)) {
         session.notifier().ShowNotice(texts.FormatText("不能写入变更明细文件：%1", {changesFile_}));

@@ -63,6 +63,18 @@ void NoticeCompletion(CoreContext& context, BatchOutcome& outcome, const char* t
     }
 }
 
+// A real run under the journal, so that it can be listed and undone; a refused run did nothing
+// and is not recorded.
+BatchOutcome RecordedBatch(CoreContext& context, ResultDisplayFactory& displays,
+                           std::vector<ChangeRow>* changes) {
+    if (!context.state.switchesRead) return RunBatch(context, displays);
+    RecordedRun run(context, changes ? ChangeList::Wanted : ChangeList::NotWanted);
+    BatchOutcome outcome = RunBatch(context, displays);
+    if (outcome.completed()) run.Finish();
+    if (changes) *changes = run.recorder().changes();
+    return outcome;
+}
+
 }  // namespace
 
 const ConversionOutcome* BatchOutcome::Of(DocumentKind kind) const {
@@ -112,7 +124,8 @@ BatchOutcome RunBatch(CoreContext& context, ResultDisplayFactory& displays) {
     return outcome;
 }
 
-BatchOutcome FixClicked(CoreContext& context, ResultDisplayFactory& displays) {
+BatchOutcome FixClicked(CoreContext& context, ResultDisplayFactory& displays,
+                        std::vector<ChangeRow>* changes) {
     MessageBoxRequest question;
     question.text = context.texts.LoadText("是否确定修改，修改后不可恢复，是否确认？");
     question.title = context.texts.LoadText("系统提示");
@@ -123,7 +136,7 @@ BatchOutcome FixClicked(CoreContext& context, ResultDisplayFactory& displays) {
         return BatchOutcome{.result = BatchResult::Declined};
     }
 
-    BatchOutcome outcome = RunBatch(context, displays);
+    BatchOutcome outcome = RecordedBatch(context, displays, changes);
     NoticeCompletion(context, outcome, "调整完成");
     ShowStop(context, outcome);
     return outcome;
@@ -150,7 +163,7 @@ BatchOutcome PreviewClicked(CoreContext& context, ResultDisplayFactory& displays
 }
 
 BatchOutcome Command1Clicked(CoreContext& context, ResultDisplayFactory& displays) {
-    BatchOutcome outcome = RunBatch(context, displays);
+    BatchOutcome outcome = RecordedBatch(context, displays, nullptr);
     ShowStop(context, outcome);
     return outcome;
 }

@@ -42,15 +42,17 @@ BatchOutcome RunBatch(CoreContext& context, ResultDisplayFactory& displays);
 // The conversions in order; the last one's progress says whether the database stopped them.
 std::vector<ConversionOutcome> RunAllConversions(CoreContext& context, ResultDisplay& display);
 
-// cmdFix: confirmation, RunBatch, "调整完成"; a failure that stops the run is shown as a notice
-// by its description instead of the completion notice.
-BatchOutcome FixClicked(CoreContext& context, ResultDisplayFactory& displays);
+// cmdFix: confirmation, RunBatch recorded in the run journal, "调整完成"; a failure that stops
+// the run is shown as a notice by its description instead of the completion notice.
+// `changes`, when given, receives every value the run changed.
+BatchOutcome FixClicked(CoreContext& context, ResultDisplayFactory& displays,
+                        std::vector<ChangeRow>* changes = nullptr);
 // The preview button: the whole run computed by the account's engine inside a transaction that
 // is rolled back, without a question; the same grid, then "预览完成，账套未作任何修改".
 // `changes`, when given, receives every value the run would change.
 BatchOutcome PreviewClicked(CoreContext& context, ResultDisplayFactory& displays,
                             std::vector<ChangeRow>* changes = nullptr);
-// Command1: RunBatch without confirmation or completion notice.
+// Command1: RunBatch recorded in the run journal, without confirmation or completion notice.
 BatchOutcome Command1Clicked(CoreContext& context, ResultDisplayFactory& displays);
 
 }  // namespace q9

@@ -61,7 +61,7 @@ std::string RunClockNow() {
     return text;
 }
 
-RecordedRun::RecordedRun(CoreContext& context)
+RecordedRun::RecordedRun(CoreContext& context, ChangeList list)
     : context_(context),
       previous_(context.recorder),
       recorder_(std::make_unique<RunRecorder>(
@@ -71,7 +71,9 @@ RecordedRun::RecordedRun(CoreContext& context)
     if (const Outcome begun = recorder_->Begin(context.gateway); !begun.ok()) {
         context.log.Write("run journal not written: " + begun.error.description);
     }
-    context_.recorder = recorder_.get();
+    if (recorder_->mode() == JournalMode::Write || list == ChangeList::Wanted) {
+        context_.recorder = recorder_.get();
+    }
 }
 
 void RecordedRun::End(RunState state) {

@@ -11,12 +11,16 @@ namespace q9 {
 // The time as the run table keeps times: local "YYYY-MM-DDTHH:MM:SS".
 std::string RunClockNow();
 
+// Whether the caller wants the values a run changes, even where nothing can be journaled.
+enum class ChangeList { Wanted, NotWanted };
+
 // A one-click run's recording for as long as it lasts: begun on construction (journaled when the
 // account has the journal tables), the context's recorder meanwhile, finished as done by
-// Finish and as interrupted when left without it.
+// Finish and as interrupted when left without it. Neither journaled nor wanted, the run writes
+// its lines exactly as an unrecorded one.
 class RecordedRun {
   public:
-    explicit RecordedRun(CoreContext& context);
+    explicit RecordedRun(CoreContext& context, ChangeList list = ChangeList::Wanted);
     ~RecordedRun();
     RecordedRun(const RecordedRun&) = delete;
     RecordedRun& operator=(const RecordedRun&) = delete;

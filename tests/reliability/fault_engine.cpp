@@ -1,5 +1,7 @@
 #include "reliability/fault_engine.h"
 
+#include <optional>
+
 #include "host/db/tsql_translator.h"
 
 namespace q9::reliability {
@@ -11,6 +13,52 @@ namespace {
 constexpr const char* kRefusedStatement = "UPDATE t_InjectedFault SET FValue=1 WHERE FKey=1";
 
 }  // namespace
+
+// The scope of a unit of work seen through the fault engine. With partial work kept, a fault
+// commits what ran before it and is thrown on after the savepoint or transaction has ended.
+class NumberedScope : public TransactionScope {
+  public:
+    NumberedScope(FaultEngine& engine, TransactionScope& inner) : engine_(engine), inner_(inner) {}
+
+    RecordsetPtr Query(const std::string& sql) override {
+        if (engine_.Number(sql) != 0) throw HostError(engine_.Fault());
+        return inner_.Query(sql);
+    }
+    int64_t Execute(const std::string& sql) override {
+        const int failing = engine_.Number(sql);
+        if (failing == 0) return inner_.Execute(sql);
+        std::string prefix;
+        if (engine_.keepPartial_ && failing > 1 &&
+            FaultEngine::StatementPrefix(sql, failing - 1, &prefix)) {
+            (void)inner_.Execute(prefix);
+        }
+        throw HostError(engine_.Fault());
+    }
+    TransactionEnd RunNested(const TransactionWork& work) override {
+        std::optional<Error> fault;
+        const TransactionEnd end = inner_.RunNested(Wrap(engine_, work, fault));
+        if (fault) throw HostError(*fault);
+        return end;
+    }
+
+    static TransactionWork Wrap(FaultEngine& engine, const TransactionWork& work,
+                                std::optional<Error>& fault) {
+        return [&engine, &work, &fault](TransactionScope& inner) {
+            NumberedScope scope(engine, inner);
+            try {
+                return work(scope);
+            } catch (const HostError& error) {
+                if (!engine.keepPartial_) throw;
+                fault = error.error();
+                return TransactionEnd::Commit;
+            }
+        };
+    }
+
+  private:
+    FaultEngine& engine_;
+    TransactionScope& inner_;
+};
 
 std::string FaultEngine::FaultMessage(int statement) {
     return "Communication link failure (injected at statement " + std::to_string(statement) + ")";
@@ -109,6 +157,19 @@ AtomicOutcome FaultEngine::ExecuteAtomicGuarded(const std::vector<AtomicBatch>& 
         return {Fault()};
     }
     return inner_->ExecuteAtomicGuarded(batches);
+}
+
+}  // namespace q9::reliability
+
+namespace q9::reliability {
+
+TransactionOutcome FaultEngine::RunTransaction(const TransactionWork& work,
+                                               TransactionRetry retry) {
+    std::optional<Error> fault;
+    TransactionOutcome outcome =
+        inner_->RunTransaction(NumberedScope::Wrap(*this, work, fault), retry);
+    if (fault) return {*fault};
+    return outcome;
 }
 
 }  // namespace q9::reliability

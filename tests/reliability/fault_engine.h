@@ -31,6 +31,9 @@ class FaultEngine : public DatabaseEngine {
     Outcome Execute(const std::string& sql) override;
     Outcome ExecuteAtomic(const std::vector<std::string>& batches) override;
     AtomicOutcome ExecuteAtomicGuarded(const std::vector<AtomicBatch>& batches) override;
+    // Every read and statement of the unit of work is numbered like a batch of its own.
+    TransactionOutcome RunTransaction(const TransactionWork& work,
+                                      TransactionRetry retry = TransactionRetry::Never) override;
 
     // For proving the checks: a failing transaction keeps what ran before the failure, as an
     // engine without real transactions would.
@@ -51,6 +54,8 @@ class FaultEngine : public DatabaseEngine {
     static bool StatementPrefix(const std::string& sql, int count, std::string* prefix);
 
   private:
+    friend class NumberedScope;
+
     // Numbers a batch's statements; the 1-based index inside it of the first one that fails, or 0.
     int Number(const std::string& sql);
     Error Fault();
