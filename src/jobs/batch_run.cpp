@@ -49,7 +49,19 @@ void Run(CoreContext& context, ResultDisplayFactory& displays, BatchOutcome& out
 
 // Shows the failure that stopped the run, by its description.
 void ShowStop(CoreContext& context, const BatchOutcome& outcome) {
-    if (outcome.stop) context.texts.ShowNotice(outcome.stop->error.description);
+    if (!outcome.stop) return;
+    const std::string& description = outcome.stop->error.description;
+    if (outcome.result == BatchResult::JournalUnread) {
+        context.texts.ShowNotice(context.texts.LoadText(kJournalUnreadText) + description);
+    } else {
+        context.texts.ShowNotice(description);
+    }
+}
+
+void ShowJournalEnd(CoreContext& context, const BatchOutcome& outcome) {
+    if (!outcome.journalEnd) return;
+    context.texts.ShowNotice(context.texts.LoadText(kJournalNotEndedText) +
+                             outcome.journalEnd->error.description);
 }
 
 // The completion notice of a run that completed; a failure to show it stops the run.
@@ -63,14 +75,22 @@ void NoticeCompletion(CoreContext& context, BatchOutcome& outcome, const char* t
     }
 }
 
-// A real run under the journal, so that it can be listed and undone; a refused run did nothing
-// and is not recorded.
+// A run under the journal, so that it can be listed and undone; a refused run did nothing and
+// is not recorded.
 BatchOutcome RecordedBatch(CoreContext& context, ResultDisplayFactory& displays,
-                           std::vector<ChangeRow>* changes) {
+                           std::vector<ChangeRow>* changes, ChangeList list) {
     if (!context.state.switchesRead) return RunBatch(context, displays);
-    RecordedRun run(context, changes ? ChangeList::Wanted : ChangeList::NotWanted);
+    RecordedRun run(context, list);
+    if (!run.lookedUp().ok()) {
+        return BatchOutcome{.result = BatchResult::JournalUnread,
+                            .stop = Failure{run.lookedUp().error, {}}};
+    }
     BatchOutcome outcome = RunBatch(context, displays);
-    if (outcome.completed()) run.Finish();
+    if (outcome.completed()) {
+        if (const Outcome ended = run.Finish(); !ended.ok()) {
+            outcome.journalEnd = Failure{ended.error, {}};
+        }
+    }
     if (changes) *changes = run.recorder().changes();
     return outcome;
 }
@@ -84,7 +104,7 @@ const ConversionOutcome* BatchOutcome::Of(DocumentKind kind) const {
 }
 
 bool BatchOutcome::AnyFailure() const {
-    if (stop || result == BatchResult::StoppedByDatabase ||
+    if (stop || journalEnd || result == BatchResult::StoppedByDatabase ||
         masterData.result == MasterDataResult::Failed) {
         return true;
     }
@@ -136,7 +156,9 @@ BatchOutcome FixClicked(CoreContext& context, ResultDisplayFactory& displays,
         return BatchOutcome{.result = BatchResult::Declined};
     }
 
-    BatchOutcome outcome = RecordedBatch(context, displays, changes);
+    BatchOutcome outcome = RecordedBatch(context, displays, changes,
+                                         changes ? ChangeList::Wanted : ChangeList::NotWanted);
+    ShowJournalEnd(context, outcome);
     NoticeCompletion(context, outcome, "调整完成");
     ShowStop(context, outcome);
     return outcome;
@@ -148,10 +170,8 @@ BatchOutcome PreviewClicked(CoreContext& context, ResultDisplayFactory& displays
     try {
         RunWithoutWriting(context, [&](CoreContext& dry) {
             // Recorded inside the transaction that is rolled back: the journal goes with it.
-            RecordedRun run(dry);
-            outcome = RunBatch(dry, displays);
-            run.Finish();
-            if (changes) *changes = run.recorder().changes();
+            outcome = RecordedBatch(dry, displays, changes, ChangeList::Wanted);
+            outcome.journalEnd.reset();  // the dry run's journal goes anyway
         });
     } catch (...) {
         outcome.result = BatchResult::Stopped;
@@ -163,7 +183,8 @@ BatchOutcome PreviewClicked(CoreContext& context, ResultDisplayFactory& displays
 }
 
 BatchOutcome Command1Clicked(CoreContext& context, ResultDisplayFactory& displays) {
-    BatchOutcome outcome = RecordedBatch(context, displays, nullptr);
+    BatchOutcome outcome = RecordedBatch(context, displays, nullptr, ChangeList::NotWanted);
+    ShowJournalEnd(context, outcome);
     ShowStop(context, outcome);
     return outcome;
 }

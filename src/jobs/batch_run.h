@@ -12,6 +12,11 @@
 
 namespace q9 {
 
+// Notice prefixes, followed by the failure's description.
+inline constexpr const char* kJournalUnreadText = "未能读取调整日志，账套未作任何修改：";
+inline constexpr const char* kJournalNotEndedText =
+    "调整日志未能记录调整完成，该次调整将列为中断：";
+
 enum class BatchResult {
     Completed,  // master data and every conversion ran, and the grid was shown
     Declined,   // the operator answered the question with No: nothing was done
@@ -19,6 +24,9 @@ enum class BatchResult {
     Stopped,    // `stop` ended the run; what was done before it is kept in the outcome
     // A step met a locked, busy or lost database and showed its notice; no later step ran.
     StoppedByDatabase,
+    // Whether the account keeps the run journal could not be read: nothing was done, rather
+    // than changes that might not be undone.
+    JournalUnread,
 };
 
 // What a one-click run did.
@@ -27,7 +35,9 @@ struct BatchOutcome {
     MasterDataOutcome masterData{};
     // One per workbook converted, in the order of the run; today one per kind.
     std::vector<ConversionOutcome> conversions{};
-    std::optional<Failure> stop{};  // Refused, Stopped
+    std::optional<Failure> stop{};  // Refused, Stopped, JournalUnread
+    // The completed run could not be marked done in the journal: it reads as interrupted.
+    std::optional<Failure> journalEnd{};
 
     bool completed() const { return result == BatchResult::Completed; }
     // The conversion of `kind`; null when the run did not reach it.
@@ -43,7 +53,8 @@ BatchOutcome RunBatch(CoreContext& context, ResultDisplayFactory& displays);
 std::vector<ConversionOutcome> RunAllConversions(CoreContext& context, ResultDisplay& display);
 
 // cmdFix: confirmation, RunBatch recorded in the run journal, "调整完成"; a failure that stops
-// the run is shown as a notice by its description instead of the completion notice.
+// the run is shown as a notice by its description instead of the completion notice, one of
+// the journal's end before it.
 // `changes`, when given, receives every value the run changed.
 BatchOutcome FixClicked(CoreContext& context, ResultDisplayFactory& displays,
                         std::vector<ChangeRow>* changes = nullptr);

@@ -18,10 +18,10 @@ std::string SessionProperty(const char* name) {
     }
 }
 
-bool HasJournalTables(Gateway& gateway) {
-    Error ignored;
-    RecordsetPtr tables = gateway.TryOpenRecordset(JournalTablesQuery(), &ignored);
-    return tables && tables->RecordCount() == 2;
+// Write when the account has both journal tables; a failed look-up leaves `error` set.
+JournalMode JournalModeOf(Gateway& gateway, Error& error) {
+    RecordsetPtr tables = gateway.TryOpenRecordset(JournalTablesQuery(), &error);
+    return tables && tables->RecordCount() == 2 ? JournalMode::Write : JournalMode::Off;
 }
 
 // "2019"; changes given one by one as "13:9,10:9 2026-01-01" (at most 34 characters).
@@ -62,34 +62,33 @@ std::string RunClockNow() {
 }
 
 RecordedRun::RecordedRun(CoreContext& context, ChangeList list)
-    : context_(context),
-      previous_(context.recorder),
-      recorder_(std::make_unique<RunRecorder>(
-          NewRun(context.state),
-          HasJournalTables(context.gateway) ? JournalMode::Write : JournalMode::Off, RunClockNow)) {
-    // An account where the run cannot be recorded still converts; that run cannot be undone.
-    if (const Outcome begun = recorder_->Begin(context.gateway); !begun.ok()) {
-        context.log.Write("run journal not written: " + begun.error.description);
+    : context_(context), previous_(context.recorder) {
+    const JournalMode mode = JournalModeOf(context.gateway, lookedUp_.error);
+    recorder_ = std::make_unique<RunRecorder>(NewRun(context.state), mode, RunClockNow);
+    if (!lookedUp_.ok()) {
+        context.log.Write("run journal not looked up: " + lookedUp_.error.description);
+        return;
     }
+    // An account without the journal still converts; its runs cannot be undone.
     if (recorder_->mode() == JournalMode::Write || list == ChangeList::Wanted) {
         context_.recorder = recorder_.get();
     }
 }
 
-void RecordedRun::End(RunState state) {
-    // Left unwritten, the run reads as interrupted once it stops writing.
-    if (const Outcome ended = recorder_->Finish(context_.gateway, state); !ended.ok()) {
-        context_.log.Write("run journal not finished: " + ended.error.description);
-    }
+Outcome RecordedRun::End(RunState state) {
+    const Outcome ended = recorder_->Finish(context_.gateway, state);
+    if (!ended.ok()) context_.log.Write("run journal not finished: " + ended.error.description);
+    return ended;
 }
 
-void RecordedRun::Finish() {
+Outcome RecordedRun::Finish() {
     finished_ = true;
-    End(RunState::Done);
+    return End(RunState::Done);
 }
 
 RecordedRun::~RecordedRun() {
-    if (!finished_) End(RunState::Interrupted);
+    // Left unwritten, the run reads as interrupted once it stops writing.
+    if (!finished_ && lookedUp_.ok()) (void)End(RunState::Interrupted);
     context_.recorder = previous_;
 }
 

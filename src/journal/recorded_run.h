@@ -17,7 +17,8 @@ enum class ChangeList { Wanted, NotWanted };
 // A one-click run's recording for as long as it lasts: begun on construction (journaled when the
 // account has the journal tables), the context's recorder meanwhile, finished as done by
 // Finish and as interrupted when left without it. Neither journaled nor wanted, the run writes
-// its lines exactly as an unrecorded one.
+// its lines exactly as an unrecorded one. When the look-up of the journal tables failed,
+// lookedUp() holds the failure and the context is left without a recorder: run nothing then.
 class RecordedRun {
   public:
     explicit RecordedRun(CoreContext& context, ChangeList list = ChangeList::Wanted);
@@ -25,14 +26,17 @@ class RecordedRun {
     RecordedRun(const RecordedRun&) = delete;
     RecordedRun& operator=(const RecordedRun&) = delete;
 
-    void Finish();
+    const Outcome& lookedUp() const { return lookedUp_; }
+    // A failure leaves the run's row as it was after its last line: it reads as interrupted.
+    Outcome Finish();
     const RunRecorder& recorder() const { return *recorder_; }
 
   private:
-    void End(RunState state);
+    Outcome End(RunState state);
 
     CoreContext& context_;
     RunRecorder* previous_;
+    Outcome lookedUp_;
     std::unique_ptr<RunRecorder> recorder_;
     bool finished_ = false;
 };

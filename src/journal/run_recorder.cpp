@@ -9,32 +9,25 @@ constexpr size_t kRowsPerInsert = 500;
 
 }  // namespace
 
-Outcome RunRecorder::Begin(Gateway& gateway) {
+RunRecorder::RunRecorder(RunRecord run, JournalMode mode, std::function<std::string()> clock)
+    : run_(std::move(run)), mode_(mode), clock_(std::move(clock)) {
     run_.startTime = run_.endTime = clock_();
     run_.state = RunState::Running;
-    if (mode_ == JournalMode::Off) return Outcome::Success();
-    const TransactionOutcome outcome = gateway.RunTransaction(
-        [&](TransactionScope& scope) {
-            const Value last = scope.Query(LastRunIdQuery())->Rows().at(0).at(0);
-            run_.id = last.IsNull() ? 1 : static_cast<int32_t>(last.NumberAsDouble()) + 1;
-            scope.Execute(RunInsertSql(run_));
-            return TransactionEnd::Commit;
-        },
-        TransactionRetry::AfterLostConnection);
-    if (!outcome.committed()) {
-        mode_ = JournalMode::Off;
-        return Outcome::Failure(outcome.error);
-    }
-    return Outcome::Success();
 }
 
 void RunRecorder::Journal(TransactionScope& scope, int32_t line, const std::string& kind,
                           const std::string& billNo, const std::vector<ChangedValue>& values,
-                          const RunRecord& after) {
+                          RunRecord& after) {
     if (mode_ == JournalMode::Off) return;
+    // Each attempt of the unit asks again: a retried one may find another id free.
+    const bool first = run_.id == 0;
+    if (first) {
+        const Value last = scope.Query(LastRunIdQuery())->Rows().at(0).at(0);
+        after.id = last.IsNull() ? 1 : static_cast<int32_t>(last.NumberAsDouble()) + 1;
+    }
     std::vector<JournalRow> rows;
     auto flush = [&] {
-        if (!rows.empty()) scope.Execute(JournalInsertSql(run_.id, rows));
+        if (!rows.empty()) scope.Execute(JournalInsertSql(after.id, rows));
         rows.clear();
     };
     int32_t seq = 0;
@@ -43,7 +36,7 @@ void RunRecorder::Journal(TransactionScope& scope, int32_t line, const std::stri
         if (rows.size() == kRowsPerInsert) flush();
     }
     flush();
-    scope.Execute(RunUpdateSql(after));
+    scope.Execute(first ? RunInsertSql(after) : RunUpdateSql(after));
 }
 
 AtomicOutcome RunRecorder::WriteLine(Gateway& gateway, DocumentKind kind, const std::string& billNo,
@@ -102,7 +95,7 @@ Outcome RunRecorder::WriteMasterData(Gateway& gateway, const WindowState& state,
 Outcome RunRecorder::Finish(Gateway& gateway, RunState state) {
     run_.state = state;
     run_.endTime = clock_();
-    if (mode_ == JournalMode::Off) return Outcome::Success();
+    if (mode_ == JournalMode::Off || run_.id == 0) return Outcome::Success();
     return gateway.Execute(RunUpdateSql(run_));
 }
 

@@ -35,11 +35,10 @@ class RunRecorder {
   public:
     // `clock` gives the time as the run table keeps times: each unit of work writes it as the
     // run's end so far, which tells a run in progress from one that was cut off.
-    RunRecorder(RunRecord run, JournalMode mode, std::function<std::string()> clock)
-        : run_(std::move(run)), mode_(mode), clock_(std::move(clock)) {}
-
-    // Gives the run its id and writes its row. A failure leaves the run without a journal.
-    Outcome Begin(Gateway& gateway);
+    // The run starts now. Its row, and with it its id, is written with its first unit of work,
+    // so that no value is ever written without the journal; a run without any unit of work
+    // leaves no row.
+    RunRecorder(RunRecord run, JournalMode mode, std::function<std::string()> clock);
 
     // The line's backup row, rewrite and totals in one transaction, rolled back as unchanged
     // when the rewrite changes no row; the values it changed are kept and journaled.
@@ -58,10 +57,11 @@ class RunRecorder {
     JournalMode mode() const { return mode_; }
 
   private:
-    // The journal rows of one unit of work and the run row as it will stand after it.
+    // The journal rows of one unit of work and the run row as it will stand after it (given
+    // its id by the first).
     void Journal(TransactionScope& scope, int32_t line, const std::string& kind,
                  const std::string& billNo, const std::vector<ChangedValue>& values,
-                 const RunRecord& after);
+                 RunRecord& after);
 
     RunRecord run_;
     JournalMode mode_;

@@ -499,6 +499,50 @@ TEST_F(CliEndToEnd, RunsAndUndoFollowTheCommandLinesConventions) {
     }
 }
 
+// A plain run, without a change list, is journaled: listed, undone to the very values it
+// overwrote, and the same workbooks then convert to the same figures again.
+TEST_F(CliEndToEnd, EveryRealRunIsListedAndUndoneToTheValuesBeforeIt) {
+    ExportAll();
+    Edits edits = EditWorkbooks(home_.path().string());
+    ASSERT_EQ(edits.files.size(), 4u) << "the editor did not run";
+    const struct {
+        std::string rule;
+        std::string database;  // a fresh copy of the sample, or empty for the exported one
+    } cases[] = {{"inclusive", ""}, {"exclusive", "second.db"}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.rule);
+        if (!c.database.empty()) {
+            db_ = home_.File(c.database);
+            ASSERT_EQ(RunCli({"demo-db", db_}).status, 0);
+        }
+        ASSERT_EQ(Cli({"runs"}).status, 0);  // a start-up: backup and journal tables are there
+        Account account(db_);
+        const auto before = account.Snapshot();
+        CliResult run = Cli(Adjust(c.rule, edits));
+        ASSERT_EQ(run.status, 0) << run.out << run.err;
+        const auto after = account.Snapshot();
+        ASSERT_NE(after, before);
+
+        CliResult runs = Cli({"runs"});
+        ASSERT_EQ(runs.status, 0) << runs.err;
+        const std::vector<std::string> listed = Lines(runs.out);
+        ASSERT_EQ(listed.size(), 2u) << runs.out;
+        EXPECT_TRUE(listed[1].starts_with("1\t")) << listed[1];
+        EXPECT_TRUE(listed[1].ends_with("\t完成")) << listed[1];
+
+        CliResult undone = Cli({"undo", "1", "--yes"});
+        ASSERT_EQ(undone.status, 0) << undone.out << undone.err;
+        EXPECT_EQ(undone.out.find("未撤销"), std::string::npos) << undone.out;
+        EXPECT_EQ(account.Snapshot(), before);
+        EXPECT_TRUE(Lines(Cli({"runs"}).out).at(1).ends_with("\t已撤销"));
+
+        CliResult again = Cli(Adjust(c.rule, edits));
+        ASSERT_EQ(again.status, 0) << again.out << again.err;
+        EXPECT_EQ(Grid(again.out), Grid(run.out));
+        EXPECT_EQ(account.Snapshot(), after);
+    }
+}
+
 // A workbook as the reader gives it: title row first, cells F1…F14.
 std::vector<Row> ReadWorkbookRows(const std::string& path, DocumentKind kind) {
     RecordsetPtr rows = ReadSheet(path, KindText(kind));

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include "journal/journal_sql.h"
 #include "support/recording_engine.h"
 
 namespace q9 {
@@ -13,6 +14,8 @@ using testing::RecordingHarness;
 const Events kDisplaySettings = {"display created",   "Width 15000",        "Cols 2",
                                  "Titles 单据|备注|", "SetColWidth 1 3000", "SetColWidth 2 11000"};
 const std::string kQuestion = "box 系统提示 是否确定修改，修改后不可恢复，是否确认？";
+// A real run first looks for the run journal; this account has none, so lines go as before.
+const std::string kJournalLookup = "query " + JournalTablesQuery();
 
 Events Concat(std::initializer_list<Events> parts) {
     Events all;
@@ -43,7 +46,7 @@ TEST(FixClicked, AsksThenAdjustsMasterDataThenConvertsInOrderThenShowsTheGrid) {
     const BatchOutcome outcome = FixClicked(h.context, h.displays);
     EXPECT_EQ(outcome.result, BatchResult::Completed);
 
-    EXPECT_EQ(h.events, Concat({{kQuestion},
+    EXPECT_EQ(h.events, Concat({{kQuestion, kJournalLookup},
                                 kDisplaySettings,
                                 {"atomic"},
                                 kFourConverters,
@@ -71,9 +74,9 @@ TEST(FixClicked, EmptyRunShowsAnEmptyGridThenTheCompletionNotice) {
     const BatchOutcome outcome = FixClicked(h.context, h.displays);
     EXPECT_EQ(outcome.result, BatchResult::Completed);
 
-    EXPECT_EQ(
-        h.events,
-        Concat({{kQuestion}, kDisplaySettings, {"Show 1", "display released", "notice 调整完成"}}));
+    EXPECT_EQ(h.events, Concat({{kQuestion, kJournalLookup},
+                                kDisplaySettings,
+                                {"Show 1", "display released", "notice 调整完成"}}));
     ASSERT_NE(outcome.Of(DocumentKind::SalesOrder), nullptr);
     EXPECT_EQ(outcome.Of(DocumentKind::SalesOrder)->converted, 0);
     EXPECT_EQ(outcome.masterData.result, MasterDataResult::NothingTicked);
@@ -110,7 +113,8 @@ TEST(FixClicked, DisplayThatCannotBeCreatedStopsBeforeAnyChange) {
     EXPECT_EQ(outcome.stop->error.number, error_number::kCannotCreateObject);
     EXPECT_EQ(outcome.masterData.result, MasterDataResult::NothingTicked);  // never reached
 
-    EXPECT_EQ(h.events, (Events{kQuestion, "notice ActiveX component can't create object"}));
+    EXPECT_EQ(h.events,
+              (Events{kQuestion, kJournalLookup, "notice ActiveX component can't create object"}));
 }
 
 TEST(FixClicked, DisplayRefusingASettingStopsBeforeAnyChangeAndIsNotShown) {
@@ -122,7 +126,7 @@ TEST(FixClicked, DisplayRefusingASettingStopsBeforeAnyChangeAndIsNotShown) {
 
     EXPECT_EQ(FixClicked(h.context, h.displays).result, BatchResult::Stopped);
 
-    EXPECT_EQ(h.events, Concat({{kQuestion},
+    EXPECT_EQ(h.events, Concat({{kQuestion, kJournalLookup},
                                 kDisplaySettings,
                                 {"display released", "notice display refused SetColWidth 2"}}));
 }
@@ -139,7 +143,7 @@ TEST(FixClicked, FailingShowKeepsTheWorkDoneAndSkipsTheCompletionNotice) {
     EXPECT_EQ(outcome.masterData.result, MasterDataResult::Adjusted);  // the work done is kept
     EXPECT_EQ(outcome.conversions.size(), 4u);
 
-    EXPECT_EQ(h.events, Concat({{kQuestion},
+    EXPECT_EQ(h.events, Concat({{kQuestion, kJournalLookup},
                                 kDisplaySettings,
                                 {"atomic"},
                                 kFourConverters,
@@ -159,7 +163,7 @@ TEST(FixClicked, FailedMasterDataBatchIsReportedAndTheDocumentsStillRun) {
     EXPECT_EQ(outcome.masterData.result, MasterDataResult::Failed);
     EXPECT_TRUE(outcome.AnyFailure());
 
-    EXPECT_EQ(h.events, Concat({{kQuestion},
+    EXPECT_EQ(h.events, Concat({{kQuestion, kJournalLookup},
                                 kDisplaySettings,
                                 {"atomic", "notice 基础资料税率调整失败：deadlock victim"},
                                 kFourConverters,
@@ -178,7 +182,7 @@ TEST(FixClicked, FailureRaisedInTheMasterDataStepSkipsTheConversionsAndTheGrid) 
     EXPECT_EQ(outcome.result, BatchResult::Stopped);
     EXPECT_TRUE(outcome.conversions.empty());
 
-    EXPECT_EQ(h.events, Concat({{kQuestion},
+    EXPECT_EQ(h.events, Concat({{kQuestion, kJournalLookup},
                                 kDisplaySettings,
                                 {"atomic", "notice 基础资料税率调整失败：table is locked",
                                  "display released", "notice notice refused"}}));
@@ -196,7 +200,7 @@ TEST(FixClicked, ADatabaseLockedAtTheMasterDataEndsTheRunThereWithOneNotice) {
 
     EXPECT_EQ(
         h.events,
-        Concat({{kQuestion},
+        Concat({{kQuestion, kJournalLookup},
                 kDisplaySettings,
                 {"atomic", "notice 账套数据库被占用或连接已断开，调整已停止：database is locked",
                  "Show 1", "display released"}}));
@@ -213,7 +217,7 @@ TEST(FixClicked, WhileTheWholeBillDiscountIsOnOrdersAreRefusedAndTheContractsSti
 
     EXPECT_TRUE(FixClicked(h.context, h.displays).completed());
 
-    EXPECT_EQ(h.events, Concat({{kQuestion},
+    EXPECT_EQ(h.events, Concat({{kQuestion, kJournalLookup},
                                 kDisplaySettings,
                                 {"notice 系统启用整单折扣，本工具不支持修改采购订单业务。",
                                  "notice 系统启用整单折扣，本工具不支持修改销售订单业务。"},
@@ -229,16 +233,46 @@ TEST(Command1Clicked, RunsWithoutQuestionOrCompletionNotice) {
 
     EXPECT_EQ(Command1Clicked(h.context, h.displays).result, BatchResult::Completed);
 
-    EXPECT_EQ(
-        h.events,
-        Concat({kDisplaySettings, {"atomic"}, kFourConverters, {"Show 1", "display released"}}));
+    EXPECT_EQ(h.events, Concat({{kJournalLookup},
+                                kDisplaySettings,
+                                {"atomic"},
+                                kFourConverters,
+                                {"Show 1", "display released"}}));
 }
 
 TEST(Command1Clicked, ShowsAFailureByItsDescription) {
     RecordingHarness h;
     h.displays.unavailable = true;
     EXPECT_EQ(Command1Clicked(h.context, h.displays).result, BatchResult::Stopped);
-    EXPECT_EQ(h.events, (Events{"notice ActiveX component can't create object"}));
+    EXPECT_EQ(h.events, (Events{kJournalLookup, "notice ActiveX component can't create object"}));
+}
+
+// Not knowing whether the account keeps the journal, a run might write what cannot be undone:
+// it writes nothing and says why, whichever button started it.
+TEST(RecordedRuns, AJournalThatCannotBeLookedUpStopsTheRunBeforeAnything) {
+    using Click = BatchOutcome (*)(CoreContext&, ResultDisplayFactory&);
+    const std::pair<Click, Events> clicks[] = {
+        {[](CoreContext& c, ResultDisplayFactory& d) { return FixClicked(c, d); }, {kQuestion}},
+        {Command1Clicked, {}},
+    };
+    for (const auto& [click, before] : clicks) {
+        RecordingHarness h;
+        h.state.chk17 = CheckValue::Checked;
+        h.state.chkItem = CheckValue::Checked;
+        NameMissingWorkbooks(h.state);
+        h.engine->failOn = "sysobjects";
+        h.engine->failure = "connection reset";
+
+        const BatchOutcome outcome = click(h.context, h.displays);
+        EXPECT_EQ(outcome.result, BatchResult::JournalUnread);
+        ASSERT_TRUE(outcome.stop);
+        EXPECT_EQ(outcome.stop->error.description, "connection reset");
+        EXPECT_TRUE(outcome.AnyFailure());
+        EXPECT_EQ(h.events, Concat({before,
+                                    {kJournalLookup, std::string("notice ") + kJournalUnreadText +
+                                                         "connection reset"}}));
+        EXPECT_EQ(h.displays.created, 0);
+    }
 }
 
 TEST(RunBatch, EachRunGetsAFreshDisplay) {

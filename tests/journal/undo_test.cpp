@@ -75,7 +75,6 @@ class UndoTest : public ::testing::TestWithParam<std::tuple<bool, bool>> {
     // A whole run of the master data and the lines; the changes it made.
     std::vector<ChangeRow> Run(int32_t* runId) {
         RunRecorder recorder(RunRecord{}, JournalMode::Write, [] { return Now(); });
-        EXPECT_TRUE(recorder.Begin(gateway_).ok());
         EXPECT_TRUE(recorder.WriteMasterData(gateway_, state_, MasterDataBatch(state_)).ok());
         for (const LineToConvert& line : kLines) {
             const AtomicOutcome outcome = recorder.WriteLine(
@@ -168,10 +167,12 @@ TEST_P(UndoTest, UndoCutOffThenRunAgainCompletesWithNothingRestoredTwice) {
 
 TEST_P(UndoTest, RunInProgressRefusesUndo) {
     RunRecorder running(RunRecord{}, JournalMode::Write, [] { return Now(); });
-    ASSERT_TRUE(running.Begin(gateway_).ok());
+    EXPECT_EQ(running.run().id, 0);  // no row before its first unit of work
+    ASSERT_TRUE(running.WriteMasterData(gateway_, state_, MasterDataBatch(state_)).ok());
+    ASSERT_GT(running.run().id, 0);
     EXPECT_EQ(UndoRun(gateway_, running.run().id, "2026-12-07T14:01:00").result,
               UndoResult::RunInProgress);
-    // Cut off long ago: it can be undone (it changed nothing).
+    // Cut off long ago: it can be undone.
     EXPECT_EQ(UndoRun(gateway_, running.run().id, Later()).result, UndoResult::Done);
 }
 

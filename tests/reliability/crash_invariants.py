@@ -14,7 +14,8 @@ Invariants, per entry table and its backup table:
     and holds that entry's original values in every column it saved;
   - every entry that is now at 16/10 and was at 17/11 has exactly one backup row;
   - every entry without a backup row is exactly as it was (no half-rewritten line);
-  - tables the adjustment does not write are unchanged.
+  - in a journaled account, an entry has journal rows exactly when it has its backup row;
+  - tables the adjustment does not write are unchanged (the run journal's own it writes).
 Prints one line per failure and exits 1 when any invariant fails.
 """
 
@@ -29,6 +30,7 @@ KINDS = [
     ("t_RPContractEntry", "t_rpContractEntryRate", ("FContractID", "FEntryID"), "FTaxRate"),
 ]
 NEW_RATE = {17: 16, 11: 10}
+RUN_TABLE, JOURNAL_TABLE = "Q9TaxRateRun", "Q9TaxRateJournal"
 
 
 def number(value):
@@ -63,6 +65,15 @@ def backup_rows(db, table):
         return []
     names = columns(db, table)
     return [dict(zip(names, row)) for row in db.execute(f"SELECT * FROM {table}")]
+
+
+def journaled_keys(db, table, keys):
+    """The entries of `table` with journal rows, by the journal's "FKey=v;FKey=v" keys."""
+    journaled = set()
+    for (text,) in db.execute(f"SELECT FKeys FROM {JOURNAL_TABLE} WHERE FTable=?", (table,)):
+        values = dict(part.split("=", 1) for part in text.split(";"))
+        journaled.add(tuple(int(values[k]) for k in keys))
+    return journaled
 
 
 def table_rows(db, table):
@@ -110,8 +121,15 @@ def check(account_path, original_path, reference_path=None):
                                 f"({', '.join(changed)})")
         if len(now) != len(before):
             failures.append(f"{entry_table}: {len(now)} entries, {len(before)} before")
+        if has_table(account, JOURNAL_TABLE):
+            journaled = journaled_keys(account, entry_table, keys)
+            for key in sorted(set(backups) - journaled):
+                failures.append(f"{entry_table}: {key} rewritten without its journal rows")
+            for key in sorted(journaled - set(backups)):
+                failures.append(f"{entry_table}: journal rows of {key}, not rewritten")
 
-    written = {k[0].lower() for k in KINDS} | {k[1].lower() for k in KINDS}
+    written = ({k[0].lower() for k in KINDS} | {k[1].lower() for k in KINDS} |
+               {RUN_TABLE.lower(), JOURNAL_TABLE.lower()})
     for (table,) in original.execute("SELECT name FROM sqlite_master WHERE type='table'"):
         if table.lower() not in written and table_rows(account, table) != table_rows(original,
                                                                                       table):

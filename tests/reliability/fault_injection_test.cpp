@@ -21,6 +21,17 @@ struct RuleCase {
     bool discountIncludesTax = false;
 };
 
+// The run table's times are the clock's, not the run's doing.
+AccountSnapshot WithoutRunTimes(AccountSnapshot snapshot) {
+    TableRows& runs = snapshot["Q9TaxRateRun"];
+    for (auto& [rowid, values] : runs.rows) {
+        for (size_t c = 0; c < runs.columns.size() && c < values.size(); ++c) {
+            if (runs.columns[c] == "FStartTime" || runs.columns[c] == "FEndTime") values[c].clear();
+        }
+    }
+    return snapshot;
+}
+
 class OneClickUnderFaults : public ::testing::TestWithParam<RuleCase> {
   protected:
     void SetUp() override {
@@ -43,7 +54,8 @@ class OneClickUnderFaults : public ::testing::TestWithParam<RuleCase> {
             }
             if (k > statements) {
                 EXPECT_TRUE(run->injected.empty());
-                EXPECT_EQ(Snapshot(run->databasePath), cleanSnapshot_);
+                EXPECT_EQ(WithoutRunTimes(Snapshot(run->databasePath)),
+                          WithoutRunTimes(cleanSnapshot_));
             }
             if (!failures.empty()) break;
         }

@@ -1,5 +1,6 @@
 #include <algorithm>
 #include <cmath>
+#include <cstdio>
 #include <set>
 
 #include "convert/row_loop.h"
@@ -29,8 +30,14 @@ const std::set<std::string>& MasterDataTables() {
     return tables;
 }
 
+// The run journal's own tables.
+constexpr const char* kRunTable = "Q9TaxRateRun";
+constexpr const char* kJournalTable = "Q9TaxRateJournal";
+
+// Tables the tool writes besides the account's own, checked by their own rules.
 bool IsBackupTable(const std::string& table) {
-    return std::any_of(LineTables().begin(), LineTables().end(),
+    return table == kRunTable || table == kJournalTable ||
+           std::any_of(LineTables().begin(), LineTables().end(),
                        [&](const EntryTables& t) { return t.backups == table; });
 }
 
@@ -180,6 +187,34 @@ std::vector<std::string> CheckInvariants(const AccountSnapshot& original,
                                    std::to_string(key.id) + "/" + std::to_string(key.entry));
             }
         }
+        // A journaled account: a line is rewritten exactly when its journal rows are there, so a
+        // run that could not be journaled must not have written.
+        if (!after.contains(kJournalTable)) continue;
+        const TableRows& journal = TableOf(after, kJournalTable);
+        std::set<LineKey> journaled;
+        for (const auto& [rowid, values] : journal.rows) {
+            if (journal.Cell(rowid, "FTable") != t.entries) continue;
+            LineKey key{};
+            const std::string format = t.idColumn + "=%lld;FEntryID=%lld";
+            long long id = 0, entry = 0;
+            if (std::sscanf(journal.Cell(rowid, "FKeys").c_str(), format.c_str(), &id, &entry) ==
+                2) {
+                key = {id, entry};
+            }
+            journaled.insert(key);
+        }
+        for (const LineKey& key : converted[t.entries]) {
+            if (!journaled.contains(key)) {
+                failures.push_back(t.entries + ": rewritten line without its journal rows " +
+                                   std::to_string(key.id) + "/" + std::to_string(key.entry));
+            }
+        }
+        for (const LineKey& key : journaled) {
+            if (!converted[t.entries].contains(key)) {
+                failures.push_back(t.entries + ": journal rows of a line not rewritten " +
+                                   std::to_string(key.id) + "/" + std::to_string(key.entry));
+            }
+        }
     }
 
     // Contract totals: the old ones, or the sums of the lines as they now are.
@@ -229,6 +264,10 @@ std::vector<std::string> CheckInvariants(const AccountSnapshot& original,
         auto traced = traces.find(kindText);
         const KindTrace trace = traced == traces.end() ? KindTrace{} : traced->second;
         const KindTrace cleanTrace = cleanTraces.at(kindText);
+        // The run stopped before it reached the kind, and said why.
+        const bool runStoppedBefore =
+            run.summary.stop && !run.summary.Of(kind) &&
+            HasEvent(run.events, "notice ", run.summary.stop->error.description);
         const std::vector<WorkbookLine> lines = WorkbookLines(run.workbooks.at(kind), kind);
         for (size_t i = 0; i < lines.size(); ++i) {
             const int row = static_cast<int>(i) + 1;
@@ -236,7 +275,8 @@ std::vector<std::string> CheckInvariants(const AccountSnapshot& original,
             const bool cleanConverted = cleanConversions[table].contains(lines[i].key);
             const bool cleanListed = cleanTrace.entries.contains(row);
             if (!cleanConverted && !cleanListed) continue;  // nothing to do for it even when clean
-            const bool stoppedBefore = trace.stoppedAt > 0 && trace.stoppedAt <= row;
+            const bool stoppedBefore =
+                runStoppedBefore || (trace.stoppedAt > 0 && trace.stoppedAt <= row);
             bool listed = false;
             if (auto entries = trace.entries.find(row); entries != trace.entries.end()) {
                 for (const std::string& entry : entries->second) {

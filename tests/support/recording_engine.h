@@ -22,8 +22,12 @@ class RecordingEngine : public DatabaseEngine {
     std::vector<std::string> executed;
     std::vector<std::vector<std::string>> atomic;
 
-    RecordsetPtr Query(const std::string& sql, Error*) override {
+    RecordsetPtr Query(const std::string& sql, Error* error) override {
         events_.push_back("query " + sql);
+        if (Outcome o = Result(sql); !o.ok()) {
+            if (error) *error = o.error;
+            return nullptr;
+        }
         return std::make_shared<Recordset>(std::vector<std::string>{"X"},
                                            std::vector<Recordset::Row>{});
     }
