@@ -1,5 +1,7 @@
 #include "app_options.h"
 
+#include "host/texts.h"
+
 namespace q9::app {
 
 AppOptions ParseAppArguments(const std::vector<std::string>& arguments) {
@@ -33,14 +35,14 @@ AppOptions ParseAppArguments(const std::vector<std::string>& arguments) {
         *target = arguments[++i];
         if (target == &change) options.profileRequest.changes.push_back(change);
     }
-    const RateProfileResult profile = ResolveRateProfile(options.profileRequest, "rate profile");
+    const RateProfileResult profile = ResolveRateProfile(options.profileRequest, "税率方案");
     if (profile.ok()) {
         options.login.rateProfile = profile.profile;
         if (!options.profileRequest.IsEmpty()) {
             options.login.rateProfileSource = RateProfileSource::Given;
         }
     } else {
-        options.profileRefusal = profile.error.description;
+        options.profileRefusal = DescribeInLanguage(options.login.language, profile.error);
     }
     return options;
 }

@@ -248,7 +248,7 @@ void MainWindow::DebugLog(const std::string& message) {
         services_.log->Write(message);
     } catch (const HostError& e) {
         MessageBoxRequest box;
-        box.text = e.error().description;
+        box.text = session_->texts().Describe(e.error());
         services_.prompter->Ask(box);
     }
 }
@@ -277,7 +277,7 @@ void MainWindow::RunCommand(Work&& work) {
         try {
             work();
         } catch (const HostError& e) {
-            ShowFailure(e.error().description);
+            ShowFailure(session_->texts().Describe(e.error()));
         } catch (const std::exception& e) {
             ShowFailure(e.what());
         }

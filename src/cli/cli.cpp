@@ -11,6 +11,7 @@
 #include "command_export.h"
 #include "command_runs.h"
 #include "command_undo.h"
+#include "host/texts.h"
 #include "rates/rate_profile.h"
 #include "run_outcome.h"
 
@@ -187,8 +188,8 @@ int Run(const std::vector<std::string>& arguments, Terminal& terminal) {
                                       arguments.end());
         std::unique_ptr<Command> command = ParseCommand(arguments[commandAt], rest, global);
         // A bad profile is refused before anything is read or written.
-        const RateProfileResult profile = ResolveRateProfile(global.profileRequest, "rate profile");
-        if (!profile.ok()) throw UsageError(profile.error.description);
+        const RateProfileResult profile = ResolveRateProfile(global.profileRequest, "税率方案");
+        if (!profile.ok()) throw UsageError(DescribeInLanguage(global.language, profile.error));
         global.rateProfile = profile.profile;
         return command->Run(global, terminal);
     } catch (const UsageError& e) {

@@ -141,7 +141,7 @@ std::vector<std::string> SplitEntry(const std::string& text, size_t columns) {
 }
 
 void CliResultDisplay::SetCols(int16_t cols) {
-    if (cols < 0) throw HostError(error_number::kTypeMismatch, "Invalid column count");
+    if (cols < 0) throw HostError(error_number::kTypeMismatch, "结果列表的列数无效");
     columns_ = static_cast<size_t>(cols);
     columnWidths_.assign(columns_, 0);
 }
@@ -152,8 +152,8 @@ void CliResultDisplay::SetTitles(const std::string& titles) {
 
 void CliResultDisplay::SetColWidth(int16_t column, int16_t width) {
     if (column < 1 || static_cast<size_t>(column) > columnWidths_.size()) {
-        throw HostError(error_number::kItemNotFound,
-                        "No column " + std::to_string(column) + " in the result grid");
+        throw HostError(CatalogError(error_number::kItemNotFound, "结果列表中没有第%1列",
+                                     {std::to_string(column)}));
     }
     columnWidths_[static_cast<size_t>(column) - 1] = width;
 }

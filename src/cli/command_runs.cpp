@@ -56,7 +56,7 @@ int RunsCommand::Run(const GlobalOptions& global, Terminal& terminal) {
                          << texts.LoadText(StateText(EffectiveState(run, now))) << '\n';
         }
     } catch (const HostError& e) {
-        session.notifier().ShowNotice(e.error().description);
+        session.notifier().ShowNotice(session.texts().Describe(e.error()));
         outcome.MarkFailure();
     }
     return outcome.ExitStatus();

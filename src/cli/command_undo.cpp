@@ -71,7 +71,8 @@ int UndoCommand::Run(const GlobalOptions& global, Terminal& terminal) {
                              {kept.kind, kept.billNo, kept.table, kept.keys}));
     }
     if (undone.result == UndoResult::Failed) {
-        session.notifier().ShowNotice(texts.LoadText("撤销失败：") + undone.error.description);
+        session.notifier().ShowNotice(texts.LoadText("撤销失败：") +
+                                      texts.DescribeAfterLeadIn(undone.error));
         outcome.MarkFailure();
         return outcome.ExitStatus();
     }

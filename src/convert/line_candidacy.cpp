@@ -41,8 +41,7 @@ void LineCandidacy::Load(size_t chunk) {
     const int candidate = rows->FieldIndex("FCandidate");
     if (id < 0 || entry < 0 || rate < 0 || candidate < 0) {
         throw HostError(error_number::kItemNotFound,
-                        "The candidacy query returned no FInterID, FEntryID, FTaxRate or "
-                        "FCandidate");
+                        "候选查询没有返回FInterID、FEntryID、FTaxRate或FCandidate");
     }
     for (const Recordset::Row& row : rows->Rows()) {
         const auto at = [&row](int index) { return row[static_cast<size_t>(index)]; };

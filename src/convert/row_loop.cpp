@@ -107,7 +107,7 @@ std::vector<EntryKey> KeysToConvert(const Recordset& rows, CoreContext& context)
         const auto cell = [&](int index) { return all[r][static_cast<size_t>(index)]; };
         try {
             if (!ChangeForRateCell(cell(rate), context.state)) continue;
-            keys.push_back({WholeId(cell(id), context.texts), WholeId(cell(entry), context.texts)});
+            keys.push_back({WholeId(cell(id)), WholeId(cell(entry))});
         } catch (const std::exception&) {
             continue;
         }
@@ -155,14 +155,19 @@ class RowLoop {
     void HandleRow(const Recordset& rows) {
         ++outcome_.rows;
         const WindowState& state = context_.state;
+        column_ = "H";
         const RateChange* change = ChangeForRateCell(rows.Field("F8"), state);
         if (!change) {
+            column_.clear();
             List(rows, RateReason(context_.texts, state.rateProfile));
             ++outcome_.refused;
             return;
         }
-        const int32_t id = WholeId(rows.Field("F13"), context_.texts);
-        const int32_t entryId = WholeId(rows.Field("F14"), context_.texts);
+        column_ = "M";
+        const int32_t id = WholeId(rows.Field("F13"));
+        column_ = "N";
+        const int32_t entryId = WholeId(rows.Field("F14"));
+        column_.clear();
         // The export's conditions may no longer hold: invoiced, cancelled or re-dated since, or
         // the ids name a line of another kind or one that was never exported.
         const LineCandidacy::Line found = candidacy_->Of({id, entryId});
@@ -192,8 +197,8 @@ class RowLoop {
         if (outcome.error.IsUnavailable()) throw HostError(outcome.error);
         if (outcome.error.IsSet()) {
             outcome_.failures.push_back(Failure{outcome.error, Here()});
-            List(rows,
-                 context_.texts.LoadText(kUpdateFailedReason) + OneCell(outcome.error.description));
+            List(rows, context_.texts.LoadText(kUpdateFailedReason) +
+                           OneCell(context_.texts.DescribeAfterLeadIn(outcome.error)));
         } else if (outcome.committed()) {
             ++outcome_.converted;
         } else {
@@ -226,17 +231,24 @@ class RowLoop {
     // A database that is locked, busy or gone stops the whole run; any other failure this
     // workbook.
     void StopAt(const Recordset& rows, const Error& error) {
-        outcome_.stop = Failure{error, Here()};
         const bool unavailable = error.IsUnavailable();
+        // A database that is gone is no fault of the row; a cell that cannot be read is.
+        const Error located = unavailable       ? error
+                              : column_.empty() ? AtRow(error, kindText_, row_)
+                                                : AtCell(error, kindText_, row_, column_);
+        outcome_.stop = Failure{located, Here()};
         if (unavailable) outcome_.progress = RunProgress::StoppedByDatabase;
         const std::string lead =
             context_.texts.LoadText(unavailable ? kDatabaseUnavailableText : kRowFailedReason);
+        Texts& texts = context_.texts;
         try {
-            List(rows, lead + OneCell(error.description));
+            List(rows, lead + OneCell(unavailable ? texts.DescribeAfterLeadIn(located)
+                                                  : texts.Describe(located)));
         } catch (const std::exception&) {
             // The display itself failed; the notice below still tells the operator.
         }
-        context_.texts.ShowNotice(unavailable ? lead + error.description : error.description);
+        texts.ShowNotice(unavailable ? lead + texts.DescribeAfterLeadIn(located)
+                                     : texts.Describe(*outcome_.stop));
     }
 
     CoreContext& context_;
@@ -246,6 +258,7 @@ class RowLoop {
     ConversionOutcome& outcome_;
     int row_ = 0;
     std::optional<LineCandidacy> candidacy_;
+    std::string column_;  // of the cell being read, while one is
 };
 
 }  // namespace
@@ -280,7 +293,7 @@ std::string RateReason(Texts& texts, const RateProfile& profile) {
                             oldRates);
 }
 
-int32_t WholeId(const Value& cell, Texts& texts) {
+int32_t WholeId(const Value& cell) {
     double number = 0;
     if (cell.kind() == Value::Kind::Floating) {
         number = cell.AsFloating();
@@ -290,8 +303,7 @@ int32_t WholeId(const Value& cell, Texts& texts) {
         return ToInt32(cell);  // integers, and the failures of null and non-numeric text
     }
     if (std::isfinite(number) && number != std::trunc(number)) {
-        throw HostError(error_number::kTypeMismatch,
-                        texts.FormatText("单据内码或分录号不是整数：%1", {ToText(cell)}));
+        throw HostError(CatalogError(error_number::kTypeMismatch, "不是整数：%1", {ToText(cell)}));
     }
     return ToInt32(cell);
 }
@@ -320,8 +332,8 @@ ConversionOutcome ConvertWorkbook(CoreContext& context, ResultDisplay& display,
         context.state.currentRecordset = read.rows;
         if (kind.readerMarks) context.log.Write("2");
     } catch (const HostError& e) {
-        context.texts.ShowNotice(e.error().description);
         outcome.stop = Failure{e.error(), {.file = path, .sheet = sheet}};
+        context.texts.ShowNotice(context.texts.Describe(*outcome.stop));
         return outcome;
     }
     if (!read.rows) {

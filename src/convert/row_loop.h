@@ -49,7 +49,7 @@ std::string RateReason(Texts& texts, const RateProfile& profile);
 
 // An id cell as a 32-bit integer. Throws HostError when it is empty, not a number, not whole
 // or out of range: an id is never rounded onto a neighbour.
-int32_t WholeId(const Value& cell, Texts& texts);
+int32_t WholeId(const Value& cell);
 
 // The whole converter: path box, reader, rows.
 std::vector<ConversionOutcome> RunConversion(CoreContext& context, ResultDisplay& display,

@@ -10,10 +10,9 @@ namespace q9 {
 
 namespace {
 
-// Some descriptions are keys of the text catalog; the others are shown as they are.
-void ShowReadFailure(CoreContext& context, const std::string& description) {
+void ShowReadFailure(CoreContext& context, const Failure& failure) {
     MessageBoxRequest box;
-    box.text = context.texts.LoadText(description);
+    box.text = context.texts.Describe(failure);
     box.title = context.texts.LoadText("Read_Excel");
     box.buttons = MessageButtons::Ok;
     box.icon = MessageIcon::Exclamation;
@@ -42,13 +41,12 @@ WorkbookRead ReadWorkbook(CoreContext& context, const std::string& path,
         read.rows = ReadSheet(path, sheetName);
         context.log.Write("count:" + std::to_string(read.rows->RecordCount()));
     } catch (const std::bad_alloc&) {
-        read.failure =
-            Failure{{error_number::kWorkbook, "There is not enough memory to read the workbook."},
-                    {.file = path, .sheet = sheetName}};
+        read.failure = Failure{{error_number::kWorkbook, "内存不足，不能读取工作簿。"},
+                               {.file = path, .sheet = sheetName}};
     } catch (...) {
         read.failure = CurrentFailure({.file = path, .sheet = sheetName}, error_number::kWorkbook);
     }
-    if (read.failure) ShowReadFailure(context, read.failure->error.description);
+    if (read.failure) ShowReadFailure(context, *read.failure);
     return read;
 }
 

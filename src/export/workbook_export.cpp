@@ -9,6 +9,7 @@
 #include "export/export_handlers.h"
 #include "host/account_file.h"
 #include "host/error.h"
+#include "host/failure.h"
 #include "host/path_list.h"
 #include "workbook/biff5_writer.h"
 #include "workbook/workbook_file.h"
@@ -49,10 +50,8 @@ std::array<size_t, kColumns.size()> FieldIndexes(const Recordset& rows) {
     for (size_t c = 0; c < kColumns.size(); ++c) {
         const int index = rows.FieldIndex(kColumns[c].field);
         if (index < 0) {
-            throw HostError(error_number::kItemNotFound,
-                            std::string("Item cannot be found in the collection corresponding to "
-                                        "the requested name or ordinal: ") +
-                                kColumns[c].field);
+            throw HostError(CatalogError(error_number::kItemNotFound, "候选数据中没有字段%1",
+                                         {kColumns[c].field}));
         }
         indexes[c] = static_cast<size_t>(index);
     }
@@ -112,7 +111,7 @@ void WriteValueCell(SheetWriter& book, uint32_t row, uint32_t column, const Valu
             if (!value.AsText().empty()) book.AddLabel(row, column, value.AsText());
             return;
         case Value::Kind::Object:
-            throw HostError(error_number::kTypeMismatch, "Type mismatch");
+            throw HostError(error_number::kTypeMismatch, "不是数字");
     }
 }
 
@@ -186,14 +185,19 @@ void FillCandidateSheet(Recordset& rows, const std::string& kindText, int index,
     uint32_t row = 1;
     while (!rows.Eof()) {
         if (row >= sheet.MaxRows()) {
-            throw HostError(error_number::kOverflow, "Too many rows for one worksheet");
+            throw HostError(error_number::kOverflow, "一个工作表容纳不下这么多行");
         }
         for (uint32_t c = 0; c < kColumns.size(); ++c) {
             const Value& value = rows.FieldAt(fields[c]);
-            if (kColumns[c].content == CellContent::Value) {
-                WriteValueCell(sheet, row, c, value);
-            } else {
-                WriteTextCell(sheet, row, c, value);
+            try {
+                if (kColumns[c].content == CellContent::Value) {
+                    WriteValueCell(sheet, row, c, value);
+                } else {
+                    WriteTextCell(sheet, row, c, value);
+                }
+            } catch (const HostError& e) {
+                throw HostError(AtCell(e.error(), kindText, static_cast<int>(row) + 1,
+                                       std::string(1, static_cast<char>('A' + c))));
             }
         }
         ++row;
@@ -218,7 +222,9 @@ void ShowFailure(CoreContext& context, const std::string& path, const Error& err
     MessageBoxRequest box;
     box.text = error.number == error_number::kPermissionDenied
                    ? "[" + path + "]" + context.texts.LoadText("文件被占用")
-                   : error.description;
+               : error.number == error_number::kPathFileAccess  // names its own file
+                   ? context.texts.Describe(error)
+                   : context.texts.Describe(Failure{error, {.file = path}});
     box.buttons = MessageButtons::Ok;
     context.prompter.Ask(box);
 }
@@ -270,7 +276,7 @@ ExportOutcome WriteToExcel(CoreContext& context, const std::string& folder,
 
         const RecordsetPtr rows = context.state.currentRecordset;
         if (!rows) {
-            throw HostError(kObjectNotSet, "Object variable or With block variable not set");
+            throw HostError(kObjectNotSet, "没有可引出的候选数据");
         }
         // No rows still gives a workbook with its headers rather than a notice about nothing.
         outcome.lines = rows->RecordCount();

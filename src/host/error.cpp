@@ -1,9 +1,39 @@
 #include "host/error.h"
 
+#include "host/failure.h"
+#include "host/text_template.h"
+
 namespace q9 {
 
 std::string Error::NumberAndDescription() const {
     return std::to_string(number) + " (" + description + ")";
+}
+
+Error CatalogError(int32_t number, std::string textKey, std::vector<std::string> arguments,
+                   ErrorKind kind) {
+    Error error{number, FillTemplate(textKey, arguments), kind};
+    error.textKey = std::move(textKey);
+    error.arguments = std::move(arguments);
+    return error;
+}
+
+Error DatabaseError(int32_t number, std::string message, ErrorKind kind) {
+    return Error{number, std::move(message), kind, ErrorSource::Database};
+}
+
+Error AtCell(const Error& error, const std::string& sheet, int row, const std::string& column) {
+    Error located =
+        CatalogError(error.number, "%1 第%2行 %3列：%4",
+                     {sheet, std::to_string(row), column, error.description}, error.kind);
+    located.cause = std::make_shared<const Error>(error);
+    return located;
+}
+
+Error AtRow(const Error& error, const std::string& sheet, int row) {
+    Error located = CatalogError(error.number, "%1 第%2行：%3",
+                                 {sheet, std::to_string(row), error.description}, error.kind);
+    located.cause = std::make_shared<const Error>(error);
+    return located;
 }
 
 Error CurrentExceptionError(int32_t otherNumber) {
@@ -14,7 +44,7 @@ Error CurrentExceptionError(int32_t otherNumber) {
     } catch (const std::exception& e) {
         return Error{otherNumber, e.what()};
     } catch (...) {
-        return Error{otherNumber, "Unknown failure"};
+        return CatalogError(otherNumber, "未知错误");
     }
 }
 

@@ -2,7 +2,9 @@
 
 #include <cstdint>
 #include <exception>
+#include <memory>
 #include <string>
+#include <vector>
 
 namespace q9 {
 
@@ -35,16 +37,34 @@ enum class ErrorKind {
 inline constexpr const char* kDatabaseUnavailableText =
     "账套数据库被占用或连接已断开，调整已停止：";
 
+// Who wrote an error's description: the tool (a text of its catalog) or the database, whose
+// message is shown as it came, after a lead-in of the tool's.
+enum class ErrorSource { Tool, Database };
+
 struct Error {
     int32_t number = 0;
+    // In the catalog's own language, arguments filled in.
     std::string description;
     ErrorKind kind = ErrorKind::Statement;
+    ErrorSource source = ErrorSource::Tool;
+    // The catalog template `description` was filled from, and its arguments; an argument that
+    // is itself a text of the catalog is translated with it. Empty: `description` is the key.
+    std::string textKey{};
+    std::vector<std::string> arguments{};
+    // The failure this one locates or explains; its description fills the last argument.
+    std::shared_ptr<const Error> cause{};
 
     bool IsSet() const { return number != 0 || !description.empty(); }
     bool IsUnavailable() const { return kind == ErrorKind::Unavailable; }
     // "number (description)", the form the start-up failure box uses.
     std::string NumberAndDescription() const;
 };
+
+// An error whose description is the catalog template `textKey` filled with `arguments`.
+Error CatalogError(int32_t number, std::string textKey, std::vector<std::string> arguments = {},
+                   ErrorKind kind = ErrorKind::Statement);
+// A database's own message.
+Error DatabaseError(int32_t number, std::string message, ErrorKind kind = ErrorKind::Statement);
 
 // Raised by core operations; front ends show `error().description`.
 class HostError : public std::exception {

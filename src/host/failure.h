@@ -21,6 +21,11 @@ struct Failure {
     Place where;
 };
 
+// `error` located at a cell or a row of a sheet, for instance "采购订单 第12行 M列：不是整数".
+// A database's message keeps its lead-in.
+Error AtCell(const Error& error, const std::string& sheet, int row, const std::string& column);
+Error AtRow(const Error& error, const std::string& sheet, int row);
+
 // The Failure of the exception being handled. Call only inside a catch block.
 inline Failure CurrentFailure(Place where = {}, int32_t otherNumber = error_number::kDatabase) {
     return Failure{CurrentExceptionError(otherNumber), std::move(where)};

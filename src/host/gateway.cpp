@@ -5,7 +5,7 @@ namespace q9 {
 namespace {
 
 Error NoDatabase() {
-    return Error{error_number::kCannotCreateObject, "No account database is open"};
+    return Error{error_number::kCannotCreateObject, "没有打开的账套数据库"};
 }
 
 }  // namespace
@@ -48,7 +48,7 @@ RecordsetPtr Gateway::TryOpenRecordset(const std::string& sql, Error* error) {
     Error& target = error ? *error : ignored;
     try {
         RecordsetPtr rows = CreateConnection().GetAnyRecordset(sql, &target);
-        if (!rows && !target.IsSet()) target = Error{error_number::kDatabase, "No recordset"};
+        if (!rows && !target.IsSet()) target = Error{error_number::kDatabase, "查询没有返回记录集"};
         return rows;
     } catch (...) {
         target = CurrentExceptionError();

@@ -17,8 +17,7 @@ std::string_view Trim(std::string_view s) {
 }
 
 [[noreturn]] void ThrowNoCurrentRecord() {
-    throw HostError(error_number::kItemNotFound,
-                    "Either BOF or EOF is True, or the current record has been deleted.");
+    throw HostError(error_number::kItemNotFound, "没有当前记录");
 }
 
 }  // namespace
@@ -62,10 +61,8 @@ int Recordset::FieldIndex(std::string_view name) const {
 const Value& Recordset::Field(std::string_view name) const {
     int index = FieldIndex(name);
     if (index < 0) {
-        throw HostError(error_number::kItemNotFound,
-                        "Item cannot be found in the collection corresponding to the requested "
-                        "name or ordinal: " +
-                            std::string(name));
+        throw HostError(
+            CatalogError(error_number::kItemNotFound, "记录集中没有字段%1", {std::string(name)}));
     }
     return FieldAt(static_cast<size_t>(index));
 }
@@ -84,12 +81,13 @@ void Recordset::SetFilter(std::string_view filter) {
     auto equals = filter.find('=');
     if (equals == std::string_view::npos || filter.size() < equals + 3 ||
         filter[equals + 1] != '\'' || filter.back() != '\'') {
-        throw HostError(error_number::kTypeMismatch, "Unsupported filter: " + std::string(filter));
+        throw HostError(CatalogError(error_number::kTypeMismatch, "不支持的筛选条件：%1",
+                                     {std::string(filter)}));
     }
     int index = FieldIndex(Trim(filter.substr(0, equals)));
     if (index < 0) {
-        throw HostError(error_number::kItemNotFound,
-                        "Unknown field in filter: " + std::string(filter));
+        throw HostError(CatalogError(error_number::kItemNotFound, "筛选条件中的字段不存在：%1",
+                                     {std::string(filter)}));
     }
     std::string_view wanted = filter.substr(equals + 2, filter.size() - equals - 3);
     visible_.clear();

@@ -163,7 +163,7 @@ Value HostLogin::Login(std::string& identifier, std::string& secondText, bool& f
             }
         } else if (options_.rateProfileSource == RateProfileSource::Standard && !own.IsEmpty()) {
             accountRateProfile_ =
-                ResolveRateProfile(own, "rate profile of account [" + choice->accountName + "]");
+                ResolveRateProfile(own, "账套[" + choice->accountName + "]的税率方案");
         }
         url = choice->url;
         accountName = choice->accountName;
@@ -223,7 +223,7 @@ Value SharedPropertyStore::GetProperty(int32_t& processId, const std::string& na
         auto found = process->second.find(name);
         if (found != process->second.end()) return found->second;
     }
-    throw HostError(error_number::kItemNotFound, "No shared property " + name);
+    throw HostError(CatalogError(error_number::kItemNotFound, "没有共享属性%1", {name}));
 }
 
 void SharedPropertyStore::Clear() {
@@ -244,8 +244,7 @@ HostSession::HostSession(LoginFactory createLogin) : createLogin_(std::move(crea
 bool HostSession::LoginToHost() {
     login_.reset();
     login_ = createLogin_();
-    if (!login_)
-        throw HostError(error_number::kCannotCreateObject, "Cannot create the login component");
+    if (!login_) throw HostError(error_number::kCannotCreateObject, "不能创建登录组件");
     loginIdentifier_ = "vadel";
     std::optional<PropertyBag> shared = ReadSharedSession();
     bool flag = true;

@@ -82,20 +82,63 @@ Texts::Texts(std::function<std::string()> languageOfSession, Notifier& notifier,
       notifier_(notifier),
       catalogDirectory_(std::move(catalogDirectory)) {}
 
+ResourceLoader& Texts::Loader() {
+    if (sessionLanguage_.empty() && languageOfSession_) sessionLanguage_ = languageOfSession_();
+    if (!loader_) loader_ = std::make_unique<ResourceLoader>(catalogDirectory_);
+    loader_->SetResFileBaseName("Q9INDUSTRY");
+    loader_->SetLanguageID(sessionLanguage_);
+    return *loader_;
+}
+
 std::string Texts::LoadText(const std::string& key) {
     std::string current = key;
     try {
-        if (sessionLanguage_.empty() && languageOfSession_) sessionLanguage_ = languageOfSession_();
-        if (!loader_) loader_ = std::make_unique<ResourceLoader>(catalogDirectory_);
-        loader_->SetResFileBaseName("Q9INDUSTRY");
-        loader_->SetLanguageID(sessionLanguage_);
+        ResourceLoader& loader = Loader();
         current = TrimBlanks(key);
         if (current.find(kPieceSeparator) != std::string::npos) return ComposeText(current);
         if (current.empty()) return {};
-        return loader_->LoadString(current);
+        return loader.LoadString(current);
     } catch (...) {
         return current;
     }
+}
+
+std::string Texts::Translated(const std::string& text) {
+    try {
+        return text.empty() ? text : Loader().LoadString(text);
+    } catch (...) {
+        return text;
+    }
+}
+
+std::string Texts::Describe(const Error& error) {
+    if (error.source == ErrorSource::Database) {
+        return FormatText("数据库报告：%1", {Value(Translated(error.description))});
+    }
+    if (error.textKey.empty()) return Translated(error.description);
+    std::vector<Value> arguments;
+    arguments.reserve(error.arguments.size());
+    for (const std::string& argument : error.arguments)
+        arguments.emplace_back(Translated(argument));
+    if (error.cause && !arguments.empty()) arguments.back() = Value(Describe(*error.cause));
+    return FormatText(error.textKey, arguments);
+}
+
+std::string Texts::DescribeAfterLeadIn(const Error& error) {
+    return error.source == ErrorSource::Database ? Translated(error.description) : Describe(error);
+}
+
+std::string DescribeInLanguage(const std::string& language, const Error& error) {
+    class NoNotices : public Notifier {
+        void ShowNotice(const std::string&) override {}
+    } noNotices;
+    Texts texts([&] { return language; }, noNotices);
+    return texts.Describe(error);
+}
+
+std::string Texts::Describe(const Failure& failure) {
+    const std::string text = Describe(failure.error);
+    return failure.where.file.empty() ? text : "[" + failure.where.file + "]" + text;
 }
 
 std::string Texts::ComposeText(const std::string& compositeKey) {
@@ -126,31 +169,6 @@ std::string Texts::FormatText(const std::string& templateKey, const std::vector<
     } catch (...) {
         return {};
     }
-}
-
-std::string FillTemplate(const std::string& templateText, const std::vector<std::string>& values) {
-    std::string out;
-    out.reserve(templateText.size() + 32);
-    for (size_t i = 0; i < templateText.size();) {
-        if (templateText[i] == '%' && i + 1 < templateText.size() && templateText[i + 1] >= '1' &&
-            templateText[i + 1] <= '9') {
-            size_t j = i + 1;
-            size_t n = 0;
-            while (j < templateText.size() && templateText[j] >= '0' && templateText[j] <= '9' &&
-                   n < 100000) {
-                n = n * 10 + static_cast<size_t>(templateText[j] - '0');
-                ++j;
-            }
-            if (n >= 1 && n <= values.size()) {
-                out += values[n - 1];
-                i = j;
-                continue;
-            }
-        }
-        out.push_back(templateText[i]);
-        ++i;
-    }
-    return out;
 }
 
 }  // namespace q9

@@ -6,7 +6,9 @@
 #include <string>
 #include <vector>
 
+#include "host/failure.h"
 #include "host/ports.h"
+#include "host/text_template.h"
 #include "host/value.h"
 
 namespace q9 {
@@ -50,6 +52,14 @@ class Texts {
     // "%1", "%2", … replaced by the values; nulls fill as empty text.
     std::string FormatText(const std::string& templateKey, const std::vector<Value>& values);
 
+    // What a failure says, in the session's language: a text of the tool's catalog with its
+    // arguments translated, or a database's own message after the catalog's lead-in.
+    std::string Describe(const Error& error);
+    // What the failure says after a lead-in of the caller's own: a database's message as it came.
+    std::string DescribeAfterLeadIn(const Error& error);
+    // The same as Describe, after the file it happened in: "[FILE]DESCRIPTION".
+    std::string Describe(const Failure& failure);
+
     void ShowNotice(const std::string& message) { notifier_.ShowNotice(message); }
     // ShowNotice(LoadText(key)), for the tool's fixed notices.
     void Notice(const std::string& key) { ShowNotice(LoadText(key)); }
@@ -57,6 +67,10 @@ class Texts {
     const std::string& SessionLanguage() const { return sessionLanguage_; }
 
   private:
+    ResourceLoader& Loader();
+    // `text` translated when the catalog holds it, else as it is.
+    std::string Translated(const std::string& text);
+
     std::function<std::string()> languageOfSession_;
     Notifier& notifier_;
     std::string catalogDirectory_;
@@ -64,8 +78,7 @@ class Texts {
     std::unique_ptr<ResourceLoader> loader_;
 };
 
-// Replaces each "%" followed by a number n with the n-th value's text; other text unchanged.
-// Markers beyond the values stay as they are.
-std::string FillTemplate(const std::string& templateText, const std::vector<std::string>& values);
+// What `error` says in `language`, for failures found before any session exists.
+std::string DescribeInLanguage(const std::string& language, const Error& error);
 
 }  // namespace q9

@@ -53,7 +53,7 @@ ToolSession::ToolSession(LoginOptions options, Notifier& notifier)
 std::shared_ptr<DatabaseEngine> ToolSession::Engine() {
     if (injected_) return engine_;
     std::string url = session_.DatabaseUrl();
-    if (url.empty()) throw HostError(error_number::kCannotCreateObject, "Not logged in");
+    if (url.empty()) throw HostError(error_number::kCannotCreateObject, "尚未登录");
     if (engine_ && url == engineUrl_) return engine_;
     if (url == "sqlite:" + options_.demoDatabasePath) {
         EnsureDemoAccountExists(url.substr(7));
@@ -68,8 +68,8 @@ void FileDebugLog::Write(const std::string& message) {
     std::filesystem::create_directories(std::filesystem::path(path_).parent_path(), ec);
     std::ofstream out(path_, std::ios::binary | std::ios::app);
     if (!out) {
-        throw HostError(error_number::kPermissionDenied,
-                        "Cannot open the debug log " + path_ + ": " + std::strerror(errno));
+        throw HostError(CatalogError(error_number::kPermissionDenied, "不能打开调试日志%1：%2",
+                                     {path_, std::strerror(errno)}));
     }
     std::time_t now = std::time(nullptr);
     std::tm local{};
@@ -80,7 +80,8 @@ void FileDebugLog::Write(const std::string& message) {
     out << stamp << ": " << message << "\r\n";
     out.flush();
     if (!out)
-        throw HostError(error_number::kPermissionDenied, "Cannot write the debug log " + path_);
+        throw HostError(
+            CatalogError(error_number::kPermissionDenied, "不能写入调试日志%1", {path_}));
 }
 
 }  // namespace q9

@@ -16,15 +16,15 @@ bool IsDigit(char c) {
 }
 
 [[noreturn]] void ThrowTypeMismatch() {
-    throw HostError(error_number::kTypeMismatch, "Type mismatch");
+    throw HostError(error_number::kTypeMismatch, "不是数字");
 }
 
 [[noreturn]] void ThrowOverflow() {
-    throw HostError(error_number::kOverflow, "Overflow");
+    throw HostError(error_number::kOverflow, "数值超出范围");
 }
 
 [[noreturn]] void ThrowInvalidUseOfNull() {
-    throw HostError(error_number::kInvalidUseOfNull, "Invalid use of Null");
+    throw HostError(error_number::kInvalidUseOfNull, "值为空");
 }
 
 double ParseDecimal(std::string_view text) {

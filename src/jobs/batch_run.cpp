@@ -20,7 +20,7 @@ constexpr int16_t kShowModal = 1;
 std::unique_ptr<ResultDisplay> PrepareDisplay(CoreContext& context,
                                               ResultDisplayFactory& displays) {
     std::unique_ptr<ResultDisplay> display = displays.CreateDisplay();
-    if (!display) throw HostError(error_number::kCannotCreateObject, "No result display");
+    if (!display) throw HostError(error_number::kCannotCreateObject, "不能创建结果列表");
     display->SetWidth(kDisplayWidth);
     display->SetCols(kDisplayColumns);
     display->SetTitles(context.texts.LoadText("单据|备注|"));
@@ -50,18 +50,19 @@ void Run(CoreContext& context, ResultDisplayFactory& displays, BatchOutcome& out
 // Shows the failure that stopped the run, by its description.
 void ShowStop(CoreContext& context, const BatchOutcome& outcome) {
     if (!outcome.stop) return;
-    const std::string& description = outcome.stop->error.description;
+    Texts& texts = context.texts;
     if (outcome.result == BatchResult::JournalUnread) {
-        context.texts.ShowNotice(context.texts.LoadText(kJournalUnreadText) + description);
+        texts.ShowNotice(texts.LoadText(kJournalUnreadText) +
+                         texts.DescribeAfterLeadIn(outcome.stop->error));
     } else {
-        context.texts.ShowNotice(description);
+        texts.ShowNotice(texts.Describe(*outcome.stop));
     }
 }
 
 void ShowJournalEnd(CoreContext& context, const BatchOutcome& outcome) {
     if (!outcome.journalEnd) return;
     context.texts.ShowNotice(context.texts.LoadText(kJournalNotEndedText) +
-                             outcome.journalEnd->error.description);
+                             context.texts.DescribeAfterLeadIn(outcome.journalEnd->error));
 }
 
 // The completion notice of a run that completed; a failure to show it stops the run.

@@ -32,8 +32,8 @@ ExportOutcome ExportCandidates(CoreContext& context, DocumentKind kind) {
     state.currentRecordset = context.gateway.TryOpenRecordset(sql, &error);
     if (!state.currentRecordset) {
         // An empty list and a failed query must not look alike to the operator.
-        context.texts.ShowNotice(
-            context.texts.FormatText("查询候选数据失败：%1", {Value(error.description)}));
+        context.texts.ShowNotice(context.texts.FormatText(
+            "查询候选数据失败：%1", {Value(context.texts.DescribeAfterLeadIn(error))}));
         return Ended(kind, ExportResult::QueryFailed, Failure{error, {}});
     }
     if (state.currentRecordset->RecordCount() < 1) {

@@ -50,7 +50,8 @@ std::map<std::string, size_t> RowsByKeys(const Recordset& rows,
     keyIndexes->clear();
     for (const std::string& key : keys) {
         const int index = rows.FieldIndex(key);
-        if (index < 0) throw HostError(error_number::kItemNotFound, "No key column " + key);
+        if (index < 0)
+            throw HostError(CatalogError(error_number::kItemNotFound, "没有键列%1", {key}));
         keyIndexes->push_back(index);
     }
     std::map<std::string, size_t> byKeys;
@@ -72,7 +73,7 @@ const std::vector<std::string>& KeyColumns(const std::string& table) {
     for (const TableKeys& t : WrittenTables()) {
         if (EqualsIgnoringCase(t.table, table)) return t.keys;
     }
-    throw HostError(error_number::kItemNotFound, "The tool does not write the table " + table);
+    throw HostError(CatalogError(error_number::kItemNotFound, "本工具不修改表%1", {table}));
 }
 
 std::string CaptureQuery(const CaptureTarget& target) {
@@ -133,8 +134,8 @@ std::vector<ChangedValue> ChangedValues(const std::vector<CaptureTarget>& target
         const std::map<std::string, size_t> now = RowsByKeys(newRows, keys, &keyIndexes);
         const std::map<std::string, size_t> old = RowsByKeys(oldRows, keys, &keyIndexes);
         if (old.size() != now.size() || oldRows.FieldNames() != newRows.FieldNames()) {
-            throw HostError(error_number::kDatabase,
-                            "Rows of " + table + " appeared or went during the change");
+            throw HostError(
+                CatalogError(error_number::kDatabase, "修改期间表%1的行有增减", {table}));
         }
         // In the order the rows were read.
         std::vector<std::pair<size_t, const std::string*>> order;
@@ -143,8 +144,8 @@ std::vector<ChangedValue> ChangedValues(const std::vector<CaptureTarget>& target
         for (const auto& [row, keysText] : order) {
             const auto found = now.find(*keysText);
             if (found == now.end()) {
-                throw HostError(error_number::kDatabase, "The row " + *keysText + " of " + table +
-                                                             " went during the change");
+                throw HostError(CatalogError(error_number::kDatabase, "修改期间表%1的行%2不见了",
+                                             {table, *keysText}));
             }
             const Recordset::Row& was = oldRows.Rows()[row];
             const Recordset::Row& is = newRows.Rows()[found->second];

@@ -50,7 +50,7 @@ std::string SqlLiteral(const Value& value) {
         case Value::Kind::Floating: {
             const double number = value.AsFloating();
             if (!std::isfinite(number)) {
-                throw HostError(error_number::kOverflow, "A value that is not a finite number");
+                throw HostError(error_number::kOverflow, "数值不是有限数");
             }
             std::array<char, 400> buffer{};
             const auto written = std::to_chars(buffer.data(), buffer.data() + buffer.size(), number,
@@ -69,7 +69,7 @@ std::string SqlLiteral(const Value& value) {
         case Value::Kind::Object:
             break;
     }
-    throw HostError(error_number::kTypeMismatch, "An object cannot be written into SQL");
+    throw HostError(error_number::kTypeMismatch, "对象不能写入SQL");
 }
 
 bool IsSqlLiteral(std::string_view text) {

@@ -53,7 +53,7 @@ bool IsName(const std::string& text) {
 }
 
 Error Damaged(const std::string& what) {
-    return Error{error_number::kDatabase, "The run's journal is damaged: " + what};
+    return CatalogError(error_number::kDatabase, "调整日志已损坏：%1", {what});
 }
 
 // "FInterID=1001;FEntryID=2" as the WHERE condition of the row, checked against the table's keys.
@@ -64,7 +64,7 @@ std::string KeyCondition(const std::string& table, const std::string& keys) {
     for (size_t k = 0; k < columns.size(); ++k) {
         const size_t equals = keys.find('=', at);
         if (equals == std::string::npos || keys.compare(at, equals - at, columns[k]) != 0) {
-            throw HostError(Damaged("keys " + keys + " of " + table));
+            throw HostError(Damaged(table + " " + keys));
         }
         size_t end = equals + 1;
         if (keys.compare(end, 2, "N'") == 0) {
@@ -79,13 +79,13 @@ std::string KeyCondition(const std::string& table, const std::string& keys) {
         }
         const std::string literal = keys.substr(equals + 1, end - equals - 1);
         if (!IsSqlLiteral(literal) || literal == "NULL") {
-            throw HostError(Damaged("keys " + keys + " of " + table));
+            throw HostError(Damaged(table + " " + keys));
         }
         if (k > 0) condition += " AND ";
         condition += columns[k] + "=" + literal;
         at = end + 1;
         if (k + 1 == columns.size() && end != keys.size()) {
-            throw HostError(Damaged("keys " + keys + " of " + table));
+            throw HostError(Damaged(table + " " + keys));
         }
     }
     return condition;
@@ -118,7 +118,7 @@ std::vector<Line> ReadLines(Gateway& gateway, int32_t runId) {
         JournalValue value{NumberOf(*rows, "FSeq"), TextOf(*rows, "FColumn"),
                            TextOf(*rows, "FBefore"), TextOf(*rows, "FAfter")};
         if (!IsName(value.column) || !IsSqlLiteral(value.before) || !IsSqlLiteral(value.after)) {
-            throw HostError(Damaged("a value of line " + std::to_string(number)));
+            throw HostError(Damaged(std::to_string(number)));
         }
         const std::string table = TextOf(*rows, "FTable");
         const std::string keys = TextOf(*rows, "FKeys");

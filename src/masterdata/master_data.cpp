@@ -61,7 +61,8 @@ MasterDataOutcome AdjustMasterData(CoreContext& context) {
     if (sent.ok()) return {MasterDataResult::Adjusted, std::nullopt};
     const char* lead =
         sent.error.IsUnavailable() ? kDatabaseUnavailableText : "基础资料税率调整失败：";
-    context.texts.ShowNotice(context.texts.LoadText(lead) + sent.error.description);
+    context.texts.ShowNotice(context.texts.LoadText(lead) +
+                             context.texts.DescribeAfterLeadIn(sent.error));
     return {MasterDataResult::Failed, Failure{sent.error, {}}};
 }
 

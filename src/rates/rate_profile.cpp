@@ -32,14 +32,20 @@ int Number(std::string_view digits) {
 
 class Refusal {
   public:
-    explicit Refusal(const std::string& where) : prefix_(where.empty() ? "" : where + ": ") {}
+    explicit Refusal(const std::string& where) : where_(where) {}
 
-    RateProfileResult operator()(const std::string& fault) const {
-        return {{}, Error{error_number::kInvalidArgument, prefix_ + fault}};
+    // `fault`: a catalog template that `arguments` fill.
+    RateProfileResult operator()(const std::string& fault,
+                                 std::vector<std::string> arguments = {}) const {
+        Error error = CatalogError(error_number::kInvalidArgument, fault, std::move(arguments));
+        if (where_.empty()) return {{}, error};
+        Error placed = CatalogError(error.number, "%1：%2", {where_, error.description});
+        placed.cause = std::make_shared<const Error>(std::move(error));
+        return {{}, placed};
     }
 
   private:
-    std::string prefix_;
+    std::string where_;
 };
 
 std::string Quoted(std::string_view text) {
@@ -92,44 +98,42 @@ RateProfileResult ResolveRateProfile(const RateProfileRequest& request, const st
     if (request.IsEmpty()) return {StandardRateProfile(), {}};
     if (!request.name.empty()) {
         if (!request.changes.empty() || request.cutoff) {
-            return refuse("a profile name is given together with changes or a cut-off date");
+            return refuse("给出了方案名，又给出了税率变化或截止日期");
         }
         for (const RateProfile& profile : BuiltInRateProfiles()) {
             if (profile.name == request.name) return {profile, {}};
         }
-        return refuse("unknown rate profile " + Quoted(request.name) + " (known: " + KnownNames() +
-                      ")");
+        return refuse("未知的税率方案%1（已有：%2）", {Quoted(request.name), KnownNames()});
     }
-    if (request.changes.empty()) return refuse("a cut-off date is given without any change");
-    if (!request.cutoff) return refuse("changes are given without a cut-off date");
+    if (request.changes.empty()) return refuse("给出了截止日期，但没有给出税率变化");
+    if (!request.cutoff) return refuse("给出了税率变化，但没有给出截止日期");
     if (request.changes.size() > kMostChanges) {
-        return refuse("at most two rate changes, not " + std::to_string(request.changes.size()));
+        return refuse("最多两个税率变化，而不是%1个", {std::to_string(request.changes.size())});
     }
     if (!IsCalendarDate(*request.cutoff)) {
-        return refuse("the cut-off date " + Quoted(*request.cutoff) +
-                      " is not a real date written YYYY-MM-DD");
+        return refuse("截止日期%1不是按 YYYY-MM-DD 写的有效日期", {Quoted(*request.cutoff)});
     }
     RateProfile profile;
     for (const std::string& text : request.changes) {
         const size_t colon = text.find(':');
         if (colon == std::string::npos)
-            return refuse("the change " + Quoted(text) + " is not OLD:NEW");
+            return refuse("税率变化%1不是 原税率:新税率 的形式", {Quoted(text)});
         const std::string_view oldText = std::string_view(text).substr(0, colon);
         const std::string_view newText = std::string_view(text).substr(colon + 1);
         for (std::string_view rateText : {oldText, newText}) {
             if (!ParseRate(rateText)) {
-                return refuse("the rate " + Quoted(rateText) + " of the change " + Quoted(text) +
-                              " is not a number from 0 to 100 with at most two decimals");
+                return refuse("税率变化%2中的税率%1不是0到100之间、最多两位小数的数",
+                              {Quoted(rateText), Quoted(text)});
             }
         }
         const Rate oldRate = *ParseRate(oldText);
         const Rate newRate = *ParseRate(newText);
         if (oldRate == newRate) {
-            return refuse("the change " + Quoted(text) + " has the same old and new rate");
+            return refuse("税率变化%1的原税率与新税率相同", {Quoted(text)});
         }
         for (const RateChange& earlier : profile.changes) {
             if (earlier.oldRate == oldRate) {
-                return refuse("the old rate " + oldRate.Text() + " is given twice");
+                return refuse("原税率%1给出了两次", {oldRate.Text()});
             }
         }
         const MasterDefaults defaults =
@@ -139,9 +143,8 @@ RateProfileResult ResolveRateProfile(const RateProfileRequest& request, const st
     for (const RateChange& change : profile.changes) {
         for (const RateChange& other : profile.changes) {
             if (change.newRate == other.oldRate) {
-                return refuse("the new rate " + change.newRate.Text() +
-                              " is also an old rate of the profile: a second run would convert "
-                              "the same lines twice");
+                return refuse("新税率%1又是本方案的原税率：第二次运行会把同一行再调整一次",
+                              {change.newRate.Text()});
             }
         }
     }

@@ -170,7 +170,7 @@ namespace {
 
 void CheckCell(uint32_t row, uint32_t column) {
     if (row >= Biff5WorkbookBuilder::kMaxRows || column >= Biff5WorkbookBuilder::kMaxColumns) {
-        throw HostError(error_number::kOverflow, "Cell outside the worksheet");
+        throw HostError(error_number::kOverflow, "单元格超出工作表范围");
     }
 }
 

@@ -154,8 +154,8 @@ void CodePage::Decode(std::span<const uint8_t> bytes, std::string& utf8) {
     if (!decoder_) {
         decoder_ = Converter::Open("UTF-8", IconvName(number_));
         if (!decoder_) {
-            ThrowWorkbookError("The workbook's text is in code page " + std::to_string(number_) +
-                               ", which cannot be decoded on this system.");
+            ThrowWorkbookError("工作簿的文本使用代码页%1，本系统不能解码。",
+                               {std::to_string(number_)});
         }
     }
     decoder_->Reset();
@@ -187,9 +187,9 @@ uint16_t CodePage::CodeOf(char32_t character) {
     if (!encoder_) {
         encoder_ = Converter::Open(IconvName(number_), "UTF-32LE");
         if (!encoder_) {
-            throw HostError(error_number::kCannotCreateObject, "No converter to code page " +
-                                                                   std::to_string(number_) + ": " +
-                                                                   std::strerror(errno));
+            throw HostError(CatalogError(error_number::kCannotCreateObject,
+                                         "没有转换到代码页%1的转换器：%2",
+                                         {std::to_string(number_), std::strerror(errno)}));
         }
         codes_.assign(0x10000, kUnknownCode);
     }

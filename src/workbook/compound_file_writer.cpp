@@ -26,8 +26,8 @@ void EnsureGsf() {
 }
 
 [[noreturn]] void Fail(const char* what) {
-    throw HostError(error_number::kCannotCreateObject,
-                    std::string("Cannot build the workbook container: ") + what);
+    throw HostError(
+        CatalogError(error_number::kCannotCreateObject, "不能生成工作簿容器：%1", {what}));
 }
 
 // Closes an output on every path; an explicit Close reports whether it succeeded.
@@ -56,23 +56,23 @@ void WriteCompoundFile(std::FILE* file, const std::string& streamName,
     EnsureGsf();
     // Straight into the file: the stream is the bulk of it and is not copied again.
     GObjectPtr<GsfOutput> sink(gsf_output_stdio_new_FILE("workbook", file, TRUE));
-    if (!sink) Fail("no output");
+    if (!sink) Fail("没有输出");
     GObjectPtr<GsfOutfile> ole(gsf_outfile_msole_new(sink.get()));
-    if (!ole) Fail("no compound file");
+    if (!ole) Fail("没有复合文档");
     OpenOutput sinkOpen(sink.get());
     OpenOutput oleOpen(GSF_OUTPUT(ole.get()));
     GObjectPtr<GsfOutput> child(gsf_outfile_new_child(ole.get(), streamName.c_str(), FALSE));
-    if (!child) Fail("no stream");
+    if (!child) Fail("没有数据流");
     {
         OpenOutput childOpen(child.get());
         if (!stream.empty() && !gsf_output_write(child.get(), stream.size(), stream.data())) {
-            Fail("stream not written");
+            Fail("数据流未写入");
         }
-        if (!childOpen.Close()) Fail("stream not closed");
+        if (!childOpen.Close()) Fail("数据流未关闭");
     }
-    if (!oleOpen.Close()) Fail("directory not written");
+    if (!oleOpen.Close()) Fail("目录未写入");
     // Closing the container may already have closed its sink.
-    if (!gsf_output_is_closed(sink.get()) && !sinkOpen.Close()) Fail("file not finished");
+    if (!gsf_output_is_closed(sink.get()) && !sinkOpen.Close()) Fail("文件未完成");
 }
 
 }  // namespace q9

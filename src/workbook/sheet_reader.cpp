@@ -20,7 +20,7 @@ RecordsetPtr ReadSheet(const std::string& path, const std::string& sheetName) {
         case WorkbookFormat::Unknown:
             break;
     }
-    ThrowWorkbookError("The file is not a workbook that can be read (.xls or .xlsx).");
+    ThrowWorkbookError("该文件不是可以读取的工作簿（.xls 或 .xlsx）。");
 }
 
 }  // namespace q9

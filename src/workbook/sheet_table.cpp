@@ -6,19 +6,23 @@
 
 namespace q9 {
 
-void ThrowWorkbookError(const std::string& description) {
-    throw HostError(error_number::kWorkbook, description);
+void ThrowWorkbookError(const std::string& textKey, const std::vector<std::string>& arguments) {
+    throw HostError(CatalogError(error_number::kWorkbook, textKey, arguments));
+}
+
+void ThrowWorkbookDamaged(const std::string& what) {
+    ThrowWorkbookError("工作簿已损坏：%1。", {what});
 }
 
 void ThrowSheetNotFound(const std::string& sheetName,
                         const std::vector<std::string>& sheetsPresent) {
     std::string present;
     for (const auto& name : sheetsPresent) {
-        if (!present.empty()) present += ", ";
-        present += "'" + name + "'";
+        if (!present.empty()) present += "、";
+        present += "“" + name + "”";
     }
-    ThrowWorkbookError("The workbook has no sheet named '" + sheetName + "'" +
-                       (present.empty() ? std::string(".") : " (its sheets: " + present + ")."));
+    if (present.empty()) ThrowWorkbookError("工作簿中没有名为“%1”的工作表。", {sheetName});
+    ThrowWorkbookError("工作簿中没有名为“%1”的工作表（现有工作表：%2）。", {sheetName, present});
 }
 
 int FindSheetIndex(const std::vector<std::string>& sheetNames, const std::string& sheetName) {
@@ -43,16 +47,13 @@ void SheetTableBuilder::AddText(uint32_t row, uint32_t column, std::string text)
 void SheetTableBuilder::Add(uint32_t row, uint32_t column,
                             std::variant<double, std::string> value) {
     if (row >= kMaxSheetRows) {
-        ThrowWorkbookError("The sheet has a cell beyond row " + std::to_string(kMaxSheetRows) +
-                           ".");
+        ThrowWorkbookError("工作表有超过第%1行的单元格。", {std::to_string(kMaxSheetRows)});
     }
     if (column >= kMaxSheetColumns) {
-        ThrowWorkbookError("The sheet has a cell beyond column " +
-                           std::to_string(kMaxSheetColumns) + ".");
+        ThrowWorkbookError("工作表有超过第%1列的单元格。", {std::to_string(kMaxSheetColumns)});
     }
     if (cells_.size() >= kMaxSheetCells) {
-        ThrowWorkbookError("The sheet holds more than " + std::to_string(kMaxSheetCells) +
-                           " cells.");
+        ThrowWorkbookError("工作表的单元格超过%1个。", {std::to_string(kMaxSheetCells)});
     }
     cells_.push_back(Cell{row, column, std::move(value)});
 }
@@ -65,8 +66,8 @@ RecordsetPtr SheetTableBuilder::Build() {
         columnCount = std::max<size_t>(columnCount, cell.column + 1);
     }
     if (rowCount * columnCount > kMaxSheetCells) {
-        ThrowWorkbookError("The sheet is too large to read: " + std::to_string(rowCount) +
-                           " rows by " + std::to_string(columnCount) + " columns.");
+        ThrowWorkbookError("工作表太大，不能读取：%1行×%2列。",
+                           {std::to_string(rowCount), std::to_string(columnCount)});
     }
 
     // The provider's import mode: one type per column, text as soon as text and numbers meet.

@@ -21,8 +21,11 @@ inline constexpr const char* kPasswordProtectedWorkbook =
 inline constexpr const char* kOtherZipFormat =
     "该文件是其他格式的压缩包（如 .ods、.xlsb、.docx），不是可以读取的工作簿（.xls 或 .xlsx）。";
 
-// Throws HostError (workbook) with this description.
-[[noreturn]] void ThrowWorkbookError(const std::string& description);
+// Throws HostError (workbook): the catalog template `textKey` filled with `arguments`.
+[[noreturn]] void ThrowWorkbookError(const std::string& textKey,
+                                     const std::vector<std::string>& arguments = {});
+// The workbook is damaged; `what` (a catalog text) says how.
+[[noreturn]] void ThrowWorkbookDamaged(const std::string& what);
 // The sheet asked for is not in the workbook; the description names the sheets there are.
 [[noreturn]] void ThrowSheetNotFound(const std::string& sheetName,
                                      const std::vector<std::string>& sheetsPresent);

@@ -25,14 +25,14 @@ constexpr int32_t kDeviceError = 57;
         condition == std::errc::read_only_file_system ||
         condition == std::errc::device_or_resource_busy || condition == std::errc::text_file_busy ||
         condition == std::errc::is_a_directory || condition == std::errc::directory_not_empty) {
-        throw HostError(error_number::kPermissionDenied, "Permission denied");
+        throw HostError(error_number::kPermissionDenied, "没有权限访问该文件");
     }
     if (condition == std::errc::no_such_file_or_directory ||
         condition == std::errc::not_a_directory) {
-        throw HostError(error_number::kPathNotFound, "Path not found");
+        throw HostError(error_number::kPathNotFound, "路径不存在");
     }
-    if (condition == std::errc::no_space_on_device) throw HostError(kDiskFull, "Disk full");
-    throw HostError(kDeviceError, code.message());
+    if (condition == std::errc::no_space_on_device) throw HostError(kDiskFull, "磁盘已满");
+    throw HostError(CatalogError(kDeviceError, "写入文件失败：%1", {code.message()}));
 }
 
 [[noreturn]] void ThrowErrno() {

@@ -32,7 +32,7 @@ bool IsOtherZipFormat(ZipXmlPackage& package) {
 
 WorkbookFormat DetectWorkbookFormat(const std::string& path) {
     std::ifstream file(path, std::ios::binary);
-    if (!file) ThrowWorkbookError("The workbook cannot be opened for reading.");
+    if (!file) ThrowWorkbookError("不能打开工作簿进行读取。");
     std::array<unsigned char, 8> head{};
     file.read(reinterpret_cast<char*>(head.data()), head.size());
     const auto got = static_cast<size_t>(file.gcount());

@@ -57,8 +57,7 @@ class BiffWorkbook {
         reader.Seek(sheets_[static_cast<size_t>(index)].bofOffset);
         Record rec;
         if (!reader.Next(rec) || rec.type != record::kBof) {
-            biff::ThrowDamaged("the sheet '" + sheetName +
-                               "' does not begin where the workbook says");
+            ThrowWorkbookError("工作簿已损坏：工作表“%1”不在工作簿所记的位置开始。", {sheetName});
         }
         SheetTableBuilder table;
         std::optional<PendingText> pending;
@@ -80,26 +79,25 @@ class BiffWorkbook {
         RecordReader reader(stream_);
         Record rec;
         if (!reader.Next(rec) || (rec.type & 0x00FF) != (record::kBof & 0x00FF)) {
-            ThrowWorkbookError(
-                "The workbook stream does not begin with a BOF record; the file is not an Excel "
-                "workbook that can be read.");
+            ThrowWorkbookError("工作簿数据流不以BOF记录开头，该文件不是可以读取的Excel工作簿。");
         }
         if (rec.type != record::kBof) {
             ThrowWorkbookError(
-                "The workbook is in an Excel format older than Excel 5.0 (BOF record " +
-                Hex4(rec.type) + "); only Excel 5.0/95 and 97-2003 workbooks (.xls) can be read.");
+                "工作簿的格式早于Excel 5.0（BOF记录%1），只能读取Excel "
+                "5.0/95和97-2003工作簿（.xls）。",
+                {Hex4(rec.type)});
         }
         RecordBody bof(rec.body);
         const uint16_t version = bof.U16();
         const uint16_t substream = bof.U16();
         if (version != biff::kBiff5Version && version != biff::kBiff8Version) {
-            ThrowWorkbookError("The workbook is in BIFF version " + Hex4(version) +
-                               "; only Excel 5.0/95 (BIFF5) and 97-2003 (BIFF8) workbooks (.xls) "
-                               "can be read.");
+            ThrowWorkbookError(
+                "工作簿的BIFF版本为%1，只能读取Excel "
+                "5.0/95（BIFF5）和97-2003（BIFF8）工作簿（.xls）。",
+                {Hex4(version)});
         }
         if (substream != biff::kWorkbookGlobals) {
-            ThrowWorkbookError(
-                "The workbook stream does not begin with the workbook's global records.");
+            ThrowWorkbookError("工作簿数据流不以工作簿的全局记录开头。");
         }
         biff8_ = version == biff::kBiff8Version;
 
@@ -107,9 +105,7 @@ class BiffWorkbook {
             RecordBody body(rec.body);
             switch (rec.type) {
                 case record::kFilePass:
-                    ThrowWorkbookError(
-                        "The workbook is protected by a password (encrypted) and cannot be read; "
-                        "save it without a password and try again.");
+                    ThrowWorkbookError(kPasswordProtectedWorkbook);
                 case record::kCodePage:
                     codePage_ = body.U16();
                     break;
@@ -144,7 +140,7 @@ class BiffWorkbook {
             sheet.rawName = body.Bytes(body.U8());
         }
         if (sheet.bofOffset >= stream_.size()) {
-            biff::ThrowDamaged("a sheet begins beyond the end of the workbook");
+            biff::ThrowDamaged("工作表的起点超出工作簿末尾");
         }
         sheets_.push_back(std::move(sheet));
     }
@@ -208,7 +204,7 @@ class BiffWorkbook {
         const uint32_t column = body.U16();
         if (rec.type == record::kMulRk) {
             if (rec.body.size() < 6 || (rec.body.size() - 6) % 6 != 0) {
-                biff::ThrowDamaged("a MULRK record has an odd length");
+                biff::ThrowDamaged("MULRK记录的长度不对");
             }
             const size_t count = (rec.body.size() - 6) / 6;
             for (size_t i = 0; i < count; ++i) {
@@ -233,7 +229,7 @@ class BiffWorkbook {
             case record::kLabelSst: {
                 const uint32_t index = body.U32();
                 if (index >= strings_.size()) {
-                    biff::ThrowDamaged("a cell refers to a shared string that does not exist");
+                    biff::ThrowDamaged("单元格引用了不存在的共享字符串");
                 }
                 table.AddText(row, column, strings_[index]);
                 break;
@@ -282,14 +278,14 @@ class BiffWorkbook {
 std::vector<uint8_t> ReadFileBytes(const std::string& path) {
     std::error_code error;
     const auto size = std::filesystem::file_size(path, error);
-    if (error) ThrowWorkbookError("The workbook cannot be opened: " + error.message() + ".");
-    if (size > kMaxFileBytes) ThrowWorkbookError("The workbook is too large to read.");
+    if (error) ThrowWorkbookError("不能打开工作簿：%1。", {error.message()});
+    if (size > kMaxFileBytes) ThrowWorkbookError("工作簿太大，不能读取。");
     std::unique_ptr<std::FILE, int (*)(std::FILE*)> file(std::fopen(path.c_str(), "rb"),
                                                          &std::fclose);
-    if (!file) ThrowWorkbookError("The workbook cannot be opened for reading.");
+    if (!file) ThrowWorkbookError("不能打开工作簿进行读取。");
     std::vector<uint8_t> bytes(static_cast<size_t>(size));
     bytes.resize(std::fread(bytes.data(), 1, bytes.size(), file.get()));
-    if (std::ferror(file.get())) ThrowWorkbookError("The workbook cannot be read.");
+    if (std::ferror(file.get())) ThrowWorkbookError("不能读取工作簿。");
     return bytes;
 }
 

@@ -172,15 +172,14 @@ class WorksheetHandler : public XmlPartHandler {
         uint64_t number = 0;
         if (const char* r = FindAttribute(attributes, "r")) {
             if (!ParseUnsigned(r, &number) || number == 0 || number > kMaxSheetRows) {
-                ThrowWorkbookError("The sheet has an invalid row number '" + std::string(r) + "'.");
+                ThrowWorkbookError("工作表的行号“%1”无效。", {std::string(r)});
             }
             row_ = number - 1;
         } else {
             row_ = nextRow_;
         }
         if (row_ >= kMaxSheetRows) {
-            ThrowWorkbookError("The sheet has more than " + std::to_string(kMaxSheetRows) +
-                               " rows.");
+            ThrowWorkbookError("工作表超过%1行。", {std::to_string(kMaxSheetRows)});
         }
         nextRow_ = row_ + 1;
         nextColumn_ = 0;
@@ -209,16 +208,15 @@ class WorksheetHandler : public XmlPartHandler {
             if (c < 'A' || c > 'Z') break;
             column = column * 26 + static_cast<uint64_t>(c - 'A' + 1);
             if (column > kMaxSheetColumns) {
-                ThrowWorkbookError("The sheet has a cell beyond column " +
-                                   std::to_string(kMaxSheetColumns) + ".");
+                ThrowWorkbookError("工作表有超过第%1列的单元格。",
+                                   {std::to_string(kMaxSheetColumns)});
             }
         }
         uint64_t rowNumber = 0;
         const bool hasRow = i < reference.size();
         if (i == 0 || (hasRow && (!ParseUnsigned(reference.substr(i), &rowNumber) ||
                                   rowNumber == 0 || rowNumber > kMaxSheetRows))) {
-            ThrowWorkbookError("The sheet has an invalid cell reference '" +
-                               std::string(reference) + "'.");
+            ThrowWorkbookError("工作表的单元格引用“%1”无效。", {std::string(reference)});
         }
         cellColumn_ = column - 1;
         if (hasRow) cellRow_ = rowNumber - 1;
@@ -230,15 +228,14 @@ class WorksheetHandler : public XmlPartHandler {
         const auto row = static_cast<uint32_t>(cellRow_);
         const auto column = static_cast<uint32_t>(cellColumn_);
         if (column >= kMaxSheetColumns) {
-            ThrowWorkbookError("The sheet has a cell beyond column " +
-                               std::to_string(kMaxSheetColumns) + ".");
+            ThrowWorkbookError("工作表有超过第%1列的单元格。", {std::to_string(kMaxSheetColumns)});
         }
         double number = 0;
         if (type_ == "s") {
             uint64_t index = 0;
             if (value_.empty()) return;
             if (!ParseUnsigned(value_, &index) || index >= sharedStrings_.size()) {
-                ThrowWorkbookError("The sheet refers to a shared string that does not exist.");
+                ThrowWorkbookError("工作表引用了不存在的共享字符串。");
             }
             table_.AddText(row, column, sharedStrings_[index]);
         } else if (type_ == "inlineStr") {
@@ -314,8 +311,7 @@ RecordsetPtr ReadXlsxSheet(const std::string& path, const std::string& sheetName
     package.ParsePart(relationshipsPart, relationships);
     auto sheetRelationship = relationships.byId.find(workbook.sheets[index].relationshipId);
     if (sheetRelationship == relationships.byId.end()) {
-        ThrowWorkbookError("The workbook is damaged: the part of sheet '" + sheetName +
-                           "' is not named.");
+        ThrowWorkbookError("工作簿已损坏：没有给出工作表“%1”的部件名。", {sheetName});
     }
     const std::string sheetPart = ResolvePartTarget(workbookPart, sheetRelationship->second.target);
 

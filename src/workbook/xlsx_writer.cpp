@@ -95,10 +95,10 @@ XlsxWorkbookBuilder::XlsxWorkbookBuilder(std::string_view sheetName, size_t expe
 
 void XlsxWorkbookBuilder::BeginCell(uint32_t row, uint32_t column) {
     if (row >= kMaxRows || column >= kMaxColumns) {
-        throw HostError(error_number::kOverflow, "Cell outside the worksheet");
+        throw HostError(error_number::kOverflow, "单元格超出工作表范围");
     }
     if (anyCell_ && (row < row_ || (row == row_ && column <= column_))) {
-        throw HostError(error_number::kOverflow, "Cell before the last one written");
+        throw HostError(error_number::kOverflow, "单元格位于上一个已写单元格之前");
     }
     if (!anyCell_ || row != row_) {
         if (anyCell_) sheetData_ += "</row>";

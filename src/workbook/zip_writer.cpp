@@ -10,9 +10,9 @@ namespace q9 {
 
 namespace {
 
-[[noreturn]] void Fail(const std::string& what) {
-    throw HostError(error_number::kCannotCreateObject,
-                    "Cannot build the workbook package: " + what);
+// `what` is a catalog template; `part` fills its "%1".
+[[noreturn]] void Fail(const std::string& what, const std::string& part = {}) {
+    throw HostError(CatalogError(error_number::kCannotCreateObject, what, {part}));
 }
 
 // The archive goes straight into the caller's open file; closing it is the caller's.
@@ -67,7 +67,7 @@ ZipWriter::ZipWriter(std::FILE* file) {
     zlib_filefunc64_def functions{OpenFile, ReadFile,  WriteFile, TellFile,
                                   SeekFile, CloseFile, FileError, file};
     zip_.reset(zipOpen2_64("workbook", APPEND_STATUS_CREATE, nullptr, &functions));
-    if (!zip_) Fail("no archive");
+    if (!zip_) Fail("不能生成工作簿压缩包：没有压缩包");
 }
 
 ZipWriter::~ZipWriter() = default;
@@ -77,7 +77,7 @@ void ZipWriter::Add(const std::string& name, std::string_view content) {
     const zip_fileinfo info = Now();
     if (zipOpenNewFileInZip64(zip, name.c_str(), &info, nullptr, 0, nullptr, 0, nullptr, Z_DEFLATED,
                               Z_DEFAULT_COMPRESSION, 0) != ZIP_OK) {
-        Fail(name + " not begun");
+        Fail("不能生成工作簿压缩包：部件%1未能开始", name);
     }
     // Written in pieces: one call takes at most an unsigned int of bytes.
     constexpr size_t kPiece = size_t{1} << 30;
@@ -85,15 +85,15 @@ void ZipWriter::Add(const std::string& name, std::string_view content) {
         const size_t size = std::min(kPiece, content.size() - at);
         if (zipWriteInFileInZip(zip, content.data() + at, static_cast<unsigned>(size)) != ZIP_OK) {
             zipCloseFileInZip(zip);
-            Fail(name + " not written");
+            Fail("不能生成工作簿压缩包：部件%1未写入", name);
         }
     }
-    if (zipCloseFileInZip(zip) != ZIP_OK) Fail(name + " not finished");
+    if (zipCloseFileInZip(zip) != ZIP_OK) Fail("不能生成工作簿压缩包：部件%1未完成", name);
 }
 
 void ZipWriter::Finish() {
     const int result = zipClose(static_cast<zipFile>(zip_.release()), nullptr);
-    if (result != ZIP_OK) Fail("directory not written");
+    if (result != ZIP_OK) Fail("不能生成工作簿压缩包：目录未写入");
 }
 
 }  // namespace q9

@@ -58,7 +58,7 @@ void XMLCALL OnCharacters(void* data, const XML_Char* text, int length) {
 // Parts of a workbook never need a document type; refusing one keeps entity tricks out.
 void XMLCALL OnDoctype(void* data, const XML_Char*, const XML_Char*, const XML_Char*, int) {
     auto* session = static_cast<ParseSession*>(data);
-    session->Guard([] { ThrowWorkbookError("The workbook contains an XML document type."); });
+    session->Guard([] { ThrowWorkbookError("工作簿含有XML文档类型声明。"); });
 }
 
 struct ParserDeleter {
@@ -89,10 +89,10 @@ void ZipXmlPackage::ZipCloser::operator()(void* zip) const {
 ZipXmlPackage::ZipXmlPackage(const std::string& path) {
     std::error_code error;
     fileSize_ = std::filesystem::file_size(path, error);
-    if (error) ThrowWorkbookError("The workbook cannot be opened: " + error.message() + ".");
+    if (error) ThrowWorkbookError("不能打开工作簿：%1。", {error.message()});
     zip_.reset(unzOpen64(path.c_str()));
     if (!zip_) {
-        ThrowWorkbookError("The workbook is damaged: its zip container cannot be read.");
+        ThrowWorkbookError("工作簿已损坏：不能读取其zip容器。");
     }
 }
 
@@ -105,13 +105,12 @@ bool ZipXmlPackage::HasPart(const std::string& partName) {
 void ZipXmlPackage::ParsePart(const std::string& partName, XmlPartHandler& handler) {
     auto zip = static_cast<unzFile>(zip_.get());
     if (unzLocateFile(zip, partName.c_str(), 2) != UNZ_OK) {
-        ThrowWorkbookError("The workbook is damaged: its part " + partName + " is missing.");
+        ThrowWorkbookError("工作簿已损坏：缺少部件%1。", {partName});
     }
     unz_file_info64 info{};
     if (unzGetCurrentFileInfo64(zip, &info, nullptr, 0, nullptr, 0, nullptr, 0) != UNZ_OK ||
         unzOpenCurrentFile(zip) != UNZ_OK) {
-        ThrowWorkbookError("The workbook is damaged: its part " + partName +
-                           " cannot be unpacked.");
+        ThrowWorkbookError("工作簿已损坏：部件%1不能解压。", {partName});
     }
     struct CurrentFileCloser {
         unzFile zip;
@@ -135,34 +134,31 @@ void ZipXmlPackage::ParsePart(const std::string& partName, XmlPartHandler& handl
     for (;;) {
         int read = unzReadCurrentFile(zip, buffer.data(), static_cast<unsigned>(buffer.size()));
         if (read < 0) {
-            ThrowWorkbookError("The workbook is damaged: its part " + partName +
-                               " cannot be unpacked.");
+            ThrowWorkbookError("工作簿已损坏：部件%1不能解压。", {partName});
         }
         inflated += static_cast<uint64_t>(read);
         inflatedTotal_ += static_cast<uint64_t>(read);
         if (inflatedTotal_ > kMaxInflatedBytes) {
-            ThrowWorkbookError("The workbook unpacks to more than " +
-                               std::to_string(kMaxInflatedBytes >> 20) + " MiB.");
+            ThrowWorkbookError("工作簿解压后超过%1 MiB。",
+                               {std::to_string(kMaxInflatedBytes >> 20)});
         }
         if (inflated > kRatioCheckedFrom && inflated > compressed * kMaxCompressionRatio) {
-            ThrowWorkbookError("The workbook's part " + partName +
-                               " unpacks to an implausible size.");
+            ThrowWorkbookError("工作簿的部件%1解压后的大小不合理。", {partName});
         }
         const bool last = read == 0;
         if (XML_Parse(parser.get(), buffer.data(), read, last ? XML_TRUE : XML_FALSE) !=
             XML_STATUS_OK) {
             if (session.failure) std::rethrow_exception(session.failure);
-            ThrowWorkbookError("The workbook is damaged: " + partName + " line " +
-                               std::to_string(XML_GetCurrentLineNumber(parser.get())) + ": " +
-                               XML_ErrorString(XML_GetErrorCode(parser.get())) + ".");
+            ThrowWorkbookError("工作簿已损坏：%1第%2行：%3。",
+                               {partName, std::to_string(XML_GetCurrentLineNumber(parser.get())),
+                                XML_ErrorString(XML_GetErrorCode(parser.get()))});
         }
         if (session.failure) std::rethrow_exception(session.failure);
         if (last) break;
     }
     closer.zip = nullptr;
     if (unzCloseCurrentFile(zip) == UNZ_CRCERROR) {
-        ThrowWorkbookError("The workbook is damaged: its part " + partName +
-                           " fails its checksum.");
+        ThrowWorkbookError("工作簿已损坏：部件%1的校验和不符。", {partName});
     }
 }
 

@@ -404,7 +404,7 @@ void MainWindowTest::missingAccountFileIsRefusedAsOnTheCommandLine() {
     WindowUnderTest t(options, Doubles{});
     const auto& requests = t.doubles.prompter->boxes;
     QCOMPARE(requests.size(), size_t{1});
-    QCOMPARE(Q(requests[0].text), Q("53 (No account database at " + path + ")"));
+    QCOMPARE(Q(requests[0].text), Q("53 (账套数据库文件不存在：" + path + ")"));
     QVERIFY(!std::filesystem::exists(path));
 }
 

@@ -80,7 +80,7 @@ TEST(CliStartup, MissingAccountDatabaseIsAStartupErrorNotANewDatabase) {
     std::string file = home.File("typo.db");
     auto result = RunCli({"--db", "sqlite:" + file, "adjust", "--17to16", "--yes"});
     EXPECT_EQ(result.status, 1);
-    EXPECT_EQ(result.out, "[澜石提示] 53 (No account database at " + file + ")\n");
+    EXPECT_EQ(result.out, "[澜石提示] 53 (账套数据库文件不存在：" + file + ")\n");
     EXPECT_FALSE(std::filesystem::exists(file));
 }
 

@@ -153,15 +153,17 @@ TEST_F(RowLoopTest, ARowThatCannotBeHandledStopsEveryKindAndKeepsEarlierWork) {
         EXPECT_EQ(s.stop->where, (Place{"", KindText(kind), 4}));  // D3, below the title row
         EXPECT_EQ(engine->runs.size(), 1u);
         ASSERT_EQ(desk.display.rows.size(), 2u) << KindText(kind);
+        // The rate cell of D3 (column H) is empty.
+        const std::string cell = KindText(kind) + " 第4行 H列：值为空";
         EXPECT_EQ(desk.display.rows[1],
-                  "D3 分录:1|该行数据无法处理，本表后续行未处理：Invalid use of Null|");
-        EXPECT_EQ(desk.notifier.notices, std::vector<std::string>{"Invalid use of Null"});
+                  "D3 分录:1|该行数据无法处理，本表后续行未处理：" + cell + "|");
+        EXPECT_EQ(desk.notifier.notices, std::vector<std::string>{cell});
     }
 }
 
 TEST_F(RowLoopTest, ACheckQueryWithoutRecordsetStopsTheLoop) {
     engine->answerQuery = [](const std::string&, Error* error) {
-        *error = Error{3604, "Invalid object name 't_Currency'."};
+        *error = DatabaseError(3604, "Invalid object name 't_Currency'.");
         return RecordsetPtr();
     };
     ConversionOutcome s =
@@ -169,8 +171,8 @@ TEST_F(RowLoopTest, ACheckQueryWithoutRecordsetStopsTheLoop) {
     EXPECT_TRUE(s.stopped());
     EXPECT_TRUE(engine->runs.empty());
     EXPECT_EQ(desk.display.rows,
-              (std::vector<std::string>{"HT1 分录:1|该行数据无法处理，本表后续行未处理：Invalid "
-                                        "object name 't_Currency'.|"}));
+              (std::vector<std::string>{"HT1 分录:1|该行数据无法处理，本表后续行未处理：应付合同 "
+                                        "第2行：数据库报告：Invalid object name 't_Currency'.|"}));
     EXPECT_EQ(desk.notifier.notices.size(), 1u);
 }
 
@@ -181,8 +183,9 @@ TEST_F(RowLoopTest, AFailingDisplayStopsTheLoopWithANotice) {
         Run(DocumentKind::PurchaseOrder, Sheet({{"CG1", 16, 1, 1}, {"CG2", 17, 2, 1}}));
     EXPECT_TRUE(s.stopped());
     EXPECT_TRUE(engine->runs.empty());
-    EXPECT_EQ(desk.notifier.notices,
-              std::vector<std::string>{"Object doesn't support this property or method"});
+    EXPECT_EQ(
+        desk.notifier.notices,
+        std::vector<std::string>{"采购订单 第2行：Object doesn't support this property or method"});
 }
 
 TEST_F(RowLoopTest, ClearedRowsAreSteppedOverSilently) {

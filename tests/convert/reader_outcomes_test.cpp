@@ -30,7 +30,9 @@ class ReadWorkbookTest : public ::testing::Test {
         EXPECT_FALSE(box.text.empty());
         EXPECT_TRUE(doubles_.notifier.notices.empty());
         ASSERT_TRUE(last_.failure);
-        EXPECT_EQ(last_.failure->error.description, box.text);
+        // The failure, after the file it happened in.
+        EXPECT_EQ("[" + last_.failure->where.file + "]" + last_.failure->error.description,
+                  box.text);
         EXPECT_NE(last_.failure->error.number, 0);
         EXPECT_EQ(last_.failure->where, lastPlace_);
     }
@@ -88,8 +90,8 @@ TEST_F(ReadWorkbookTest, FileThatIsNoWorkbook) {
 TEST_F(ReadWorkbookTest, SheetRenamedByTheOperator) {
     EXPECT_EQ(Read(Fixture("renamed_sheet.xls")), nullptr);
     ExpectReadExcelBox();
-    EXPECT_NE(doubles_.prompter.boxes.front().text.find("'采购订单'"), std::string::npos);
-    EXPECT_NE(doubles_.prompter.boxes.front().text.find("'Sheet1'"), std::string::npos);
+    EXPECT_NE(doubles_.prompter.boxes.front().text.find("“采购订单”"), std::string::npos);
+    EXPECT_NE(doubles_.prompter.boxes.front().text.find("“Sheet1”"), std::string::npos);
 }
 
 // Tests run as root, where file permissions do not stop reading; a file the system lists as
@@ -107,7 +109,8 @@ TEST_F(ReadWorkbookTest, FailureWhileLoggingStillHandsBackTheRows) {
     ASSERT_TRUE(rs);
     EXPECT_EQ(rs->RecordCount(), 6);
     ExpectReadExcelBox();
-    EXPECT_EQ(doubles_.prompter.boxes.front().text, "Permission denied");
+    EXPECT_EQ(doubles_.prompter.boxes.front().text,
+              "[" + Fixture("xlwt_biff8.xls") + "]Permission denied");
 }
 
 // Files from other programs that the reader must understand, or name for what they are, in the
@@ -146,25 +149,25 @@ TEST_P(ReaderItemTest, ReadsOrNamesTheFileInBothLanguages) {
 
 INSTANTIATE_TEST_SUITE_P(
     OtherPrograms, ReaderItemTest,
-    ::testing::Values(
-        ReaderItemCase{"escapes.xlsx",
-                       "",
-                       "",
-                       {{"F1", "POORD_x0041_"},
-                        {"F2", "华东\r\n供应商"},
-                        {"F3", "😀价"},
-                        {"F4", "café"},
-                        {"F5", "a_x00_b_x12345_"},
-                        {"F6", "\t"}}},
-        ReaderItemCase{"encrypted.xlsx",
-                       "工作簿设有打开密码（已加密），不能读取；请取消密码另存后再试。",
-                       "The workbook is protected by a password (encrypted) and cannot be read",
-                       {}},
-        ReaderItemCase{"biff4.xls", "older than Excel 5.0", "older than Excel 5.0", {}},
-        ReaderItemCase{"opendocument.xlsx",
-                       "该文件是其他格式的压缩包",
-                       "The file is a zip package of another format",
-                       {}}),
+    ::testing::Values(ReaderItemCase{"escapes.xlsx",
+                                     "",
+                                     "",
+                                     {{"F1", "POORD_x0041_"},
+                                      {"F2", "华东\r\n供应商"},
+                                      {"F3", "😀价"},
+                                      {"F4", "café"},
+                                      {"F5", "a_x00_b_x12345_"},
+                                      {"F6", "\t"}}},
+                      ReaderItemCase{
+                          "encrypted.xlsx",
+                          "工作簿设有打开密码（已加密），不能读取；请取消密码另存后再试。",
+                          "The workbook is protected by a password (encrypted) and cannot be read",
+                          {}},
+                      ReaderItemCase{"biff4.xls", "早于Excel 5.0", "older than Excel 5.0", {}},
+                      ReaderItemCase{"opendocument.xlsx",
+                                     "该文件是其他格式的压缩包",
+                                     "The file is a zip package of another format",
+                                     {}}),
     [](const auto& param) {
         std::string name = param.param.fixture;
         for (char& c : name) {

@@ -274,7 +274,7 @@ TEST_F(WorkbookExportTest, MissingFolderIsReportedByItsDescription) {
         WriteToExcel(harness_.context, folder_.FolderText() + "nope/", "po.xls", "采购订单")
             .written());
     ASSERT_EQ(Boxes().size(), 1u);
-    EXPECT_EQ(Boxes()[0].text, "Path not found");
+    EXPECT_EQ(Boxes()[0].text, "[" + folder_.FolderText() + "nope/po.xls]路径不存在");
 }
 
 TEST_F(WorkbookExportTest, NullAmountFailsTheWorkbookItIsInAndLeavesNoPartialFile) {
@@ -287,7 +287,7 @@ TEST_F(WorkbookExportTest, NullAmountFailsTheWorkbookItIsInAndLeavesNoPartialFil
     EXPECT_EQ(outcome.failure->where.file, folder_.FolderText() + "po1.xls");
 
     ASSERT_EQ(Boxes().size(), 1u);
-    EXPECT_EQ(Boxes()[0].text, "Invalid use of Null");
+    EXPECT_EQ(Boxes()[0].text, "[" + folder_.FolderText() + "po1.xls]采购订单 第4行 J列：值为空");
     EXPECT_TRUE(Notices().empty());
     // The first workbook was complete and stays; of the second nothing is left, not even a
     // temporary file.
@@ -300,7 +300,8 @@ TEST_F(WorkbookExportTest, NullInTheOnlyWorkbookLeavesTheOldFileInPlace) {
     harness_.state.currentRecordset = CandidatesWithNull(2, 1, "FTaxRate");
     EXPECT_FALSE(
         WriteToExcel(harness_.context, folder_.FolderText(), "po.xls", "采购订单").written());
-    EXPECT_EQ(Boxes().back().text, "Invalid use of Null");
+    EXPECT_EQ(Boxes().back().text,
+              "[" + folder_.FolderText() + "po.xls]采购订单 第3行 H列：值为空");
     EXPECT_EQ(ReadFile(folder_.path() / "po.xls"), "old");
     EXPECT_EQ(FileNames(folder_.path()), std::vector<std::string>{"po.xls"});
 }

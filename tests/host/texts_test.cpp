@@ -83,6 +83,48 @@ TEST_F(TextsTest, FormatTextFillsMarkersAndNullsAsEmpty) {
               "File /tmp/x.xls does not exist");
 }
 
+// A failure as the operator reads it, in both languages, from the project's own catalogs.
+TEST(DescribeFailure, NamesWhereItHappenedInTheSessionsLanguage) {
+    const Error notWhole = CatalogError(error_number::kTypeMismatch, "不是整数：%1", {"12.5"});
+    const Error database = DatabaseError(3604, "Invalid object name 't_Currency'.");
+    const struct {
+        const char* what;
+        Failure failure;
+        const char* chinese;
+        const char* english;
+    } cases[] = {
+        {"a cell",
+         {AtCell(notWhole, "采购订单", 12, "M"), {"/d/po.xls"}},
+         "[/d/po.xls]采购订单 第12行 M列：不是整数：12.5",
+         "[/d/po.xls]采购订单 row 12 column M: Not a whole number: 12.5"},
+        {"a database's words",
+         {AtRow(database, "应付合同", 3), {}},
+         "应付合同 第3行：数据库报告：Invalid object name 't_Currency'.",
+         "应付合同 row 3: The database reports: Invalid object name 't_Currency'."},
+        {"a key without arguments",
+         {Error{error_number::kPathNotFound, "路径不存在"}, {"/d/x"}},
+         "[/d/x]路径不存在",
+         "[/d/x]Path not found"},
+        {"a translated argument",
+         {CatalogError(3274, "工作簿已损坏：%1。", {"扇区链循环"}), {}},
+         "工作簿已损坏：扇区链循环。",
+         "The workbook is damaged: a chain of sectors loops."},
+        {"a text outside the catalog",
+         {Error{70, "Permission denied"}, {}},
+         "Permission denied",
+         "Permission denied"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        for (const char* language : {"chs", "en"}) {
+            RecordingNotifier notifier;
+            Texts texts([language] { return std::string(language); }, notifier);
+            EXPECT_EQ(texts.Describe(c.failure),
+                      std::string(language) == "en" ? c.english : c.chinese);
+        }
+    }
+}
+
 TEST(FillTemplate, LeavesMarkersWithoutValuesAndOtherPercentSigns) {
     EXPECT_EQ(FillTemplate("%1-%3-%", {"a", "b"}), "a-%3-%");
     EXPECT_EQ(FillTemplate("100%", {"a"}), "100%");

@@ -186,7 +186,7 @@ TEST_F(StartupTest, AnAccountsOwnRateProfileIsTheSessionsUnlessOneWasGiven) {
         {"Own", RateProfileSource::Standard, "13:9 6:5", "2026-01-01"},
         {"Plain", RateProfileSource::Standard, "17:16 11:10", "2018-05-01"},
         {"Named", RateProfileSource::Given, "17:16 11:10", "2018-05-01"},
-        {"Bad", RateProfileSource::Standard, "rate profile of account [Bad]", ""},
+        {"Bad", RateProfileSource::Standard, "账套[Bad]的税率方案：", ""},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.account);

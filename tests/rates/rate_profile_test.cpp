@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include "host/texts.h"
+
 namespace q9 {
 namespace {
 
@@ -62,9 +64,10 @@ TEST(ResolveRateProfile, RefusesEveryBadProfileNamingTheFault) {
         EXPECT_FALSE(result.ok());
         EXPECT_TRUE(result.profile.changes.empty());
         EXPECT_EQ(result.error.number, error_number::kInvalidArgument);
-        EXPECT_EQ(result.error.description.rfind("--change: ", 0), 0u) << result.error.description;
-        EXPECT_NE(result.error.description.find(c.fault), std::string::npos)
-            << result.error.description;
+        EXPECT_EQ(result.error.description.rfind("--change：", 0), 0u) << result.error.description;
+        const std::string shown = DescribeInLanguage("en", result.error);
+        EXPECT_EQ(shown.rfind("--change: ", 0), 0u) << shown;
+        EXPECT_NE(shown.find(c.fault), std::string::npos) << shown;
     }
 }
 

@@ -278,24 +278,23 @@ TEST(BiffSheetTest, ChartsInsideTheSheetAreNotCells) {
 }
 
 TEST(BiffRefusalTest, EncryptedOtherVersionsAndDamage) {
-    EXPECT_NE(
-        FailureOf(Biff8Book({R(biff::record::kFilePass, Body().U16(0))}, {})).find("password"),
-        std::string::npos);
-    EXPECT_NE(FailureOf(Book(0x0400, {}, {{Biff8ChineseName(), {}}})).find("BIFF version"),
+    EXPECT_NE(FailureOf(Biff8Book({R(biff::record::kFilePass, Body().U16(0))}, {})).find("密码"),
+              std::string::npos);
+    EXPECT_NE(FailureOf(Book(0x0400, {}, {{Biff8ChineseName(), {}}})).find("BIFF版本"),
               std::string::npos);
     Bytes biff4 = Biff8Book({}, {});
     biff4[1] = 0x04;  // BOF of BIFF4
-    EXPECT_NE(FailureOf(biff4).find("older than Excel 5.0"), std::string::npos);
+    EXPECT_NE(FailureOf(biff4).find("早于Excel 5.0"), std::string::npos);
 
     EXPECT_NE(FailureOf(Biff8Book({}, {R(biff::record::kLabelSst, Body().Cell(0, 0).U32(0))}))
-                  .find("shared string"),
+                  .find("共享字符串"),
               std::string::npos);
     EXPECT_NE(FailureOf(Biff8Book({}, {R(biff::record::kNumber, Body().Cell(0, 0).U16(1))}))
-                  .find("damaged"),
+                  .find("已损坏"),
               std::string::npos);
     // A text longer than its record.
     EXPECT_NE(FailureOf(Biff8Book({}, {R(biff::record::kLabel, Body().Cell(0, 0).U16(200).U8(0))}))
-                  .find("damaged"),
+                  .find("已损坏"),
               std::string::npos);
 
     Bytes longRecord = Biff8Book({}, {R(biff::record::kNumber, Body().Cell(0, 0).F64(1.0))});
@@ -303,16 +302,16 @@ TEST(BiffRefusalTest, EncryptedOtherVersionsAndDamage) {
     const size_t numberAt = longRecord.size() - 9000 - 4 - 18;
     longRecord[numberAt + 2] = 0x30;  // body length 0x2030 = 8240
     longRecord[numberAt + 3] = 0x20;
-    EXPECT_NE(FailureOf(longRecord).find("longer than a record may be"), std::string::npos);
+    EXPECT_NE(FailureOf(longRecord).find("超过允许的长度"), std::string::npos);
 
     Bytes farSheet = Biff8Book({}, {});
     const size_t boundSheetAt = 4 + 8 + 4;
     farSheet[boundSheetAt + 3] = 0x7F;  // its offset beyond the stream
-    EXPECT_NE(FailureOf(farSheet).find("beyond the end"), std::string::npos);
+    EXPECT_NE(FailureOf(farSheet).find("超出工作簿末尾"), std::string::npos);
 
     Bytes cut = Biff8Book({}, {R(biff::record::kNumber, Body().Cell(0, 0).F64(1.0))});
     cut.resize(cut.size() - 10);
-    EXPECT_NE(FailureOf(cut).find("cut short"), std::string::npos);
+    EXPECT_NE(FailureOf(cut).find("被截断"), std::string::npos);
 }
 
 // A compound file of version 4 (4096-byte sectors) with one stream, written sector by sector
@@ -414,15 +413,14 @@ TEST(CompoundFileTest, LoopsAndOverlongStreamsAreDamage) {
         }
         return std::string("no failure");
     };
-    EXPECT_NE(failure(CompoundFile4096(large, true)).find("loops"), std::string::npos);
-    EXPECT_NE(failure(CompoundFile4096(large, false, true)).find("directory loops"),
-              std::string::npos);
+    EXPECT_NE(failure(CompoundFile4096(large, true)).find("循环"), std::string::npos);
+    EXPECT_NE(failure(CompoundFile4096(large, false, true)).find("目录循环"), std::string::npos);
     Bytes overlong = CompoundFile4096(large);
     overlong[2 * 4096 + 128 + 122] = 0x10;  // a size of over a megabyte in a smaller file
-    EXPECT_NE(failure(overlong).find("larger than the file"), std::string::npos);
+    EXPECT_NE(failure(overlong).find("大于文件本身"), std::string::npos);
     Bytes noWorkbook = CompoundFile4096(large);
     noWorkbook[2 * 4096 + 128] = 'X';
-    EXPECT_NE(failure(noWorkbook).find("no workbook"), std::string::npos);
+    EXPECT_NE(failure(noWorkbook).find("没有工作簿"), std::string::npos);
 }
 
 }  // namespace

@@ -89,8 +89,7 @@ class DatabaseEngine {
         std::vector<std::string> plain;
         for (const AtomicBatch& batch : batches) {
             if (batch.mustChangeRows) {
-                return {Error{error_number::kDatabase,
-                              "This database engine cannot check the rows a statement changed"}};
+                return {Error{error_number::kDatabase, "该数据库引擎不能检查语句修改的行数"}};
             }
             plain.push_back(batch.sql);
         }
@@ -103,8 +102,7 @@ class DatabaseEngine {
                                               TransactionRetry retry = TransactionRetry::Never) {
         (void)work;
         (void)retry;
-        return {Error{error_number::kDatabase,
-                      "This database engine cannot run a unit of work in one transaction"}};
+        return {Error{error_number::kDatabase, "该数据库引擎不能在一个事务中执行一组操作"}};
     }
 };
 

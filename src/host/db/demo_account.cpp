@@ -18,7 +18,7 @@ void CreateDemoAccount(const std::string& path, const DemoAccountOptions& option
     namespace fs = std::filesystem;
     std::error_code ec;
     if (fs::exists(fs::symlink_status(path, ec))) {
-        throw HostError(kFileAlreadyExists, "File already exists: " + path);
+        throw HostError(CatalogError(kFileAlreadyExists, "文件已存在：%1", {path}));
     }
     const demo::DemoRates rates(options.rateProfile);
     const std::vector<demo::Document> documents =

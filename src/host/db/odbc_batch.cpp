@@ -82,8 +82,8 @@ class BatchDrain {
     void FailWith(const Diagnostics& records, const char* call) {
         if (HasConnectionFailure(records)) outcome_.connectionLost = true;
         if (!outcome_.error.IsSet()) {
-            outcome_.error =
-                ErrorFromDiagnostics(records, std::string(call) + " failed without a diagnostic");
+            outcome_.error = ErrorFromDiagnostics(
+                records, std::string(call) + "调用失败，驱动程序没有给出诊断信息");
         }
     }
 
@@ -102,8 +102,7 @@ BatchOutcome RunBatch(SQLHDBC connection, const std::string& sql, bool keepFirst
         const Diagnostics records = ReadDiagnostics(SQL_HANDLE_DBC, connection);
         BatchOutcome outcome;
         outcome.connectionLost = HasConnectionFailure(records);
-        outcome.error =
-            ErrorFromDiagnostics(records, "No statement could be opened on the connection");
+        outcome.error = ErrorFromDiagnostics(records, "不能在连接上打开语句");
         return outcome;
     }
     // A driver that cannot time statements out says so with a warning; the batch still runs.

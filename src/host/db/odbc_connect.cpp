@@ -35,7 +35,7 @@ void Connect(const std::shared_ptr<Attempt>& attempt, std::string connectionStri
     Error cause;
     if (!SQL_SUCCEEDED(rc)) {
         cause = ErrorFromDiagnostics(ReadDiagnostics(SQL_HANDLE_DBC, attempt->connection.get()),
-                                     "the driver gave no reason");
+                                     "驱动程序没有给出原因");
     }
     std::lock_guard lock(attempt->mutex);
     attempt->done = true;
@@ -57,7 +57,7 @@ Error ConnectWithin(const std::shared_ptr<EnvironmentHandle>& environment,
     attempt->environment = environment;
     if (!SQL_SUCCEEDED(attempt->connection.Allocate(environment->get()))) {
         Error error = ErrorFromDiagnostics(ReadDiagnostics(SQL_HANDLE_ENV, environment->get()),
-                                           "No ODBC connection handle could be allocated");
+                                           "不能分配ODBC连接句柄");
         error.number = error_number::kCannotCreateObject;
         return error;
     }
@@ -71,15 +71,16 @@ Error ConnectWithin(const std::shared_ptr<EnvironmentHandle>& environment,
     std::unique_lock lock(attempt->mutex);
     if (!attempt->finished.wait_for(lock, loginTimeout + grace, [&] { return attempt->done; })) {
         attempt->abandoned = true;
-        return Error{error_number::kCannotCreateObject,
-                     "Cannot connect to the account database (" + shown + "): the server did not " +
-                         "answer within " + std::to_string((loginTimeout + grace).count()) +
-                         " seconds"};
+        return CatalogError(error_number::kCannotCreateObject,
+                            "不能连接账套数据库（%1）：服务器在%2秒内没有应答",
+                            {shown, std::to_string((loginTimeout + grace).count())});
     }
     if (!attempt->connected) {
-        return Error{error_number::kCannotCreateObject, "Cannot connect to the account database (" +
-                                                            shown +
-                                                            "): " + attempt->cause.description};
+        Error error =
+            CatalogError(error_number::kCannotCreateObject, "不能连接账套数据库（%1）：%2",
+                         {shown, attempt->cause.description});
+        error.cause = std::make_shared<const Error>(attempt->cause);
+        return error;
     }
     *connection = std::move(attempt->connection);
     return {};

@@ -56,7 +56,7 @@ bool HasConnectionFailure(const Diagnostics& records) {
 }
 
 Error ErrorFromDiagnostics(const Diagnostics& records, const std::string& fallback) {
-    Error error{error_number::kDatabase, {}};
+    Error error = DatabaseError(error_number::kDatabase, {});
     bool first = true;
     std::vector<std::string> seen;
     // The driver manager reports some failures (a driver library that will not load) under a

@@ -48,7 +48,7 @@ class OdbcEngine::Scope final : public SavepointScope {
     RecordsetPtr Query(const std::string& sql) override {
         odbc::BatchOutcome outcome = Run(sql, true);
         if (!outcome.firstResultSet) {
-            throw HostError(error_number::kDatabase, "The SQL text returned no rows");
+            throw HostError(error_number::kDatabase, "该SQL没有返回记录");
         }
         return outcome.firstResultSet;
     }
@@ -83,8 +83,7 @@ Error OdbcEngine::Connect() {
     if (!environment_) {
         auto environment = std::make_shared<odbc::EnvironmentHandle>();
         if (!SQL_SUCCEEDED(environment->Allocate(SQL_NULL_HANDLE))) {
-            return Error{error_number::kCannotCreateObject,
-                         "The ODBC driver manager could not be initialised"};
+            return Error{error_number::kCannotCreateObject, "不能初始化ODBC驱动程序管理器"};
         }
         SQLSetEnvAttr(environment->get(), SQL_ATTR_ODBC_VERSION, AsAttribute(SQL_OV_ODBC3), 0);
         environment_ = std::move(environment);
@@ -109,10 +108,11 @@ Error OdbcEngine::PrepareSession() {
     // stops the run, instead of holding it until the query timeout.
     odbc::BatchOutcome outcome = Run("SET NOCOUNT OFF SET LOCK_TIMEOUT 5000", false);
     if (outcome.ok()) return {};
-    outcome.error.description = "Cannot prepare the connection to the account database (" +
-                                odbc::MaskPasswords(connectionString_) +
-                                "): " + outcome.error.description;
-    return std::move(outcome.error);
+    Error prepared = CatalogError(
+        outcome.error.number, "不能准备到账套数据库的连接（%1）：%2",
+        {odbc::MaskPasswords(connectionString_), outcome.error.description}, outcome.error.kind);
+    prepared.cause = std::make_shared<const Error>(outcome.error);
+    return prepared;
 }
 
 odbc::BatchOutcome OdbcEngine::Run(const std::string& sql, bool keepFirstResultSet) {
@@ -163,7 +163,7 @@ RecordsetPtr OdbcEngine::Query(const std::string& sql, Error* error) {
         return nullptr;
     }
     if (!outcome.firstResultSet) {
-        target = Error{error_number::kDatabase, "The SQL text returned no rows"};
+        target = Error{error_number::kDatabase, "该SQL没有返回记录"};
         return nullptr;
     }
     return outcome.firstResultSet;
@@ -232,7 +232,7 @@ odbc::BatchOutcome OdbcEngine::RunAtomically(const std::vector<AtomicBatch>& bat
                                          AsAttribute(SQL_AUTOCOMMIT_OFF), 0))) {
         const odbc::Diagnostics records = odbc::ReadDiagnostics(SQL_HANDLE_DBC, connection_.get());
         outcome.connectionLost = odbc::HasConnectionFailure(records);
-        outcome.error = odbc::ErrorFromDiagnostics(records, "No transaction could be started");
+        outcome.error = odbc::ErrorFromDiagnostics(records, "不能开始事务");
         EndTransaction(SQL_ROLLBACK);
         return outcome;
     }
@@ -260,8 +260,7 @@ odbc::BatchOutcome OdbcEngine::RunAtomically(const std::vector<AtomicBatch>& bat
     if (!SQL_SUCCEEDED(SQLEndTran(SQL_HANDLE_DBC, connection_.get(), SQL_COMMIT))) {
         const odbc::Diagnostics records = odbc::ReadDiagnostics(SQL_HANDLE_DBC, connection_.get());
         outcome.connectionLost = odbc::HasConnectionFailure(records);
-        outcome.error =
-            odbc::ErrorFromDiagnostics(records, "The transaction could not be committed");
+        outcome.error = odbc::ErrorFromDiagnostics(records, "不能提交事务");
         EndTransaction(SQL_ROLLBACK);
         return outcome;
     }
@@ -303,7 +302,7 @@ TransactionOutcome OdbcEngine::TryTransaction(const TransactionWork& work, bool*
                                          AsAttribute(SQL_AUTOCOMMIT_OFF), 0))) {
         const odbc::Diagnostics records = odbc::ReadDiagnostics(SQL_HANDLE_DBC, connection_.get());
         *connectionLost = odbc::HasConnectionFailure(records);
-        outcome.error = odbc::ErrorFromDiagnostics(records, "No transaction could be started");
+        outcome.error = odbc::ErrorFromDiagnostics(records, "不能开始事务");
         EndTransaction(SQL_ROLLBACK);
         return outcome;
     }
@@ -325,8 +324,7 @@ TransactionOutcome OdbcEngine::TryTransaction(const TransactionWork& work, bool*
     if (!SQL_SUCCEEDED(SQLEndTran(SQL_HANDLE_DBC, connection_.get(), SQL_COMMIT))) {
         const odbc::Diagnostics records = odbc::ReadDiagnostics(SQL_HANDLE_DBC, connection_.get());
         *connectionLost = odbc::HasConnectionFailure(records);
-        outcome.error =
-            odbc::ErrorFromDiagnostics(records, "The transaction could not be committed");
+        outcome.error = odbc::ErrorFromDiagnostics(records, "不能提交事务");
         EndTransaction(SQL_ROLLBACK);
         return outcome;
     }

@@ -49,8 +49,7 @@ TransactionEnd SavepointScope::RunNested(const TransactionWork& work) {
 }
 
 Error CalledInsideWork() {
-    return Error{error_number::kDatabase,
-                 "The account database was called past its open unit of work"};
+    return Error{error_number::kDatabase, "在未结束的事务之外调用了账套数据库"};
 }
 
 }  // namespace q9

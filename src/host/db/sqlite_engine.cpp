@@ -114,7 +114,7 @@ class SqliteEngine::Scope final : public SavepointScope {
     RecordsetPtr Query(const std::string& sql) override {
         RecordsetPtr rows;
         engine_.RunBatch(sql, &rows);
-        if (!rows) throw HostError(error_number::kDatabase, "The SQL text returned no rows");
+        if (!rows) throw HostError(error_number::kDatabase, "该SQL没有返回记录");
         return rows;
     }
     int64_t Execute(const std::string& sql) override {
@@ -248,7 +248,7 @@ RecordsetPtr SqliteEngine::Query(const std::string& sql, Error* error) {
     try {
         RecordsetPtr rows;
         RunBatch(sql, &rows);
-        if (!rows) target = Error{error_number::kDatabase, "The SQL text returned no rows"};
+        if (!rows) target = Error{error_number::kDatabase, "该SQL没有返回记录"};
         return rows;
     } catch (...) {
         target = CurrentExceptionError();

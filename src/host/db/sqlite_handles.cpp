@@ -23,15 +23,15 @@ Error LastError(sqlite3* db) {
     const ErrorKind kind = primary == SQLITE_BUSY || primary == SQLITE_LOCKED
                                ? ErrorKind::Unavailable
                                : ErrorKind::Statement;
-    return Error{code, db ? sqlite3_errmsg(db) : "cannot open the database", kind};
+    return DatabaseError(code, db ? sqlite3_errmsg(db) : "cannot open the database", kind);
 }
 
 namespace {
 
 Error OpenFailure(sqlite3* db, const std::string& path) {
-    Error error = LastError(db);
-    error.description = "Cannot open the account database '" + path + "': " + error.description;
-    return error;
+    const Error cause = LastError(db);
+    return CatalogError(cause.number, "不能打开账套数据库%1：%2", {path, cause.description},
+                        cause.kind);
 }
 
 // Opening alone writes nothing to the file.
@@ -65,7 +65,8 @@ ConnectionPtr OpenConnection(const std::string& path, bool create) {
 ConnectionPtr OpenExistingAccount(const std::string& path) {
     std::error_code ec;
     if (!std::filesystem::is_regular_file(path, ec)) {
-        throw HostError(error_number::kFileNotFound, "No account database at " + path);
+        throw HostError(
+            CatalogError(error_number::kFileNotFound, "账套数据库文件不存在：%1", {path}));
     }
     ConnectionPtr db = OpenUnchanged(path, false);
     std::vector<std::string> missing;
@@ -76,8 +77,8 @@ ConnectionPtr OpenExistingAccount(const std::string& path) {
         throw HostError(OpenFailure(db.get(), path));
     }
     if (!missing.empty()) {
-        throw HostError(error_number::kDatabase,
-                        "Not an account database: " + path + " has no table " + missing.front());
+        throw HostError(CatalogError(error_number::kDatabase, "%1不是账套数据库：其中没有表%2",
+                                     {path, missing.front()}));
     }
     ApplyToolSettings(db.get());
     return db;

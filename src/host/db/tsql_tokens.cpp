@@ -5,8 +5,7 @@
 namespace q9::tsql {
 
 void Refuse(const std::string& what) {
-    throw HostError(error_number::kDatabase,
-                    "SQL not supported by the embedded account database: " + what);
+    throw HostError(CatalogError(error_number::kDatabase, "内置账套数据库不支持该SQL：%1", {what}));
 }
 
 namespace {

@@ -23,6 +23,7 @@
 #include "host/db/odbc_connection_string.h"
 #include "host/db/odbc_diagnostics.h"
 #include "host/db/odbc_text.h"
+#include "host/texts.h"
 #include "unit_of_work_cases.h"
 
 namespace q9 {
@@ -476,7 +477,7 @@ TEST(OdbcConnect, UnreachableSqlServerFailsWithTheDriversReason) {
         FAIL() << "connected to a closed port";
     } catch (const HostError& e) {
         EXPECT_EQ(e.error().number, error_number::kCannotCreateObject);
-        const std::string& text = e.error().description;
+        const std::string text = DescribeInLanguage("en", e.error());
         EXPECT_NE(text.find("Cannot connect to the account database"), std::string::npos) << text;
         EXPECT_NE(text.find("SQLSTATE 08"), std::string::npos) << text;
         EXPECT_NE(text.find("Server=127.0.0.1"), std::string::npos) << text;
@@ -511,7 +512,7 @@ std::string ConnectFailure(const std::function<void()>& connect,
     try {
         connect();
     } catch (const HostError& e) {
-        failure = e.error().description;
+        failure = DescribeInLanguage("en", e.error());
     }
     *took = std::chrono::steady_clock::now() - start;
     return failure;

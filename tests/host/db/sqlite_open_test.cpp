@@ -12,6 +12,7 @@
 
 #include "host/db/engine_factory.h"
 #include "host/db/sqlite_handles.h"
+#include "host/texts.h"
 #include "support/temp_folder.h"
 
 namespace q9 {
@@ -63,9 +64,9 @@ TEST(SqliteOpen, FilesThatAreNoAccountAreRefusedUnchanged) {
             ADD_FAILURE() << "opened";
         } catch (const HostError& e) {
             EXPECT_EQ(e.error().number, c.number);
-            EXPECT_NE(e.error().description.find(c.words), std::string::npos)
-                << e.error().description;
-            EXPECT_NE(e.error().description.find(path), std::string::npos) << e.error().description;
+            const std::string shown = DescribeInLanguage("en", e.error());
+            EXPECT_NE(shown.find(c.words), std::string::npos) << shown;
+            EXPECT_NE(shown.find(path), std::string::npos) << shown;
         }
         EXPECT_EQ(std::filesystem::exists(path), static_cast<bool>(c.make));
         EXPECT_EQ(testing::FileBytes(path), before);  // a switch to WAL would rewrite the header
