@@ -11,6 +11,7 @@
 #include "jobs/batch_run.h"
 #include "jobs/export_candidates.h"
 #include "jobs/startup.h"
+#include "jobs/undo_clicked.h"
 #include "qt_event_pump.h"
 #include "qt_file_chooser.h"
 #include "qt_login_prompt.h"
@@ -125,6 +126,12 @@ void MainWindow::CreateServices(WindowServices services, const std::string& lang
             this, [this](const char* text) { return Translated(text); },
             [this] {
                 if (qtPump_) qtPump_->Finish();
+            },
+            [this](ResultGridDialog& dialog) {
+                dialog.SetRunUndoer([this](int32_t runId) {
+                    CoreContext context = Context();
+                    return UndoClicked(context, runId).result;
+                });
             });
     }
     if (!services_.log) services_.log = std::make_unique<FileDebugLog>();
@@ -154,6 +161,7 @@ void MainWindow::ConnectEvents() {
     connect(htys_.exportButton, &QPushButton::clicked, this,
             [this] { OnExportClicked(DocumentKind::ReceivableContract); });
     connect(cmdFix_, &QPushButton::clicked, this, &MainWindow::OnFixClicked);
+    connect(cmdPreview_, &QPushButton::clicked, this, &MainWindow::OnPreviewClicked);
     connect(command1_, &QPushButton::clicked, this, &MainWindow::OnCommand1Clicked);
     connect(cmdCancel_, &QPushButton::clicked, this, &QWidget::close);
     connect(timer1_, &QTimer::timeout, this, &QWidget::close);
@@ -288,6 +296,7 @@ void MainWindow::RunCommand(Work&& work) {
 
 void MainWindow::OnRateClicked() {
     cmdFix_->setEnabled(AnyRateSelected());
+    cmdPreview_->setEnabled(cmdFix_->isEnabled());
 }
 
 void MainWindow::OnReadClicked(QLineEdit* pathBox, DocumentKind kind) {
@@ -314,6 +323,13 @@ void MainWindow::OnFixClicked() {
     RunCommand([&] {
         CoreContext context = Context();
         FixClicked(context, *services_.displays);
+    });
+}
+
+void MainWindow::OnPreviewClicked() {
+    RunCommand([&] {
+        CoreContext context = Context();
+        PreviewClicked(context, *services_.displays);
     });
 }
 

@@ -77,6 +77,7 @@ class MainWindow : public QWidget {
     void OnReadClicked(QLineEdit* pathBox, DocumentKind kind);
     void OnExportClicked(DocumentKind kind);
     void OnFixClicked();
+    void OnPreviewClicked();
     void OnCommand1Clicked();
     template <typename Work>
     void RunCommand(Work&& work);
@@ -104,6 +105,7 @@ class MainWindow : public QWidget {
     DocumentFrame po_, so_, htyf_, htys_;
     QPushButton* command1_ = nullptr;
     QPushButton* cmdFix_ = nullptr;
+    QPushButton* cmdPreview_ = nullptr;
     QPushButton* cmdCancel_ = nullptr;
     QTimer* timer1_ = nullptr;
 };

@@ -143,6 +143,9 @@ void MainWindow::BuildControls() {
     command1_->hide();
     cmdFix_ = Button(this, "cmdFix", "一键调整(&M)", Twips(6870, 9510, 1275, 375));
     cmdFix_->setEnabled(false);
+    // In the free space left of cmdFix, over the hidden Command1; enabled with cmdFix.
+    cmdPreview_ = Button(this, "cmdPreview", "预览(&P)", Twips(5460, 9510, 1275, 375));
+    cmdPreview_->setEnabled(false);
     cmdCancel_ = Button(this, "cmdCancel", "退出(&X)", Twips(8400, 9510, 1095, 375));
 
     timer1_ = new QTimer(this);
@@ -160,6 +163,7 @@ void MainWindow::SetTabOrder() {
         findChild<QLineEdit*>(QStringLiteral("txtNew")),
         cmdCancel_,
         cmdFix_,
+        cmdPreview_,
         so_.readButton,
         so_.exportButton,
         so_.pathBox,

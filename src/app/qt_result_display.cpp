@@ -34,6 +34,7 @@ void QtResultDisplay::Show(int16_t /*mode*/) {
     // Every mode shows the grid modally: the completion notice follows its closing.
     if (beforeShow_) beforeShow_();
     ResultGridDialog dialog(table_, translate_, parent_);
+    if (report_) dialog.SetReport(*report_);
     if (onDialog_) onDialog_(dialog);
     dialog.exec();
 }

@@ -3,6 +3,7 @@
 #include <QPointer>
 #include <QWidget>
 #include <functional>
+#include <optional>
 
 #include "host/ports.h"
 #include "result_grid_dialog.h"
@@ -25,6 +26,7 @@ class QtResultDisplay : public ResultDisplay {
     void SetTitles(const std::string& titles) override;
     void SetColWidth(int16_t column, int16_t width) override;
     void Add(const std::string& text) override;
+    void SetReport(const RunReport& report) override { report_ = report; }
     void Show(int16_t mode) override;
 
     const ResultTable& table() const { return table_; }
@@ -35,6 +37,7 @@ class QtResultDisplay : public ResultDisplay {
     BeforeShow beforeShow_;
     DialogHook onDialog_;
     ResultTable table_;
+    std::optional<RunReport> report_;
 };
 
 class QtResultDisplayFactory : public ResultDisplayFactory {

@@ -14,6 +14,8 @@
 #include <algorithm>
 #include <map>
 
+#include "journal/change_list.h"
+
 namespace q9::app {
 
 namespace {
@@ -41,6 +43,14 @@ ResultGridDialog::ResultGridDialog(ResultTable table, Translate translate, QWidg
         return QFileDialog::getSaveFileName(owner, QString(), QString(), translate_("CSV (*.csv)"),
                                             nullptr, QFileDialog::DontUseNativeDialog);
     };
+    askChangesPath_ = [this](QWidget* owner) {
+        return QFileDialog::getSaveFileName(owner, QString(), QString(),
+                                            translate_("CSV (*.csv);;Excel (*.xlsx)"), nullptr,
+                                            QFileDialog::DontUseNativeDialog);
+    };
+    summary_ = new QLabel(this);
+    summary_->setObjectName(QStringLiteral("lblSummary"));
+    summary_->hide();
 
     grid_ = new QTableWidget(static_cast<int>(table_.rows.size()), table_.ColumnCount(), this);
     grid_->setObjectName(QStringLiteral("grdResult"));
@@ -82,6 +92,16 @@ ResultGridDialog::ResultGridDialog(ResultTable table, Translate translate, QWidg
     saveButton->setObjectName(QStringLiteral("cmdSaveCsv"));
     saveButton->setAutoDefault(false);
     connect(saveButton, &QPushButton::clicked, this, &ResultGridDialog::SaveAsCsv);
+    saveChanges_ = new QPushButton(translate_("保存变更明细"), this);
+    saveChanges_->setObjectName(QStringLiteral("cmdSaveChanges"));
+    saveChanges_->setAutoDefault(false);
+    saveChanges_->hide();
+    connect(saveChanges_, &QPushButton::clicked, this, &ResultGridDialog::SaveChanges);
+    undo_ = new QPushButton(translate_("撤销上次调整"), this);
+    undo_->setObjectName(QStringLiteral("cmdUndo"));
+    undo_->setAutoDefault(false);
+    undo_->hide();
+    connect(undo_, &QPushButton::clicked, this, &ResultGridDialog::UndoRun);
     auto* closeButton = new QPushButton(translate_("关闭"), this);
     closeButton->setObjectName(QStringLiteral("cmdClose"));
     closeButton->setDefault(true);
@@ -90,9 +110,12 @@ ResultGridDialog::ResultGridDialog(ResultTable table, Translate translate, QWidg
     auto* buttons = new QHBoxLayout;
     buttons->addWidget(copyButton);
     buttons->addWidget(saveButton);
+    buttons->addWidget(saveChanges_);
     buttons->addStretch(1);
+    buttons->addWidget(undo_);
     buttons->addWidget(closeButton);
     auto* layout = new QVBoxLayout(this);
+    layout->addWidget(summary_);
     layout->addWidget(grid_, 1);
     layout->addLayout(buttons);
 
@@ -101,6 +124,48 @@ ResultGridDialog::ResultGridDialog(ResultTable table, Translate translate, QWidg
         width = std::min(width, screen->availableGeometry().width() - 40);
     }
     resize(width, kDefaultHeight);
+}
+
+void ResultGridDialog::SetReport(RunReport report) {
+    report_ = std::move(report);
+    QStringList lines;
+    for (const KindSummary& kind : report_.kinds) {
+        lines << translate_("%1：调整 %2 行，列出 %3 行，无需调整 %4 行；税额合计 %5 → %6")
+                     .arg(translate_(KindText(kind.kind).c_str()), QString::number(kind.converted),
+                          QString::number(kind.refused), QString::number(kind.unchanged),
+                          QString::fromStdString(kind.taxBefore),
+                          QString::fromStdString(kind.taxAfter));
+    }
+    summary_->setText(lines.join(QLatin1Char('\n')));
+    summary_->setVisible(!lines.isEmpty());
+    saveChanges_->show();
+    saveChanges_->setEnabled(!report_.changes.empty());
+    ShowReportButtons();
+}
+
+void ResultGridDialog::SetRunUndoer(RunUndoer undoer) {
+    undoRun_ = std::move(undoer);
+    ShowReportButtons();
+}
+
+void ResultGridDialog::ShowReportButtons() {
+    undo_->setVisible(report_.undoableRun > 0 && undoRun_);
+}
+
+bool ResultGridDialog::SaveChanges() {
+    const QString path = askChangesPath_(this);
+    if (path.isEmpty()) return false;
+    const std::vector<std::string> titles =
+        ChangeListTitles(translate_(kChangeListTitles).toStdString());
+    if (WriteChangeList(path.toStdString(), titles, report_.changes)) return true;
+    QMessageBox::warning(this, windowTitle(), translate_("不能写入变更明细文件：%1").arg(path));
+    return false;
+}
+
+void ResultGridDialog::UndoRun() {
+    if (!undoRun_ || report_.undoableRun <= 0) return;
+    // Once asked and answered Yes, the run is undone, or refused for good.
+    if (undoRun_(report_.undoableRun) != UndoResult::Declined) undo_->setEnabled(false);
 }
 
 bool ResultGridDialog::eventFilter(QObject* watched, QEvent* event) {

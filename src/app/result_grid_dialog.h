@@ -1,15 +1,21 @@
 #pragma once
 
 #include <QDialog>
+#include <QLabel>
+#include <QPushButton>
 #include <QTableWidget>
 #include <functional>
 
+#include "jobs/run_report.h"
+#include "journal/undo.h"
 #include "result_table.h"
 
 namespace q9::app {
 
 // The result grid: titled columns, one row per refused line; cells can be selected and copied
-// (Ctrl+C gives tab-separated text) and the whole grid saved as CSV.
+// (Ctrl+C gives tab-separated text) and the whole grid saved as CSV. The grid of a one-click
+// run also sums up each kind above the grid, saves the list of changes and offers to undo the
+// run.
 class ResultGridDialog : public QDialog {
     Q_OBJECT
 
@@ -17,10 +23,16 @@ class ResultGridDialog : public QDialog {
     using Translate = std::function<QString(const char* text)>;
     // Answers where to save the CSV file; empty when the operator cancels.
     using CsvPathAsker = std::function<QString(QWidget* parent)>;
+    // Undoes the run (asking first) and tells what became of it.
+    using RunUndoer = std::function<UndoResult(int32_t runId)>;
 
     ResultGridDialog(ResultTable table, Translate translate, QWidget* parent = nullptr);
 
     void SetCsvPathAsker(CsvPathAsker asker) { askCsvPath_ = std::move(asker); }
+    void SetChangesPathAsker(CsvPathAsker asker) { askChangesPath_ = std::move(asker); }
+    void SetRunUndoer(RunUndoer undoer);
+    // Shows the summary, and the buttons for the changes and the undo the report allows.
+    void SetReport(RunReport report);
     QTableWidget* table() const { return grid_; }
 
     // The selected cells, rows by lines and cells by tabs.
@@ -28,14 +40,25 @@ class ResultGridDialog : public QDialog {
     void CopySelection() const;
     // Asks for a path and writes the CSV there. False when cancelled or not written.
     bool SaveAsCsv();
+    // Asks for a path and writes the list of changes there, as its name asks (.csv, .xlsx).
+    bool SaveChanges();
+    void UndoRun();
 
   protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
   private:
+    void ShowReportButtons();
+
     ResultTable table_;
     Translate translate_;
     CsvPathAsker askCsvPath_;
+    CsvPathAsker askChangesPath_;
+    RunUndoer undoRun_;
+    RunReport report_;
+    QLabel* summary_ = nullptr;
+    QPushButton* saveChanges_ = nullptr;
+    QPushButton* undo_ = nullptr;
     QTableWidget* grid_ = nullptr;
 };
 

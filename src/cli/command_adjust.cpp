@@ -1,6 +1,5 @@
 #include "command_adjust.h"
 
-#include <fstream>
 #include <optional>
 #include <ostream>
 
@@ -150,7 +149,9 @@ int AdjustCommand::Run(const GlobalOptions& global, Terminal& terminal) {
         batch = FixClicked(session.context(), session.displays(),
                            changesFile_.empty() ? nullptr : &changes);
     }
-    if (batch.completed() && !changesFile_.empty() && !WriteChanges(texts, changes)) {
+    if (batch.completed() && !changesFile_.empty() &&
+        !WriteChangeList(changesFile_, ChangeListTitles(texts.LoadText(kChangeListTitles)),
+                         changes)) {
         session.notifier().ShowNotice(texts.FormatText("不能写入变更明细文件：%1", {changesFile_}));
         outcome.MarkFailure();
     }
@@ -158,20 +159,6 @@ int AdjustCommand::Run(const GlobalOptions& global, Terminal& terminal) {
     outcome.Include(batch);
     PrintBatchSummary(session.state(), batch, terminal.err);
     return outcome.ExitStatus();
-}
-
-bool AdjustCommand::WriteChanges(Texts& texts, const std::vector<ChangeRow>& changes) const {
-    std::string titles = texts.LoadText("类别|单据|分录|表|字段|修改前|修改后|");
-    std::vector<std::string> cells;
-    size_t start = 0;
-    for (size_t bar = titles.find('|'); bar != std::string::npos; bar = titles.find('|', start)) {
-        cells.push_back(titles.substr(start, bar - start));
-        start = bar + 1;
-    }
-    std::ofstream file(changesFile_, std::ios::binary | std::ios::trunc);
-    file << ChangeListCsv(cells, changes);
-    file.flush();
-    return static_cast<bool>(file);
 }
 
 void PrintBatchSummary(const WindowState& state, const BatchOutcome& batch, std::ostream& out) {

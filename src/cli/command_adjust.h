@@ -25,7 +25,6 @@ class AdjustCommand : public Command {
 
   private:
     // The list of changes into --changes FILE; false when the file cannot be written.
-    bool WriteChanges(Texts& texts, const std::vector<ChangeRow>& changes) const;
 
     std::vector<std::string> standardFlags_;  // --17to16, --11to10 as given
     std::vector<std::string> convert_;        // --convert OLD as given

@@ -55,10 +55,14 @@ class EventPump {
     virtual void ReportProgress(const std::string& kind, int row, int count) = 0;
 };
 
+struct RunReport;  // jobs/run_report.h
+
 // The result grid: titled columns, one row per added text split at "|".
 class ResultDisplay {
   public:
     virtual ~ResultDisplay() = default;
+    // What the grid of a one-click run may offer besides its rows; given before Show.
+    virtual void SetReport(const RunReport& /*report*/) {}
     virtual void SetWidth(int16_t width) = 0;
     virtual void SetCols(int16_t cols) = 0;
     virtual void SetTitles(const std::string& titles) = 0;

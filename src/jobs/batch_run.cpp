@@ -35,7 +35,8 @@ bool StoppedByDatabase(const std::vector<ConversionOutcome>& conversions) {
 
 // The run; raises what stops it, with what was done so far already in `outcome`. The display
 // is released before the caller learns of a failure.
-void Run(CoreContext& context, ResultDisplayFactory& displays, BatchOutcome& outcome) {
+void Run(CoreContext& context, ResultDisplayFactory& displays, const ReportBeforeGrid& report,
+         BatchOutcome& outcome) {
     std::unique_ptr<ResultDisplay> display = PrepareDisplay(context, displays);
     outcome.masterData = AdjustMasterData(context);
     const bool unavailable =
@@ -44,6 +45,7 @@ void Run(CoreContext& context, ResultDisplayFactory& displays, BatchOutcome& out
     if (unavailable || StoppedByDatabase(outcome.conversions)) {
         outcome.result = BatchResult::StoppedByDatabase;
     }
+    if (report) display->SetReport(report(outcome));
     display->Show(kShowModal);
 }
 
@@ -76,22 +78,31 @@ void NoticeCompletion(CoreContext& context, BatchOutcome& outcome, const char* t
     }
 }
 
+// Whether the grid of a run may offer to undo it.
+enum class GridUndo { Offered, NotOffered };
+
 // A run under the journal, so that it can be listed and undone; a refused run did nothing and
-// is not recorded.
+// is not recorded. A completed run is marked done before its grid is shown, so that the grid
+// can offer to undo it.
 BatchOutcome RecordedBatch(CoreContext& context, ResultDisplayFactory& displays,
-                           std::vector<ChangeRow>* changes, ChangeList list) {
+                           std::vector<ChangeRow>* changes, ChangeList list, GridUndo undo) {
     if (!context.state.switchesRead) return RunBatch(context, displays);
     RecordedRun run(context, list);
     if (!run.lookedUp().ok()) {
         return BatchOutcome{.result = BatchResult::JournalUnread,
                             .stop = Failure{run.lookedUp().error, {}}};
     }
-    BatchOutcome outcome = RunBatch(context, displays);
-    if (outcome.completed()) {
-        if (const Outcome ended = run.Finish(); !ended.ok()) {
-            outcome.journalEnd = Failure{ended.error, {}};
+    BatchOutcome outcome = RunBatch(context, displays, [&](BatchOutcome& done) {
+        int32_t undoable = 0;
+        if (done.completed()) {
+            if (const Outcome ended = run.Finish(); !ended.ok()) {
+                done.journalEnd = Failure{ended.error, {}};
+            } else if (undo == GridUndo::Offered && run.recorder().mode() == JournalMode::Write) {
+                undoable = run.recorder().run().id;
+            }
         }
-    }
+        return ReportOf(done.conversions, run.recorder().changes(), undoable);
+    });
     if (changes) *changes = run.recorder().changes();
     return outcome;
 }
@@ -127,7 +138,8 @@ std::vector<ConversionOutcome> RunAllConversions(CoreContext& context, ResultDis
     return conversions;
 }
 
-BatchOutcome RunBatch(CoreContext& context, ResultDisplayFactory& displays) {
+BatchOutcome RunBatch(CoreContext& context, ResultDisplayFactory& displays,
+                      const ReportBeforeGrid& report) {
     BatchOutcome outcome;
     // Converting with guessed switches would rewrite discounted lines with the wrong formula.
     if (!context.state.switchesRead) {
@@ -137,7 +149,7 @@ BatchOutcome RunBatch(CoreContext& context, ResultDisplayFactory& displays) {
         return outcome;
     }
     try {
-        Run(context, displays, outcome);
+        Run(context, displays, report, outcome);
     } catch (...) {
         outcome.result = BatchResult::Stopped;
         outcome.stop = CurrentFailure();
@@ -157,8 +169,9 @@ BatchOutcome FixClicked(CoreContext& context, ResultDisplayFactory& displays,
         return BatchOutcome{.result = BatchResult::Declined};
     }
 
-    BatchOutcome outcome = RecordedBatch(context, displays, changes,
-                                         changes ? ChangeList::Wanted : ChangeList::NotWanted);
+    BatchOutcome outcome =
+        RecordedBatch(context, displays, changes,
+                      changes ? ChangeList::Wanted : ChangeList::NotWanted, GridUndo::Offered);
     ShowJournalEnd(context, outcome);
     NoticeCompletion(context, outcome, "调整完成");
     ShowStop(context, outcome);
@@ -171,7 +184,8 @@ BatchOutcome PreviewClicked(CoreContext& context, ResultDisplayFactory& displays
     try {
         RunWithoutWriting(context, [&](CoreContext& dry) {
             // Recorded inside the transaction that is rolled back: the journal goes with it.
-            outcome = RecordedBatch(dry, displays, changes, ChangeList::Wanted);
+            outcome =
+                RecordedBatch(dry, displays, changes, ChangeList::Wanted, GridUndo::NotOffered);
             outcome.journalEnd.reset();  // the dry run's journal goes anyway
         });
     } catch (...) {
@@ -184,7 +198,8 @@ BatchOutcome PreviewClicked(CoreContext& context, ResultDisplayFactory& displays
 }
 
 BatchOutcome Command1Clicked(CoreContext& context, ResultDisplayFactory& displays) {
-    BatchOutcome outcome = RecordedBatch(context, displays, nullptr, ChangeList::NotWanted);
+    BatchOutcome outcome =
+        RecordedBatch(context, displays, nullptr, ChangeList::NotWanted, GridUndo::Offered);
     ShowJournalEnd(context, outcome);
     ShowStop(context, outcome);
     return outcome;

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <functional>
 #include <optional>
 #include <vector>
 
@@ -7,6 +8,7 @@
 #include "host/context.h"
 #include "host/failure.h"
 #include "host/ports.h"
+#include "jobs/run_report.h"
 #include "journal/run_recorder.h"
 #include "masterdata/master_data.h"
 
@@ -46,9 +48,13 @@ struct BatchOutcome {
     bool AnyFailure() const;
 };
 
+// Called once the run's work is done, just before its grid is shown: what the grid offers.
+using ReportBeforeGrid = std::function<RunReport(BatchOutcome& outcome)>;
+
 // Master data, the four conversions in order with one display, then the display is shown.
 // Nothing is shown about a failure that stops it: the outcome holds it.
-BatchOutcome RunBatch(CoreContext& context, ResultDisplayFactory& displays);
+BatchOutcome RunBatch(CoreContext& context, ResultDisplayFactory& displays,
+                      const ReportBeforeGrid& report = {});
 // The conversions in order; the last one's progress says whether the database stopped them.
 std::vector<ConversionOutcome> RunAllConversions(CoreContext& context, ResultDisplay& display);
 

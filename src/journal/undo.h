@@ -30,6 +30,7 @@ enum class UndoResult {
     AlreadyUndone,  // the run was undone before
     RunInProgress,  // a run is writing to the account now
     Failed,         // a statement failed; lines undone before it stay undone
+    Declined,       // the operator answered the question with No: nothing was done
 };
 
 // A line or master-data row changed since the run: left as it is.

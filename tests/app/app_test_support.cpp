@@ -85,9 +85,14 @@ WindowUnderTest::WindowUnderTest(LoginOptions options, Doubles scripted)
     window = std::make_unique<MainWindow>(std::move(options), doubles.Take());
 }
 
-std::unique_ptr<WindowUnderTest> WindowReadyToConvert(const TempAccount& account) {
+std::unique_ptr<WindowUnderTest> WindowReadyToConvert(const TempAccount& account,
+                                                      GridDisplay grid) {
     Doubles doubles;
     doubles.services.pump.reset();  // the window's own
+    if (grid == GridDisplay::Window) {
+        doubles.services.displays.reset();
+        doubles.displays = nullptr;
+    }
     doubles.prompter->answer = MessageAnswer::Yes;
     const std::string workbook = account.Folder() + "/po.xls";
     doubles.files->savePath = workbook;

@@ -45,10 +45,14 @@ struct WindowUnderTest {
     std::unique_ptr<MainWindow> window;
 };
 
+// Whether the window shows its grid in its own dialog or into the recording double.
+enum class GridDisplay { Recorded, Window };
+
 // A shown window on `account` with the window's own progress pump, its purchase orders exported
 // to po.xls in the account's folder and that workbook named in the path box, Chk17 ticked: a
 // click on cmdFix converts them. Questions are answered Yes.
-std::unique_ptr<WindowUnderTest> WindowReadyToConvert(const TempAccount& account);
+std::unique_ptr<WindowUnderTest> WindowReadyToConvert(const TempAccount& account,
+                                                      GridDisplay grid = GridDisplay::Recorded);
 
 // Clears the session shared under this process id, so that each window logs in anew.
 void ForgetSharedSession();

@@ -1,5 +1,6 @@
 #include "main_window_test.h"
 
+#include <QApplication>
 #include <QElapsedTimer>
 #include <QFile>
 #include <QLabel>
@@ -7,11 +8,16 @@
 #include <QProgressDialog>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QTemporaryDir>
 #include <QTest>
+#include <QTimer>
+#include <algorithm>
 #include <filesystem>
+#include <functional>
 
 #include "app_test_support.h"
 #include "jobs/startup.h"
+#include "result_grid_dialog.h"
 
 namespace q9::app::test {
 
@@ -54,6 +60,7 @@ const ControlSpec kControls[] = {
     {"Command1", "QPushButton", "frmMain", "一键调整交易星垣(&M)", 3870, 9510, 2505, 375, false,
      true},
     {"cmdFix", "QPushButton", "frmMain", "一键调整(&M)", 6870, 9510, 1275, 375, true, false},
+    {"cmdPreview", "QPushButton", "frmMain", "预览(&P)", 5460, 9510, 1275, 375, true, false},
     {"cmdCancel", "QPushButton", "frmMain", "退出(&X)", 8400, 9510, 1095, 375, true, true},
     // The four document frames.
     {"cmdPO", "QPushButton", "framPO", "引出采购订单", 540, 300, 1545, 375, true, true},
@@ -165,10 +172,11 @@ void MainWindowTest::tabOrderFollowsTheWindow() {
     TempAccount account;
     WindowUnderTest t(account);
     const QStringList expected = {
-        "Chk17",       "Chk11",   "txtOld",      "txtNew",      "cmdCancel", "cmdFix",
-        "cmdSORead",   "cmdSO",   "txtSOFile",   "cmdPO",       "cmdPORead", "txtPOFile",
-        "chkSupply",   "chkCust", "chkItem",     "cmdHTYFRead", "cmdHTYF",   "txtHTYFFile",
-        "cmdHTYSRead", "cmdHTYS", "txtHYSFFile", "Command1",    "OptPrice",  "OptAmount"};
+        "Chk17",   "Chk11",       "txtOld",    "txtNew",      "cmdCancel",
+        "cmdFix",  "cmdPreview",  "cmdSORead", "cmdSO",       "txtSOFile",
+        "cmdPO",   "cmdPORead",   "txtPOFile", "chkSupply",   "chkCust",
+        "chkItem", "cmdHTYFRead", "cmdHTYF",   "txtHTYFFile", "cmdHTYSRead",
+        "cmdHTYS", "txtHYSFFile", "Command1",  "OptPrice",    "OptAmount"};
     QStringList chain;
     QWidget* start = t.Find<QWidget>("Chk17");
     QWidget* current = start;
@@ -196,15 +204,19 @@ void MainWindowTest::rateBoxesEnableTheAdjustButton() {
     auto* chk17 = t.Find<QCheckBox>("Chk17");
     auto* chk11 = t.Find<QCheckBox>("Chk11");
     auto* fix = t.Find<QPushButton>("cmdFix");
+    auto* preview = t.Find<QPushButton>("cmdPreview");
 
     ClickIndicator(chk17);
     QCOMPARE(chk17->checkState(), Qt::Checked);
     QVERIFY(fix->isEnabled());
+    QVERIFY(preview->isEnabled());
     ClickIndicator(chk11);
     ClickIndicator(chk17);  // 17 off, 11 still on
     QVERIFY(fix->isEnabled());
+    QVERIFY(preview->isEnabled());
     ClickIndicator(chk11);
     QVERIFY(!fix->isEnabled());
+    QVERIFY(!preview->isEnabled());
 
     // A greyed box does not count as ticked.
     chk11->setTristate(true);
@@ -462,6 +474,82 @@ void MainWindowTest::fixAsksThenRunsAndReports() {
     QCOMPARE(t.doubles.displays->record.shown, 1);
     QCOMPARE(t.doubles.notifier->notices, std::vector<std::string>({"调整完成"}));
     QVERIFY(!t.window->RunInProgress());
+}
+
+namespace {
+
+// Runs `act` on the grid dialog once it is the modal window, then closes it.
+void OnGrid(std::function<void(ResultGridDialog&)> act) {
+    auto* timer = new QTimer;
+    timer->setInterval(20);
+    QObject::connect(timer, &QTimer::timeout, [timer, act = std::move(act)] {
+        auto* grid = qobject_cast<ResultGridDialog*>(QApplication::activeModalWidget());
+        if (!grid) return;
+        timer->stop();
+        timer->deleteLater();
+        act(*grid);
+        grid->accept();
+    });
+    timer->start();
+}
+
+}  // namespace
+
+void MainWindowTest::previewThenRunThenUndoInTheGrid() {
+    TempAccount account;
+    std::unique_ptr<WindowUnderTest> ready = WindowReadyToConvert(account, GridDisplay::Window);
+    WindowUnderTest& t = *ready;
+    const std::string atNewRate = "SELECT COUNT(*) FROM POOrderEntry WHERE FCess=16";
+    const int64_t before = account.Count(atNewRate);
+    const size_t questions = t.doubles.prompter->boxes.size();
+    QTemporaryDir folder;
+    const QString listPath = folder.filePath(QStringLiteral("changes.csv"));
+
+    // The preview asks nothing, changes nothing, and sums up and lists what the run would do.
+    QString previewSummary;
+    OnGrid([&](ResultGridDialog& grid) {
+        auto* summary = grid.findChild<QLabel*>(QStringLiteral("lblSummary"));
+        QVERIFY(summary && !summary->isHidden());
+        previewSummary = summary->text();
+        QVERIFY(grid.findChild<QPushButton*>(QStringLiteral("cmdUndo"))->isHidden());
+        grid.SetChangesPathAsker([&](QWidget*) { return listPath; });
+        QTest::mouseClick(grid.findChild<QPushButton*>(QStringLiteral("cmdSaveChanges")),
+                          Qt::LeftButton);
+    });
+    QTest::mouseClick(t.Find<QPushButton>("cmdPreview"), Qt::LeftButton);
+    QCOMPARE(t.doubles.prompter->boxes.size(), questions);
+    QCOMPARE(Q(t.doubles.notifier->notices.back()), QStringLiteral("预览完成，账套未作任何修改"));
+    QCOMPARE(account.Count(atNewRate), before);
+    QVERIFY2(previewSummary.startsWith(QStringLiteral("采购订单：调整 ")),
+             qPrintable(previewSummary));
+    QFile list(listPath);
+    QVERIFY(list.open(QIODevice::ReadOnly));
+    const QStringList lines = QString::fromUtf8(list.readAll()).split(QStringLiteral("\r\n"));
+    QCOMPARE(lines.first(), QStringLiteral("类别,单据,分录,表,字段,修改前,修改后"));
+    QVERIFY(lines.size() > 2);
+
+    // The run shows the same figures; undone from its grid, after the question, the lines are
+    // back at their old rate.
+    QString runSummary;
+    bool undoDisabledAfterwards = false;
+    OnGrid([&](ResultGridDialog& grid) {
+        runSummary = grid.findChild<QLabel*>(QStringLiteral("lblSummary"))->text();
+        auto* undo = grid.findChild<QPushButton*>(QStringLiteral("cmdUndo"));
+        QVERIFY(undo && !undo->isHidden());
+        QTest::mouseClick(undo, Qt::LeftButton);
+        undoDisabledAfterwards = !undo->isEnabled();
+    });
+    QTest::mouseClick(t.Find<QPushButton>("cmdFix"), Qt::LeftButton);
+    QCOMPARE(runSummary, previewSummary);
+    QVERIFY(undoDisabledAfterwards);
+    const auto& boxes = t.doubles.prompter->boxes;
+    QCOMPARE(boxes.size(), questions + 2);
+    QCOMPARE(Q(boxes.back().text), QStringLiteral("是否撤销第1次调整？"));
+    QCOMPARE(account.Count(atNewRate), before);
+    QCOMPARE(account.Count("SELECT COUNT(*) FROM POOrderEntryTaxRate"), int64_t{0});
+    QCOMPARE(account.Count("SELECT COUNT(*) FROM Q9TaxRateRun WHERE FState='undone'"), int64_t{1});
+    QVERIFY(std::any_of(t.doubles.notifier->notices.begin(), t.doubles.notifier->notices.end(),
+                        [](const std::string& n) { return n.starts_with("撤销完成：恢复"); }));
 }
 
 void MainWindowTest::noSecondRunWhileOneIsInProgress() {

@@ -24,6 +24,7 @@ class MainWindowTest : public QObject {
     void rejectedBackupBatchIsShown();
     void exportButtonsReachTheExporter();
     void fixAsksThenRunsAndReports();
+    void previewThenRunThenUndoInTheGrid();
     void noSecondRunWhileOneIsInProgress();
     void closeAskedInTheProgressDialogHappensAfterTheGrid();
     void pathBoxTextStaysClearOfItsButton();

@@ -82,6 +82,7 @@ int main(int argc, char** argv) {
         q9::app::QtResultDisplayFactory factory(
             &window, [](const char* text) { return QString::fromUtf8(text); }, {},
             [&](q9::app::ResultGridDialog& dialog) {
+                dialog.SetRunUndoer([](int32_t) { return q9::UndoResult::Declined; });
                 QTimer::singleShot(300, &dialog, [&dialog, gridOutput] {
                     dialog.grab().save(gridOutput);
                     dialog.accept();
@@ -97,6 +98,14 @@ int main(int argc, char** argv) {
         display->Add(
             "HT000003 "
             "分录:1|xls上该行数据的关联金额大于金额或者收付款计划数据有多条分录，该行数据不处理|");
+        q9::RunReport report;
+        report.kinds = {{q9::DocumentKind::PurchaseOrder, 118, 1, 2, "20434.19", "19232.18"},
+                        {q9::DocumentKind::PayableContract, 40, 1, 0, "6917.95", "6511.01"}};
+        report.changes = {{"采购订单",
+                           "POORD000001",
+                           {"POOrderEntry", "FInterID=1;FEntryID=1", "FCess", "17", "16"}}};
+        report.undoableRun = 3;
+        display->SetReport(report);
         display->Show(1);
     }
     if (argc >= 4) {

@@ -1,0 +1,81 @@
+#include "jobs/run_report.h"
+
+#include <algorithm>
+
+#include "host/db/exact_decimal.h"
+
+namespace q9 {
+
+namespace {
+
+// The column of a line's tax in the account's currency; the sales order's FTaxAmount is its
+// discount.
+const char* TaxColumn(DocumentKind kind) {
+    switch (kind) {
+        case DocumentKind::PurchaseOrder:
+            return "FTaxAmount";
+        case DocumentKind::SalesOrder:
+            return "FTaxAmt";
+        case DocumentKind::PayableContract:
+        case DocumentKind::ReceivableContract:
+            break;
+    }
+    return "FTax";
+}
+
+const char* EntryTable(DocumentKind kind) {
+    switch (kind) {
+        case DocumentKind::PurchaseOrder:
+            return "POOrderEntry";
+        case DocumentKind::SalesOrder:
+            return "SEOrderEntry";
+        case DocumentKind::PayableContract:
+        case DocumentKind::ReceivableContract:
+            break;
+    }
+    return "t_RPContractEntry";
+}
+
+// `sum` + the literal, exactly; a null or a sum beyond the decimals leaves it as it is.
+void AddTo(std::string& sum, const std::string& literal) {
+    const auto total = decimal::Parse(sum);
+    const auto value = decimal::Parse(literal);
+    if (!total || !value) return;
+    const decimal::Result added =
+        decimal::Add(*total, *value, std::max(total->scale, value->scale));
+    if (added.failure == decimal::Failure::None) sum = decimal::ToText(added.value);
+}
+
+}  // namespace
+
+RunReport ReportOf(const std::vector<ConversionOutcome>& conversions,
+                   std::vector<ChangeRow> changes, int32_t undoableRun) {
+    RunReport report;
+    for (const ConversionOutcome& c : conversions) {
+        auto found = std::find_if(report.kinds.begin(), report.kinds.end(),
+                                  [&](const KindSummary& k) { return k.kind == c.kind; });
+        if (found == report.kinds.end()) {
+            report.kinds.push_back({.kind = c.kind});
+            found = report.kinds.end() - 1;
+        }
+        found->converted += c.converted;
+        found->refused += c.listed;
+        found->unchanged += c.unchanged;
+    }
+    for (KindSummary& kind : report.kinds) {
+        const std::string kindText = KindText(kind.kind);
+        for (const ChangeRow& change : changes) {
+            if (change.kind != kindText || change.value.table != EntryTable(kind.kind) ||
+                change.value.column != TaxColumn(kind.kind)) {
+                continue;
+            }
+            AddTo(kind.taxBefore, change.value.before);
+            AddTo(kind.taxAfter, change.value.after);
+        }
+    }
+    report.changes = std::move(changes);
+    report.undoableRun = undoableRun;
+    return report;
+}
+
+}  // namespace q9
