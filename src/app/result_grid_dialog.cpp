@@ -14,7 +14,7 @@
 #include <algorithm>
 #include <map>
 
-#include "journal/change_list.h"
+#include "jobs/change_list_file.h"
 
 namespace q9::app {
 
@@ -157,7 +157,10 @@ bool ResultGridDialog::SaveChanges() {
     if (path.isEmpty()) return false;
     const std::vector<std::string> titles =
         ChangeListTitles(translate_(kChangeListTitles).toStdString());
-    if (WriteChangeList(path.toStdString(), titles, report_.changes)) return true;
+    if (WriteChangeList(path.toStdString(), titles, translate_(kChangeListSheet).toStdString(),
+                        report_.changes)) {
+        return true;
+    }
     QMessageBox::warning(this, windowTitle(), translate_("不能写入变更明细文件：%1").arg(path));
     return false;
 }

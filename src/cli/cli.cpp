@@ -114,7 +114,8 @@ COMMANDS
                       header line 单据,备注, then one line per row
         --changes FILE     also write every value the run changes to FILE as UTF-8 CSV, one
                            line per value: kind, bill number, keys, table, column, before,
-                           after (master data and contract and schedule totals too)
+                           after (master data and contract and schedule totals too); a FILE
+                           ending in .xlsx gets the same columns as a workbook
         --dry-run     try the whole run without changing the account: no question, the same
                       refusals and list of rows, then "预览完成，账套未作任何修改"; with
                       --changes, FILE lists what the run would change

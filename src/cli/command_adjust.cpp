@@ -7,7 +7,7 @@
 #include "host/account_file.h"
 #include "host/document_kind.h"
 #include "host/path_list.h"
-#include "journal/change_list.h"
+#include "jobs/change_list_file.h"
 #include "rates/rate_profile.h"
 
 namespace q9::cli {
@@ -151,7 +151,7 @@ int AdjustCommand::Run(const GlobalOptions& global, Terminal& terminal) {
     }
     if (batch.completed() && !changesFile_.empty() &&
         !WriteChangeList(changesFile_, ChangeListTitles(texts.LoadText(kChangeListTitles)),
-                         changes)) {
+                         texts.LoadText(kChangeListSheet), changes)) {
         session.notifier().ShowNotice(texts.FormatText("不能写入变更明细文件：%1", {changesFile_}));
         outcome.MarkFailure();
     }

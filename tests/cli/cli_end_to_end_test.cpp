@@ -19,6 +19,7 @@
 #include "host/csv_cell.h"
 #include "host/db/engine_factory.h"
 #include "host/document_kind.h"
+#include "support/independent_readers.h"
 #include "workbook/sheet_reader.h"
 #include "workbook/sheet_writer.h"
 
@@ -455,6 +456,9 @@ TEST_F(CliEndToEnd, DryRunShowsTheRunsGridAndLeavesTheAccountAsItWas) {
         EXPECT_EQ(out.back(), "预览完成，账套未作任何修改");
         EXPECT_EQ(dry.out.find("是否确定修改"), std::string::npos);  // asks nothing
         EXPECT_EQ(account.Snapshot(), before);
+        arguments = Adjust(rule, edits);
+        arguments.insert(arguments.end(), {"--dry-run", "--changes", home_.File("dry.xlsx")});
+        ASSERT_EQ(Cli(arguments).status, 0);
 
         arguments = Adjust(rule, edits);
         arguments.insert(arguments.end(), {"--changes", home_.File("real.csv")});
@@ -470,6 +474,23 @@ TEST_F(CliEndToEnd, DryRunShowsTheRunsGridAndLeavesTheAccountAsItWas) {
         EXPECT_TRUE(listed.starts_with("类别,单据,分录,表,字段,修改前,修改后\r\n")) << listed;
         EXPECT_GT(std::count(listed.begin(), listed.end(), '\n'), 10);
         EXPECT_EQ(read(home_.File("real.csv")), listed);
+        // The same list as an .xlsx workbook: the CSV's cells, every one a text, as an
+        // independent reader finds them.
+        const test::XlrdBook book = test::ReadWithOpenpyxl(home_.File("dry.xlsx"));
+        ASSERT_EQ(book.sheets.size(), 1u);
+        EXPECT_EQ(book.sheets[0].name, "变更明细");
+        std::string cellsAsCsv;
+        for (int r = 0; r < book.sheets[0].rows; ++r) {
+            std::vector<std::string> cells(7);
+            for (int c = 0; c < 7; ++c) {
+                auto cell = book.sheets[0].cells.find({r, c});
+                if (cell == book.sheets[0].cells.end()) continue;
+                EXPECT_EQ(cell->second.type, 's') << r << "," << c;
+                cells[static_cast<size_t>(c)] = cell->second.text;
+            }
+            cellsAsCsv += CsvLine(cells);
+        }
+        EXPECT_EQ(cellsAsCsv, listed);
         EXPECT_NE(account.Snapshot(), before);
     }
 }
