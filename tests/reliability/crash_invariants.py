@@ -1,12 +1,12 @@
 #!/usr/bin/python3
-"""Checks an account database left by a killed (or finished) tax-rate adjustment.
+"""Checks an account database left by a killed (or finished) tax-rate adjustment or undo.
 
 usage: crash_invariants.py ACCOUNT ORIGINAL [REFERENCE]
 
-ACCOUNT   the database the adjustment was working on
+ACCOUNT   the database the adjustment (or undo) was working on
 ORIGINAL  a copy of the account before any adjustment
-REFERENCE the account after one uninterrupted adjustment with the same workbooks; when given,
-          ACCOUNT must equal it (a re-run completed the rest and converted nothing twice)
+REFERENCE the account after the same work done uninterrupted; when given, ACCOUNT must equal it
+          (a re-run completed the rest and converted, or put back, nothing twice)
 
 Invariants, per entry table and its backup table:
   - no entry has two backup rows;
@@ -14,7 +14,8 @@ Invariants, per entry table and its backup table:
     and holds that entry's original values in every column it saved;
   - every entry that is now at 16/10 and was at 17/11 has exactly one backup row;
   - every entry without a backup row is exactly as it was (no half-rewritten line);
-  - in a journaled account, an entry has journal rows exactly when it has its backup row;
+  - in a journaled account, an entry has journal rows not undone exactly when it has its
+    backup row (an undo puts the entry back, removes the row and marks its journal rows);
   - tables the adjustment does not write are unchanged (the run journal's own it writes).
 Prints one line per failure and exits 1 when any invariant fails.
 """
@@ -68,9 +69,10 @@ def backup_rows(db, table):
 
 
 def journaled_keys(db, table, keys):
-    """The entries of `table` with journal rows, by the journal's "FKey=v;FKey=v" keys."""
+    """The entries of `table` with journal rows not undone, by their "FKey=v;FKey=v" keys."""
     journaled = set()
-    for (text,) in db.execute(f"SELECT FKeys FROM {JOURNAL_TABLE} WHERE FTable=?", (table,)):
+    for (text,) in db.execute(
+            f"SELECT FKeys FROM {JOURNAL_TABLE} WHERE FTable=? AND FUndone=0", (table,)):
         values = dict(part.split("=", 1) for part in text.split(";"))
         journaled.add(tuple(int(values[k]) for k in keys))
     return journaled
