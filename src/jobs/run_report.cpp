@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "host/db/exact_decimal.h"
+#include "journal/change_capture.h"
 
 namespace q9 {
 
@@ -21,19 +22,6 @@ const char* TaxColumn(DocumentKind kind) {
             break;
     }
     return "FTax";
-}
-
-const char* EntryTable(DocumentKind kind) {
-    switch (kind) {
-        case DocumentKind::PurchaseOrder:
-            return "POOrderEntry";
-        case DocumentKind::SalesOrder:
-            return "SEOrderEntry";
-        case DocumentKind::PayableContract:
-        case DocumentKind::ReceivableContract:
-            break;
-    }
-    return "t_RPContractEntry";
 }
 
 // `sum` + the literal, exactly; a null or a sum beyond the decimals leaves it as it is.

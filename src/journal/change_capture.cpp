@@ -30,19 +30,6 @@ const std::vector<TableKeys>& WrittenTables() {
     return tables;
 }
 
-std::string EntryTable(DocumentKind kind) {
-    switch (kind) {
-        case DocumentKind::PurchaseOrder:
-            return "POOrderEntry";
-        case DocumentKind::SalesOrder:
-            return "SEOrderEntry";
-        case DocumentKind::PayableContract:
-        case DocumentKind::ReceivableContract:
-            break;
-    }
-    return "t_RPContractEntry";
-}
-
 // Each row by its keys text.
 std::map<std::string, size_t> RowsByKeys(const Recordset& rows,
                                          const std::vector<std::string>& keys,
@@ -68,6 +55,19 @@ std::map<std::string, size_t> RowsByKeys(const Recordset& rows,
 }
 
 }  // namespace
+
+std::string EntryTable(DocumentKind kind) {
+    switch (kind) {
+        case DocumentKind::PurchaseOrder:
+            return "POOrderEntry";
+        case DocumentKind::SalesOrder:
+            return "SEOrderEntry";
+        case DocumentKind::PayableContract:
+        case DocumentKind::ReceivableContract:
+            break;
+    }
+    return "t_RPContractEntry";
+}
 
 const std::vector<std::string>& KeyColumns(const std::string& table) {
     for (const TableKeys& t : WrittenTables()) {

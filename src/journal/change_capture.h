@@ -30,6 +30,9 @@ struct CaptureTarget {
     std::string condition;  // a WHERE condition of digits and names only
 };
 
+// The table of a kind's entry lines.
+std::string EntryTable(DocumentKind kind);
+
 // The key columns of a table the tool writes; throws HostError for any other table.
 const std::vector<std::string>& KeyColumns(const std::string& table);
 

@@ -8,36 +8,7 @@
 # usage: tests/reliability/crash_undo.sh [--kills N] [--entries N] [--cli PATH] [--seed S]
 #   long form (by hand): --kills 20 --entries 10000 (the defaults)
 #   short form (test suite): --kills 3 --entries 2000
-set -euo pipefail
-
-root=$(cd "$(dirname "$0")/../.." && pwd)
-kills=20
-entries=10000
-cli=$root/build/bin/q9taxrate-cli
-seed=${RANDOM}
-while [[ $# -gt 0 ]]; do
-    case $1 in
-        --kills) kills=$2; shift 2 ;;
-        --entries) entries=$2; shift 2 ;;
-        --cli) cli=$2; shift 2 ;;
-        --seed) seed=$2; shift 2 ;;
-        *) echo "unknown option $1" >&2; exit 2 ;;
-    esac
-done
-cli=$(realpath "$cli")
-python=/usr/bin/python3
-check=$root/tests/reliability/crash_invariants.py
-RANDOM=$seed
-work=$(mktemp -d)
-trap 'rm -rf "$work"' EXIT
-cd "$work"
-export XDG_DATA_HOME=$work/xdg
-
-copy_account() {  # FROM TO: the database with its write-ahead log, if any
-    rm -f "$2" "$2-wal" "$2-shm"
-    cp "$1" "$2"
-    if [[ -f "$1-wal" ]]; then cp "$1-wal" "$2-wal"; fi
-}
+source "$(dirname "$0")/crash_common.sh"
 
 undo() {  # ACCOUNT
     exec "$cli" --db "sqlite:$1" undo 1 --yes
@@ -94,22 +65,9 @@ fi
 echo "uninterrupted undo of $lines lines: ${undo_ms} ms"
 
 failures=0
-killed=0
 for ((k = 1; k <= kills; ++k)); do
     copy_account adjusted.db account.db
-    delay_ms=$(((RANDOM * 32768 + RANDOM) % (undo_ms > 0 ? undo_ms : 1)))
-    (undo account.db) >undo.log 2>&1 &
-    pid=$!
-    sleep "$(printf '%d.%03d' $((delay_ms / 1000)) $((delay_ms % 1000)))"
-    if kill -KILL "$pid" 2>/dev/null; then :; fi
-    status=0
-    wait "$pid" 2>/dev/null || status=$?
-    if [[ $status -eq 137 ]]; then
-        ((++killed))
-        what="killed after ${delay_ms} ms"
-    else
-        what="finished before the kill at ${delay_ms} ms (status $status)"
-    fi
+    kill_at_random "$undo_ms" undo.log undo account.db
     if ! after_kill=$("$python" "$check" account.db pristine.db); then
         echo "kill $k: $what: invariants broken"
         echo "$after_kill"
