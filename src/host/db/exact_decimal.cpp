@@ -261,17 +261,19 @@ std::optional<Decimal> Parse(std::string_view text) {
     if (drop > scale) return std::nullopt;
     const int kept = drop > 0 ? count - drop : count;
     if (kept < 0) return Decimal{};  // less than half a unit of the last decimal kept
-    U256 magnitude;
-    for (int k = 0; k < kept; ++k) {
-        MultiplyWide(magnitude, 10, &magnitude);
-        magnitude = AddWide(magnitude, U256::Of(static_cast<UInt128>(digits[k] - '0')));
-    }
+    // At most 38 digits: below 10^38 < 2^127, so one 128-bit word holds them and the carry of
+    // the rounding below.
+    uint64_t head = 0;  // the first 19 digits fit 64 bits, which multiply faster
+    int k = 0;
+    for (; k < kept && k < 19; ++k) head = head * 10 + static_cast<uint64_t>(digits[k] - '0');
+    UInt128 magnitude = head;
+    for (; k < kept; ++k) magnitude = magnitude * 10 + static_cast<UInt128>(digits[k] - '0');
     int resultScale = scale;
     if (drop > 0) {
         resultScale -= drop;
-        if (digits[kept] >= '5') magnitude = AddWide(magnitude, U256::Of(1));
+        if (digits[kept] >= '5') ++magnitude;
     }
-    const Result result = Finish(magnitude, resultScale, resultScale, negative);
+    const Result result = Finish(U256::Of(magnitude), resultScale, resultScale, negative);
     if (result.failure != Failure::None) return std::nullopt;
     return result.value;
 }

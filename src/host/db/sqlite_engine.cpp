@@ -18,11 +18,15 @@ constexpr const char* kSysObjectsView =
     "CASE type WHEN 'table' THEN 'U' ELSE 'V' END COLLATE NOCASE AS xtype "
     "FROM main.sqlite_master WHERE type IN ('table','view')";
 
-// Leaves a statement reusable (and its read lock released) however the step ended.
+// Leaves a statement reusable (and its read lock released) however the step ended, without
+// the literals it was bound to (they go with the batch).
 class ResetOnExit {
   public:
     explicit ResetOnExit(sqlite3_stmt* statement) : statement_(statement) {}
-    ~ResetOnExit() { sqlite3_reset(statement_); }
+    ~ResetOnExit() {
+        sqlite3_reset(statement_);
+        sqlite3_clear_bindings(statement_);
+    }
     ResetOnExit(const ResetOnExit&) = delete;
     ResetOnExit& operator=(const ResetOnExit&) = delete;
 
@@ -94,11 +98,12 @@ void BindLiteral(sqlite3* db, sqlite3_stmt* statement, int index, const tsql::Li
             rc = sqlite3_bind_double(statement, index, number);
             break;
         }
-        // A decimal literal keeps its digits: the decimal functions read them exactly.
+        // A decimal literal keeps its digits: the decimal functions read them exactly. Not
+        // copied: the batch's literals outlive the run, and the next run binds afresh.
         case tsql::Literal::Kind::Real:
         case tsql::Literal::Kind::Text:
             rc = sqlite3_bind_text(statement, index, literal.text.data(),
-                                   static_cast<int>(literal.text.size()), SQLITE_TRANSIENT);
+                                   static_cast<int>(literal.text.size()), SQLITE_STATIC);
             break;
     }
     if (rc != SQLITE_OK) throw HostError(sqlite::LastError(db));
@@ -164,7 +169,6 @@ sqlite3_stmt* SqliteEngine::PrepareBound(const tsql::TranslatedStatement& statem
     }
     sqlite3_stmt* prepared = found->second.get();
     sqlite3_reset(prepared);
-    sqlite3_clear_bindings(prepared);
     if (statement.bindLiterals) {
         for (size_t i = 0; i < statement.parameters.size(); ++i) {
             BindLiteral(db_.get(), prepared, static_cast<int>(i + 1),

@@ -34,29 +34,31 @@ std::string Upper(std::string_view text) {
     return result;
 }
 
-std::vector<Token> Tokenize(std::string_view sql, std::vector<Literal>* literals) {
-    std::vector<Token> tokens;
+void ScanTokens(std::string_view sql, std::vector<Literal>* literals, TokenSink& sink) {
     bool space = false;
     size_t i = 0;
-    auto push = [&](TokenType type, std::string text) {
-        tokens.push_back(Token{type, std::move(text), space, -1});
+    auto push = [&](TokenType type, std::string_view text) {
+        sink.Add(type, text, space, -1);
         space = false;
     };
     auto pushLiteral = [&](TokenType type, Literal literal) {
-        Token token{type, literal.text, space, static_cast<int>(literals->size())};
+        const int index = static_cast<int>(literals->size());
         literals->push_back(std::move(literal));
-        tokens.push_back(std::move(token));
+        sink.Add(type, literals->back().text, space, index);
         space = false;
+    };
+    auto startsWith = [&](char first, char second) {
+        return sql[i] == first && i + 1 < sql.size() && sql[i + 1] == second;
     };
     while (i < sql.size()) {
         const char c = sql[i];
         if (IsBlank(c)) {
             space = true;
             ++i;
-        } else if (sql.substr(i, 2) == "--") {
+        } else if (startsWith('-', '-')) {
             while (i < sql.size() && sql[i] != '\n') ++i;
             space = true;
-        } else if (sql.substr(i, 2) == "/*") {
+        } else if (startsWith('/', '*')) {
             const size_t end = sql.find("*/", i + 2);
             if (end == std::string_view::npos) Refuse("an unterminated comment");
             i = end + 2;
@@ -66,23 +68,22 @@ std::vector<Token> Tokenize(std::string_view sql, std::vector<Literal>* literals
             i += c == '\'' ? 1 : 2;
             std::string content;
             for (;;) {
-                if (i >= sql.size()) Refuse("an unterminated text literal");
-                if (sql[i] == '\'') {
-                    if (i + 1 < sql.size() && sql[i + 1] == '\'') {
-                        content.push_back('\'');
-                        i += 2;
-                        continue;
-                    }
+                const size_t quote = sql.find('\'', i);
+                if (quote == std::string_view::npos) Refuse("an unterminated text literal");
+                content.append(sql.substr(i, quote - i));
+                i = quote + 1;
+                if (i < sql.size() && sql[i] == '\'') {
+                    content.push_back('\'');
                     ++i;
-                    break;
+                    continue;
                 }
-                content.push_back(sql[i++]);
+                break;
             }
             pushLiteral(TokenType::String, Literal{Literal::Kind::Text, std::move(content)});
         } else if (IsNameStart(c)) {
             const size_t start = i;
             while (i < sql.size() && IsNamePart(sql[i])) ++i;
-            push(TokenType::Word, std::string(sql.substr(start, i - start)));
+            push(TokenType::Word, sql.substr(start, i - start));
         } else if (c == '[' || c == '"') {
             const char close = c == '[' ? ']' : '"';
             const size_t end = sql.find(close, i + 1);
@@ -93,7 +94,7 @@ std::vector<Token> Tokenize(std::string_view sql, std::vector<Literal>* literals
             for (char n : name) {
                 if (static_cast<unsigned char>(n) < 0x20) Refuse("a control character in a name");
             }
-            push(TokenType::QuotedName, std::string(name));
+            push(TokenType::QuotedName, name);
             i = end + 1;
         } else if (IsDigit(c) || (c == '.' && i + 1 < sql.size() && IsDigit(sql[i + 1]))) {
             const size_t start = i;
@@ -125,7 +126,7 @@ std::vector<Token> Tokenize(std::string_view sql, std::vector<Literal>* literals
                                                 : Literal::Kind::Integer;
             pushLiteral(TokenType::Number, Literal{kind, digits});
         } else if (c == ';') {
-            push(TokenType::Semicolon, ";");
+            push(TokenType::Semicolon, sql.substr(i, 1));
             ++i;
         } else if (c == '@') {
             Refuse("variables ('@')");
@@ -134,17 +135,28 @@ std::vector<Token> Tokenize(std::string_view sql, std::vector<Literal>* literals
         } else {
             const std::string_view two = sql.substr(i, 2);
             if (two == "<=" || two == ">=" || two == "<>" || two == "!=") {
-                push(TokenType::Symbol, std::string(two));
+                push(TokenType::Symbol, two);
                 i += 2;
             } else if (std::string_view("(),.=<>+-*/%").find(c) != std::string_view::npos) {
-                push(TokenType::Symbol, std::string(1, c));
+                push(TokenType::Symbol, sql.substr(i, 1));
                 ++i;
             } else {
                 Refuse("the character '" + std::string(1, c) + "'");
             }
         }
     }
-    return tokens;
+}
+
+std::vector<Token> Tokenize(std::string_view sql, std::vector<Literal>* literals) {
+    struct Collect final : TokenSink {
+        std::vector<Token> tokens;
+        void Add(TokenType type, std::string_view text, bool spaceBefore, int literal) override {
+            tokens.push_back(Token{type, std::string(text), spaceBefore, literal});
+        }
+    } collect;
+    collect.tokens.reserve(sql.size() / 4);
+    ScanTokens(sql, literals, collect);
+    return std::move(collect.tokens);
 }
 
 size_t MatchingParen(const std::vector<Token>& tokens, size_t open, size_t end) {

@@ -23,8 +23,20 @@ struct Token {
 
 std::string Upper(std::string_view text);
 
-// Tokens of a text; its literals are appended to `literals`, tokens refer to them by index.
-// Refuses characters the tool's SQL never holds.
+// Receives the tokens of a text one by one; `text` is as in Token and valid only during the call.
+class TokenSink {
+  public:
+    virtual void Add(TokenType type, std::string_view text, bool spaceBefore, int literal) = 0;
+
+  protected:
+    ~TokenSink() = default;
+};
+
+// Hands the tokens of a text to `sink` in order; its literals are appended to `literals`,
+// tokens refer to them by index. Refuses characters the tool's SQL never holds.
+void ScanTokens(std::string_view sql, std::vector<Literal>* literals, TokenSink& sink);
+
+// The tokens of a text, as ScanTokens finds them.
 std::vector<Token> Tokenize(std::string_view sql, std::vector<Literal>* literals);
 
 inline bool IsWord(const Token& token, std::string_view upper) {

@@ -640,30 +640,38 @@ std::string QuoteText(const std::string& text) {
 }  // namespace
 
 Shape ShapeOf(std::string_view tsql) {
-    Shape shape;
-    const std::vector<Token> tokens = Tokenize(tsql, &shape.literals);
-    shape.key.reserve(tsql.size());
-    for (const Token& token : tokens) {
-        if (token.spaceBefore) shape.key += ' ';
-        if (token.literal >= 0) {
-            // Literals of other types translate otherwise: "16.0" is DECIMAL(3,1), "16" INT.
-            shape.key += '?';
-            const Literal& literal = shape.literals[static_cast<size_t>(token.literal)];
-            if (literal.kind == Literal::Kind::Float) {
-                shape.key += 'f';
-            } else if (literal.kind != Literal::Kind::Text) {
-                const SqlType type = LiteralType(literal.text);
-                if (!type.Is(SqlType::Kind::Integer) || type.precision != 10) {
-                    shape.key += std::to_string(type.precision) + "." + std::to_string(type.scale);
+    // Straight from the scanner: the shape of every line's statements is asked for, and
+    // tokens of their own would cost more than the look-up they serve.
+    struct KeyWriter final : TokenSink {
+        Shape shape;
+        void Add(TokenType type, std::string_view text, bool spaceBefore, int literal) override {
+            std::string& key = shape.key;
+            if (spaceBefore) key += ' ';
+            if (literal >= 0) {
+                // Literals of other types translate otherwise: "16.0" is DECIMAL(3,1), "16" INT.
+                key += '?';
+                const Literal& value = shape.literals[static_cast<size_t>(literal)];
+                if (value.kind == Literal::Kind::Float) {
+                    key += 'f';
+                } else if (value.kind != Literal::Kind::Text) {
+                    const SqlType sqlType = LiteralType(value.text);
+                    if (!sqlType.Is(SqlType::Kind::Integer) || sqlType.precision != 10) {
+                        key +=
+                            std::to_string(sqlType.precision) + "." + std::to_string(sqlType.scale);
+                    }
                 }
+            } else if (type == TokenType::QuotedName) {
+                key += '[';
+                key += text;
+                key += ']';
+            } else {
+                key += text;
             }
-        } else if (token.type == TokenType::QuotedName) {
-            shape.key += "[" + token.text + "]";
-        } else {
-            shape.key += token.text;
         }
-    }
-    return shape;
+    } writer;
+    writer.shape.key.reserve(tsql.size());
+    ScanTokens(tsql, &writer.shape.literals, writer);
+    return std::move(writer.shape);
 }
 
 TranslatedBatch Translate(std::string_view tsql, const Catalog* catalog) {
