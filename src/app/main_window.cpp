@@ -7,6 +7,7 @@
 #include <exception>
 
 #include "export/save_path.h"
+#include "host/account_file.h"
 #include "host/document_kind.h"
 #include "jobs/batch_run.h"
 #include "jobs/export_candidates.h"
@@ -131,6 +132,10 @@ void MainWindow::CreateServices(WindowServices services, const std::string& lang
                 dialog.SetRunUndoer([this](int32_t runId) {
                     CoreContext context = Context();
                     return UndoClicked(context, runId).result;
+                });
+                // The grid's files never replace the account, as the export's and the report's.
+                dialog.SetPathRefusal([this](const std::string& path) {
+                    return AccountFileRefusal(session_->gateway(), session_->texts(), path);
                 });
             });
     }

@@ -154,7 +154,7 @@ void ResultGridDialog::ShowReportButtons() {
 
 bool ResultGridDialog::SaveChanges() {
     const QString path = askChangesPath_(this);
-    if (path.isEmpty()) return false;
+    if (path.isEmpty() || Refused(path)) return false;
     const std::vector<std::string> titles =
         ChangeListTitles(translate_(kChangeListTitles).toStdString());
     if (WriteChangeList(path.toStdString(), titles, translate_(kChangeListSheet).toStdString(),
@@ -200,9 +200,16 @@ void ResultGridDialog::CopySelection() const {
     if (!text.isEmpty()) QGuiApplication::clipboard()->setText(text);
 }
 
+bool ResultGridDialog::Refused(const QString& path) {
+    if (!refusePath_) return false;
+    const std::optional<std::string> refusal = refusePath_(path.toStdString());
+    if (refusal) QMessageBox::warning(this, windowTitle(), QString::fromStdString(*refusal));
+    return refusal.has_value();
+}
+
 bool ResultGridDialog::SaveAsCsv() {
     const QString path = askCsvPath_(this);
-    if (path.isEmpty()) return false;
+    if (path.isEmpty() || Refused(path)) return false;
     const std::string csv = ResultTableToCsv(table_);
     QSaveFile file(path);
     if (file.open(QIODevice::WriteOnly) &&

@@ -5,6 +5,8 @@
 #include <QPushButton>
 #include <QTableWidget>
 #include <functional>
+#include <optional>
+#include <string>
 
 #include "jobs/run_report.h"
 #include "journal/undo.h"
@@ -25,12 +27,15 @@ class ResultGridDialog : public QDialog {
     using CsvPathAsker = std::function<QString(QWidget* parent)>;
     // Undoes the run (asking first) and tells what became of it.
     using RunUndoer = std::function<UndoResult(int32_t runId)>;
+    // Why a file may not be written (it is the account's, say); nothing when it may.
+    using PathRefusal = std::function<std::optional<std::string>(const std::string& path)>;
 
     ResultGridDialog(ResultTable table, Translate translate, QWidget* parent = nullptr);
 
     void SetCsvPathAsker(CsvPathAsker asker) { askCsvPath_ = std::move(asker); }
     void SetChangesPathAsker(CsvPathAsker asker) { askChangesPath_ = std::move(asker); }
     void SetRunUndoer(RunUndoer undoer);
+    void SetPathRefusal(PathRefusal refusal) { refusePath_ = std::move(refusal); }
     // Shows the summary, and the buttons for the changes and the undo the report allows.
     void SetReport(RunReport report);
     QTableWidget* table() const { return grid_; }
@@ -49,12 +54,15 @@ class ResultGridDialog : public QDialog {
 
   private:
     void ShowReportButtons();
+    // Shows the refusal of `path`, if any, and tells whether there was one.
+    bool Refused(const QString& path);
 
     ResultTable table_;
     Translate translate_;
     CsvPathAsker askCsvPath_;
     CsvPathAsker askChangesPath_;
     RunUndoer undoRun_;
+    PathRefusal refusePath_;
     RunReport report_;
     QLabel* summary_ = nullptr;
     QPushButton* saveChanges_ = nullptr;

@@ -5,6 +5,7 @@
 #include <QFile>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMessageBox>
 #include <QProgressDialog>
 #include <QPushButton>
 #include <QRadioButton>
@@ -494,6 +495,37 @@ void OnGrid(std::function<void(ResultGridDialog&)> act) {
 }
 
 }  // namespace
+
+void MainWindowTest::gridNeverSavesOverTheAccount() {
+    TempAccount account;
+    std::unique_ptr<WindowUnderTest> ready = WindowReadyToConvert(account, GridDisplay::Window);
+    WindowUnderTest& t = *ready;
+    QFile file(QString::fromStdString(account.Path()));
+    QVERIFY(file.open(QIODevice::ReadOnly));
+    const QByteArray before = file.readAll();
+    file.close();
+    const QString target = QString::fromStdString(account.Path());
+    QStringList warnings;
+    OnGrid([&](ResultGridDialog& grid) {
+        grid.SetCsvPathAsker([&](QWidget*) { return target; });
+        grid.SetChangesPathAsker([&](QWidget*) { return target; });
+        for (const char* button : {"cmdSaveCsv", "cmdSaveChanges"}) {
+            QTimer::singleShot(50, [&] {
+                if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
+                    warnings << box->text();
+                    box->accept();
+                }
+            });
+            QTest::mouseClick(grid.findChild<QPushButton*>(QString::fromLatin1(button)),
+                              Qt::LeftButton);
+        }
+    });
+    QTest::mouseClick(t.Find<QPushButton>("cmdPreview"), Qt::LeftButton);
+    const QString refusal = QStringLiteral("不能写入账套数据库文件：") + target;
+    QCOMPARE(warnings, QStringList({refusal, refusal}));
+    QVERIFY(file.open(QIODevice::ReadOnly));
+    QVERIFY(file.readAll() == before);
+}
 
 void MainWindowTest::previewThenRunThenUndoInTheGrid() {
     TempAccount account;

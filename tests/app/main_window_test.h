@@ -25,6 +25,7 @@ class MainWindowTest : public QObject {
     void exportButtonsReachTheExporter();
     void fixAsksThenRunsAndReports();
     void previewThenRunThenUndoInTheGrid();
+    void gridNeverSavesOverTheAccount();
     void noSecondRunWhileOneIsInProgress();
     void closeAskedInTheProgressDialogHappensAfterTheGrid();
     void pathBoxTextStaysClearOfItsButton();
