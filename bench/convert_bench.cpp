@@ -2,7 +2,10 @@
 // then backup, rewrite and run journal in one transaction per line) against one set-based
 // UPDATE of the same lines, on generated embedded accounts.
 //
-//   convert_bench [SIZE...]     entries per kind (default 10000 100000; 1000000 for the large run)
+//   convert_bench [--dry-run] [SIZE...]
+//       entries per kind (default 10000 100000; 1000000 for the large run). --dry-run runs the
+//       lines as the preview does: every statement inside one transaction that is rolled back,
+//       with the list of changes kept.
 
 #include <cstdio>
 #include <cstdlib>
@@ -21,6 +24,7 @@
 #include "host/db/demo_account.h"
 #include "host/db/engine_factory.h"
 #include "jobs/startup.h"
+#include "journal/dry_run.h"
 #include "journal/journal_sql.h"
 #include "journal/recorded_run.h"
 
@@ -113,11 +117,17 @@ double SetBasedSeconds(q9::DatabaseEngine& engine, q9::DocumentKind kind) {
 }  // namespace
 
 int main(int argc, char** argv) {
-    std::vector<int> sizes = {10000, 100000};
-    if (argc > 1) {
-        sizes.clear();
-        for (int i = 1; i < argc; ++i) sizes.push_back(std::atoi(argv[i]));
+    std::vector<int> sizes;
+    bool dryRun = false;
+    for (int i = 1; i < argc; ++i) {
+        if (std::string(argv[i]) == "--dry-run") {
+            dryRun = true;
+        } else {
+            sizes.push_back(std::atoi(argv[i]));
+        }
     }
+    if (sizes.empty()) sizes = {10000, 100000};
+    const std::string figures = dryRun ? "dryrun." : "convert.";
     const q9::bench::WorkFolder folder("q9-convert-bench");
     std::map<int, std::map<q9::DocumentKind, double>> loopSeconds;
 
@@ -140,43 +150,57 @@ int main(int argc, char** argv) {
         q9::bench::QuietCore core(engine, /*echoNotices=*/true);
         core.state.chk17 = q9::CheckValue::Checked;
         core.state.chk11 = q9::CheckValue::Checked;
-        // One run over the four kinds, journaled as a real one-click run is.
-        q9::RecordedRun run(core.context, q9::ChangeList::NotWanted);
-        if (!run.lookedUp().ok() || !core.context.recorder ||
-            core.context.recorder->mode() != q9::JournalMode::Write) {
-            std::fprintf(stderr, "the run journal is not written\n");
-            return 1;
-        }
-
+        // One run over the four kinds, journaled as a real one-click run is, or recorded with
+        // its list of changes inside the rolled-back transaction as the preview is.
+        // Read before the run: inside the preview's transaction only its own context may call.
+        std::map<q9::DocumentKind, q9::RecordsetPtr> sheets;
         for (q9::DocumentKind kind : q9::kAllDocumentKinds) {
-            q9::RecordsetPtr sheet = SheetOfCandidates(*engine, kind);
-            const int lines = sheet->RecordCount() - 1;
-            CountingDisplay display;
-            const double cpuStart = q9::bench::CpuSeconds();
-            const auto start = Clock::now();
-            q9::ConversionOutcome summary =
-                q9::ConvertRows(core.context, display, q9::ConversionKindOf(kind), sheet);
-            const double loop = SecondsSince(start);
-            const double loopCpu = q9::bench::CpuSeconds() - cpuStart;
-            loopSeconds[size][kind] = loop;
-            const double set = kind == q9::DocumentKind::ReceivableContract
-                                   ? 0  // the payable run already rewrote every contract line
-                                   : SetBasedSeconds(*setEngine, kind);
-            std::printf("%-8d %-10s %8.2f %10.0f %12.3f %10.0f %8.1f   (converted %d, listed %d)\n",
-                        lines, q9::KindText(kind).c_str(), loop, lines / loop, set,
-                        set > 0 ? lines / set : 0.0, set > 0 ? loop / set : 0.0, summary.converted,
-                        summary.listed);
-            const std::string figure =
-                "convert." + std::to_string(size) + "." + KindCode(kind) + ".";
-            q9::bench::ReportCount(figure + "lines", lines);
-            q9::bench::ReportSeconds(figure + "loop_s", loop);
-            q9::bench::ReportCount(figure + "converted", summary.converted);
-            q9::bench::ReportSeconds(figure + "loop_cpu_s", loopCpu);
-            if (set > 0) q9::bench::ReportSeconds(figure + "set_based_s", set);
-            std::fflush(stdout);
+            sheets[kind] = SheetOfCandidates(*engine, kind);
         }
-        if (const q9::Outcome ended = run.Finish(); !ended.ok())
-            std::fprintf(stderr, "run not marked done: %s\n", ended.error.description.c_str());
+        const auto convertAll = [&](q9::CoreContext& context) {
+            q9::RecordedRun run(context,
+                                dryRun ? q9::ChangeList::Wanted : q9::ChangeList::NotWanted);
+            if (!run.lookedUp().ok() || !context.recorder ||
+                (!dryRun && context.recorder->mode() != q9::JournalMode::Write)) {
+                std::fprintf(stderr, "the run is not recorded\n");
+                std::exit(1);
+            }
+            for (q9::DocumentKind kind : q9::kAllDocumentKinds) {
+                q9::RecordsetPtr sheet = sheets[kind];
+                const int lines = sheet->RecordCount() - 1;
+                CountingDisplay display;
+                const double cpuStart = q9::bench::CpuSeconds();
+                const auto start = Clock::now();
+                q9::ConversionOutcome summary =
+                    q9::ConvertRows(context, display, q9::ConversionKindOf(kind), sheet);
+                const double loop = SecondsSince(start);
+                const double loopCpu = q9::bench::CpuSeconds() - cpuStart;
+                loopSeconds[size][kind] = loop;
+                const double set = kind == q9::DocumentKind::ReceivableContract
+                                       ? 0  // the payable run already rewrote every contract line
+                                       : SetBasedSeconds(*setEngine, kind);
+                std::printf(
+                    "%-8d %-10s %8.2f %10.0f %12.3f %10.0f %8.1f   (converted %d, listed %d)\n",
+                    lines, q9::KindText(kind).c_str(), loop, lines / loop, set,
+                    set > 0 ? lines / set : 0.0, set > 0 ? loop / set : 0.0, summary.converted,
+                    summary.listed);
+                const std::string figure =
+                    figures + std::to_string(size) + "." + KindCode(kind) + ".";
+                q9::bench::ReportCount(figure + "lines", lines);
+                q9::bench::ReportSeconds(figure + "loop_s", loop);
+                q9::bench::ReportCount(figure + "converted", summary.converted);
+                q9::bench::ReportSeconds(figure + "loop_cpu_s", loopCpu);
+                if (set > 0) q9::bench::ReportSeconds(figure + "set_based_s", set);
+                std::fflush(stdout);
+            }
+            if (const q9::Outcome ended = run.Finish(); !ended.ok() && !dryRun)
+                std::fprintf(stderr, "run not marked done: %s\n", ended.error.description.c_str());
+        };
+        if (dryRun) {
+            q9::RunWithoutWriting(core.context, convertAll);
+        } else {
+            convertAll(core.context);
+        }
         fs::remove(loopDb);
         fs::remove(setDb);
     }
@@ -190,6 +214,6 @@ int main(int argc, char** argv) {
     }
     const double peak = q9::bench::PeakRssMiB();
     std::printf("peak memory: %.1f MiB (target < 150 MiB at 100000)\n", peak);
-    q9::bench::ReportMiB("convert.peak_rss_mib", peak);
+    q9::bench::ReportMiB(figures + "peak_rss_mib", peak);
     return 0;
 }

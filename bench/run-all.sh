@@ -53,6 +53,7 @@ run export "$build/bin/export_bench"
 for repeat in 1 2 3; do run "convert-10000-$repeat" "$build/bin/convert_bench" 10000; done
 for repeat in 1 2; do run "convert-100000-$repeat" "$build/bin/convert_bench" 100000; done
 if [[ $million == yes ]]; then run "convert-1000000-1" "$build/bin/convert_bench" 1000000; fi
+run "dryrun-100000-1" "$build/bin/convert_bench" --dry-run 100000
 if [[ " ${benches[*]} " == *" reader_bench "* ]]; then
     run reader "$build/bin/reader_bench"
 fi
@@ -330,6 +331,39 @@ else:
             line += "; target < 150 MiB: %s" % verdict("conversion peak memory at 100,000",
                                                       peak < 150, "%.0f MiB" % peak)
         out.append(line + ".")
+        out.append("")
+
+out.append("## Dry run (preview) of generated accounts (`convert_bench --dry-run`)")
+out.append("")
+if get("dryrun.100000.po.loop_s") is None:
+    missing("dryrun-100000-1")
+else:
+    out.append("The same lines as the conversion above, run as the preview runs them: the four "
+               "kinds as one recorded run, with its list of changes, inside one transaction of the "
+               "account that is rolled back at the end (each line one savepoint); against the "
+               "same set-based statements. One run at 100,000 entries per kind.")
+    out.append("")
+    out.append("| entries per kind | kind | candidate lines | dry run | set-based | ratio | target | |")
+    out.append("|---:|---|---:|---:|---:|---:|---|---|")
+    for codes, label, reference in ((("po",), "purchase orders", "po"),
+                                    (("so",), "sales orders", "so"),
+                                    (("payable", "receivable"), "contracts (both kinds)", "payable")):
+        loop = sum(get("dryrun.100000.%s.loop_s" % code) for code in codes)
+        lines = sum(get("dryrun.100000.%s.lines" % code) for code in codes)
+        set_based = get("dryrun.100000.%s.set_based_s" % reference)
+        ratio = loop / set_based if set_based else None
+        out.append("| 100000 | %s | %d | %.2f s | %s | %s | within 3× | %s |"
+                   % (label, lines, loop, "%.3f s" % set_based if set_based else "–",
+                      "%.1f×" % ratio if ratio else "–",
+                      verdict("dry run of %s at 100000 within 3x of set-based" % label,
+                              ratio is not None and ratio <= 3,
+                              "%.1f× the set-based statement" % ratio if ratio
+                              else "no reference")))
+    out.append("")
+    peak = get("dryrun.peak_rss_mib")
+    if peak is not None:
+        out.append("Peak memory of the dry-run process: %.1f MiB (the list of changes is held "
+                   "for the grid and the change file)." % peak)
         out.append("")
 
 out.append("## Summary")
