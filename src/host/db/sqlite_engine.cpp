@@ -43,6 +43,14 @@ Value DecimalValue(sqlite3_stmt* statement, int column) {
     const std::optional<decimal::Decimal> value = decimal::Parse(digits);
     if (!value) return Value(std::string(digits));
     if (decimal::SignificantDigits(*value) > 15) return Value(decimal::ToText(*value));
+    if (value->IsZero()) return Value(0.0);
+    // Exact in 15 digits: the stored text reads as the same double as its shortest form.
+    double number = 0;
+    const char* const last = digits.data() + digits.size();
+    if (const auto read = std::from_chars(digits.data(), last, number);
+        read.ec == std::errc{} && read.ptr == last) {
+        return Value(number);
+    }
     return Value(decimal::ToDouble(*value));
 }
 
@@ -66,14 +74,19 @@ Value ColumnValue(sqlite3_stmt* statement, int column, bool decimal) {
 
 // Which result columns hold decimals: by the column's declaration where the value comes
 // straight from one, else by the type the translation gave the expression.
-std::vector<bool> DecimalColumns(sqlite3_stmt* statement, const tsql::TranslatedStatement& typed) {
+std::vector<bool> DecimalColumns(sqlite3_stmt* statement, const tsql::TranslatedStatement& typed,
+                                 std::unordered_map<std::string, bool>& declarations) {
     const int columns = sqlite3_column_count(statement);
     std::vector<bool> decimal(static_cast<size_t>(columns), false);
     for (int c = 0; c < columns; ++c) {
         const char* declared = sqlite3_column_decltype(statement, c);
         const size_t k = static_cast<size_t>(c);
         if (declared) {
-            decimal[k] = tsql::StoredColumnType(declared).Is(tsql::SqlType::Kind::Decimal);
+            auto [found, added] = declarations.try_emplace(declared, false);
+            if (added) {
+                found->second = tsql::StoredColumnType(declared).Is(tsql::SqlType::Kind::Decimal);
+            }
+            decimal[k] = found->second;
         } else if (typed.columnTypes.size() == static_cast<size_t>(columns)) {
             decimal[k] = typed.columnTypes[k].Is(tsql::SqlType::Kind::Decimal);
         }
@@ -195,7 +208,7 @@ void SqliteEngine::Run(sqlite3_stmt* statement, const tsql::TranslatedStatement&
     std::vector<Recordset::Row> collected;
     std::vector<bool> decimal;
     if (collect) {
-        decimal = DecimalColumns(statement, typed);
+        decimal = DecimalColumns(statement, typed, decimalDeclarations_);
         for (int c = 0; c < columns; ++c) {
             const char* name = sqlite3_column_name(statement, c);
             names.emplace_back(name ? name : "");

@@ -56,6 +56,9 @@ class SqliteEngine final : public DatabaseEngine {
     sqlite::StatementPtr rollback_;
     tsql::TranslationCache translations_;
     std::unordered_map<std::string, sqlite::StatementPtr> prepared_;
+    // Whether a column declared so holds decimals, by its declaration: asked of every column of
+    // every result.
+    std::unordered_map<std::string, bool> decimalDeclarations_;
     WorkThread workThread_;
 };
 
