@@ -176,9 +176,9 @@ void MainWindow::RunStartup() {
     const StartupOutcome startup = StartUp(*session_, state_, *services_.prompter);
     if (startup.profileNotRemembered) {
         Texts& texts = session_->texts();
-        texts.ShowNotice(
-            texts.FormatText(kProfileNotRememberedText,
-                             {Value(startup.profileNotRemembered->error.NumberAndDescription())}));
+        texts.ShowNotice(texts.FormatText(
+            kProfileNotRememberedText,
+            {Value(texts.DescribeWithNumber(startup.profileNotRemembered->error))}));
     }
     if (startup.loginRefused()) {
         for (QGroupBox* frame : {po_.frame, so_.frame, htyf_.frame, htys_.frame}) {

@@ -21,19 +21,22 @@ Error DatabaseError(int32_t number, std::string message, ErrorKind kind) {
     return Error{number, std::move(message), kind, ErrorSource::Database};
 }
 
+Error ExplainedBy(const Error& cause, int32_t number, std::string textKey,
+                  std::vector<std::string> arguments, ErrorKind kind) {
+    arguments.push_back(cause.description);
+    Error error = CatalogError(number, std::move(textKey), std::move(arguments), kind);
+    error.cause = std::make_shared<const Error>(cause);
+    return error;
+}
+
 Error AtCell(const Error& error, const std::string& sheet, int row, const std::string& column) {
-    Error located =
-        CatalogError(error.number, "%1 第%2行 %3列：%4",
-                     {sheet, std::to_string(row), column, error.description}, error.kind);
-    located.cause = std::make_shared<const Error>(error);
-    return located;
+    return ExplainedBy(error, error.number, "%1 第%2行 %3列：%4",
+                       {sheet, std::to_string(row), column}, error.kind);
 }
 
 Error AtRow(const Error& error, const std::string& sheet, int row) {
-    Error located = CatalogError(error.number, "%1 第%2行：%3",
-                                 {sheet, std::to_string(row), error.description}, error.kind);
-    located.cause = std::make_shared<const Error>(error);
-    return located;
+    return ExplainedBy(error, error.number, "%1 第%2行：%3", {sheet, std::to_string(row)},
+                       error.kind);
 }
 
 Error CurrentExceptionError(int32_t otherNumber) {

@@ -63,10 +63,14 @@ struct Error {
 // An error whose description is the catalog template `textKey` filled with `arguments`.
 Error CatalogError(int32_t number, std::string textKey, std::vector<std::string> arguments = {},
                    ErrorKind kind = ErrorKind::Statement);
+// An error the catalog template `textKey` describes, its last argument the description of
+// `cause`, which it keeps (and which is shown in the session's language with it).
+Error ExplainedBy(const Error& cause, int32_t number, std::string textKey,
+                  std::vector<std::string> arguments, ErrorKind kind = ErrorKind::Statement);
 // A database's own message.
 Error DatabaseError(int32_t number, std::string message, ErrorKind kind = ErrorKind::Statement);
 
-// Raised by core operations; front ends show `error().description`.
+// Raised by core operations; front ends show it through `Texts::Describe`.
 class HostError : public std::exception {
   public:
     explicit HostError(Error error) : error_(std::move(error)) {}

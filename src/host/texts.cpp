@@ -124,6 +124,10 @@ std::string Texts::Describe(const Error& error) {
     return FormatText(error.textKey, arguments);
 }
 
+std::string Texts::DescribeWithNumber(const Error& error) {
+    return std::to_string(error.number) + " (" + Describe(error) + ")";
+}
+
 std::string Texts::DescribeAfterLeadIn(const Error& error) {
     return error.source == ErrorSource::Database ? Translated(error.description) : Describe(error);
 }

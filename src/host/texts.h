@@ -55,6 +55,8 @@ class Texts {
     // What a failure says, in the session's language: a text of the tool's catalog with its
     // arguments translated, or a database's own message after the catalog's lead-in.
     std::string Describe(const Error& error);
+    // "NUMBER (DESCRIPTION)", the form of the start-up's failure box, described as above.
+    std::string DescribeWithNumber(const Error& error);
     // What the failure says after a lead-in of the caller's own: a database's message as it came.
     std::string DescribeAfterLeadIn(const Error& error);
     // The same as Describe, after the file it happened in: "[FILE]DESCRIPTION".

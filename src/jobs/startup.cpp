@@ -93,7 +93,7 @@ StartupOutcome RunStartupSequence(HostSession& session, Gateway& gateway, Window
 
 void ShowStartupFailure(const Failure& failure, Texts& texts, Prompter& prompter) {
     MessageBoxRequest box;
-    box.text = std::to_string(failure.error.number) + " (" + texts.Describe(failure.error) + ")";
+    box.text = texts.DescribeWithNumber(failure.error);
     box.title = texts.LoadText(kStartupErrorTitle);
     prompter.Ask(box);
 }

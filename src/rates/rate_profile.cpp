@@ -39,9 +39,7 @@ class Refusal {
                                  std::vector<std::string> arguments = {}) const {
         Error error = CatalogError(error_number::kInvalidArgument, fault, std::move(arguments));
         if (where_.empty()) return {{}, error};
-        Error placed = CatalogError(error.number, "%1：%2", {where_, error.description});
-        placed.cause = std::make_shared<const Error>(std::move(error));
-        return {{}, placed};
+        return {{}, ExplainedBy(error, error.number, "%1：%2", {where_})};
     }
 
   private:

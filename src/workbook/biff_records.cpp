@@ -9,10 +9,6 @@
 
 namespace q9::biff {
 
-void ThrowDamaged(const std::string& what) {
-    ThrowWorkbookDamaged(what);
-}
-
 double DecodeRk(uint32_t rk) {
     double value = 0;
     if (rk & 2) {
@@ -24,17 +20,17 @@ double DecodeRk(uint32_t rk) {
 }
 
 void RecordReader::Seek(size_t offset) {
-    if (offset >= stream_.size()) ThrowDamaged("工作表的起点超出工作簿末尾");
+    if (offset >= stream_.size()) ThrowWorkbookDamaged("工作表的起点超出工作簿末尾");
     position_ = offset;
 }
 
 bool RecordReader::Next(Record& record) {
     if (position_ >= stream_.size()) return false;
-    if (stream_.size() - position_ < 4) ThrowDamaged("记录被截断");
+    if (stream_.size() - position_ < 4) ThrowWorkbookDamaged("记录被截断");
     const uint8_t* header = stream_.data() + position_;
     const size_t length = static_cast<size_t>(header[2] | header[3] << 8);
-    if (length > kMaxRecordBody) ThrowDamaged("记录超过允许的长度");
-    if (stream_.size() - position_ - 4 < length) ThrowDamaged("记录被截断");
+    if (length > kMaxRecordBody) ThrowWorkbookDamaged("记录超过允许的长度");
+    if (stream_.size() - position_ - 4 < length) ThrowWorkbookDamaged("记录被截断");
     record.type = static_cast<uint16_t>(header[0] | header[1] << 8);
     record.offset = position_;
     record.body = stream_.subspan(position_ + 4, length);
@@ -61,7 +57,7 @@ bool RecordBody::AtEnd() {
 
 void RecordBody::Read(uint8_t* to, size_t count) {
     while (count > 0) {
-        if (!Refill()) ThrowDamaged("记录短于其内容");
+        if (!Refill()) ThrowWorkbookDamaged("记录短于其内容");
         const size_t take = std::min(count, current_.size());
         std::memcpy(to, current_.data(), take);
         current_ = current_.subspan(take);
@@ -109,7 +105,7 @@ double RecordBody::F64() {
 
 void RecordBody::Skip(size_t count) {
     while (count > 0) {
-        if (!Refill()) ThrowDamaged("记录短于其内容");
+        if (!Refill()) ThrowWorkbookDamaged("记录短于其内容");
         const size_t take = std::min(count, current_.size());
         current_ = current_.subspan(take);
         count -= take;
@@ -118,7 +114,7 @@ void RecordBody::Skip(size_t count) {
 
 std::span<const uint8_t> RecordBody::Bytes(size_t count) {
     if (count == 0) return {};
-    if (!Refill() || current_.size() < count) ThrowDamaged("文本超出其记录");
+    if (!Refill() || current_.size() < count) ThrowWorkbookDamaged("文本超出其记录");
     const std::span<const uint8_t> bytes = current_.first(count);
     current_ = current_.subspan(count);
     return bytes;
@@ -136,14 +132,14 @@ std::string RecordBody::UnicodeString(size_t countBytes) {
     for (size_t left = count; left > 0;) {
         if (current_.empty()) {
             // The characters go on in the next CONTINUE record, after a flags byte of their own.
-            if (!Refill()) ThrowDamaged("文本超出其记录");
+            if (!Refill()) ThrowWorkbookDamaged("文本超出其记录");
             flags = current_[0];
             current_ = current_.subspan(1);
-            if (!Refill()) ThrowDamaged("文本超出其记录");
+            if (!Refill()) ThrowWorkbookDamaged("文本超出其记录");
         }
         const bool wide = flags & 0x01;
         const size_t take = std::min(left, current_.size() / (wide ? 2 : 1));
-        if (take == 0) ThrowDamaged("文本把一个字符截成两半");
+        if (take == 0) ThrowWorkbookDamaged("文本把一个字符截成两半");
         for (size_t i = 0; i < take; ++i) {
             const char16_t unit =
                 wide ? static_cast<char16_t>(current_[2 * i] | current_[2 * i + 1] << 8)

@@ -48,9 +48,6 @@ inline constexpr uint16_t kWorksheet = 0x0010;
 inline constexpr const char* kBiff5StreamName = "Book";
 inline constexpr const char* kBiff8StreamName = "Workbook";
 
-// Throws HostError (workbook): "The workbook is damaged: <what>."
-[[noreturn]] void ThrowDamaged(const std::string& what);
-
 // The value of an RK number: a 30-bit integer or the high 30 bits of a double, optionally
 // hundredths.
 double DecodeRk(uint32_t rk);

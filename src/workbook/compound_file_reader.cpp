@@ -23,10 +23,6 @@ constexpr size_t kHeaderFatEntries = 109;
 constexpr uint8_t kStreamEntry = 2;
 constexpr uint8_t kRootEntry = 5;
 
-[[noreturn]] void ThrowDamaged(const std::string& what) {
-    ThrowWorkbookDamaged(what);
-}
-
 struct DirectoryEntry {
     std::u16string name;
     uint8_t type = 0;
@@ -54,13 +50,13 @@ class CompoundFileReader {
   public:
     explicit CompoundFileReader(std::span<const uint8_t> file) : file_(file) {
         static constexpr uint8_t kSignature[8] = {0xD0, 0xCF, 0x11, 0xE0, 0xA1, 0xB1, 0x1A, 0xE1};
-        if (file_.size() < kHeaderBytes) ThrowDamaged("文件头被截断");
+        if (file_.size() < kHeaderBytes) ThrowWorkbookDamaged("文件头被截断");
         if (std::memcmp(file_.data(), kSignature, sizeof kSignature) != 0) {
-            ThrowDamaged("不是复合文档");
+            ThrowWorkbookDamaged("不是复合文档");
         }
         const uint16_t shift = U16(30);
-        if (shift != 9 && shift != 12) ThrowDamaged("扇区大小无效");
-        if (U16(32) != 6) ThrowDamaged("短扇区大小无效");
+        if (shift != 9 && shift != 12) ThrowWorkbookDamaged("扇区大小无效");
+        if (U16(32) != 6) ThrowWorkbookDamaged("短扇区大小无效");
         sectorSize_ = size_t{1} << shift;
         // The header takes the place of sector -1, padded to a whole sector.
         sectorCount_ = file_.size() > sectorSize_
@@ -74,7 +70,7 @@ class CompoundFileReader {
     std::vector<uint8_t> WorkbookStream() {
         const std::vector<DirectoryEntry> entries = ReadDirectory();
         if (entries.empty() || entries[0].type != kRootEntry) {
-            ThrowDamaged("目录没有根目录项");
+            ThrowWorkbookDamaged("目录没有根目录项");
         }
         const DirectoryEntry* workbook = nullptr;
         const DirectoryEntry* book = nullptr;
@@ -102,7 +98,7 @@ class CompoundFileReader {
 
   private:
     uint16_t U16(size_t at) const {
-        if (at > file_.size() || file_.size() - at < 2) ThrowDamaged("文件头被截断");
+        if (at > file_.size() || file_.size() - at < 2) ThrowWorkbookDamaged("文件头被截断");
         return static_cast<uint16_t>(file_[at] | file_[at + 1] << 8);
     }
     uint32_t U32(size_t at) const {
@@ -111,14 +107,14 @@ class CompoundFileReader {
 
     // The bytes of a sector; the last sector of a file may be short when it only ends a stream.
     std::span<const uint8_t> SectorData(uint32_t sector) const {
-        if (sector >= sectorCount_) ThrowDamaged("扇区号超出文件末尾");
+        if (sector >= sectorCount_) ThrowWorkbookDamaged("扇区号超出文件末尾");
         const size_t at = (static_cast<size_t>(sector) + 1) * sectorSize_;
         return file_.subspan(at, std::min(sectorSize_, file_.size() - at));
     }
     // A sector of the file's own tables, which must be whole.
     std::span<const uint8_t> Sector(uint32_t sector) const {
         const std::span<const uint8_t> bytes = SectorData(sector);
-        if (bytes.size() < sectorSize_) ThrowDamaged("文件被截断");
+        if (bytes.size() < sectorSize_) ThrowWorkbookDamaged("文件被截断");
         return bytes;
     }
 
@@ -135,7 +131,7 @@ class CompoundFileReader {
 
     std::vector<uint32_t> ReadFat() const {
         const uint32_t fatCount = U32(44);
-        if (fatCount > sectorCount_) ThrowDamaged("分配表大于文件本身");
+        if (fatCount > sectorCount_) ThrowWorkbookDamaged("分配表大于文件本身");
         std::vector<uint32_t> fatSectors;
         fatSectors.reserve(fatCount);
         for (size_t i = 0; i < kHeaderFatEntries && fatSectors.size() < fatCount; ++i) {
@@ -145,9 +141,9 @@ class CompoundFileReader {
         size_t visited = 0;
         while (fatSectors.size() < fatCount) {
             if (difat == kEndOfChain || difat == kFreeSector) {
-                ThrowDamaged("分配表索引被截断");
+                ThrowWorkbookDamaged("分配表索引被截断");
             }
-            if (++visited > sectorCount_) ThrowDamaged("分配表索引循环");
+            if (++visited > sectorCount_) ThrowWorkbookDamaged("分配表索引循环");
             const std::span<const uint8_t> sector = Sector(difat);
             for (size_t at = 0; at + 4 < sectorSize_ && fatSectors.size() < fatCount; at += 4) {
                 fatSectors.push_back(EntryOf(sector, at));
@@ -168,13 +164,13 @@ class CompoundFileReader {
         std::vector<bool> seen(table.size(), false);
         for (uint32_t s = start; !wanted || chain.size() < *wanted; s = table[s]) {
             if (s == kEndOfChain) {
-                if (wanted) ThrowDamaged("数据流短于其声明的大小");
+                if (wanted) ThrowWorkbookDamaged("数据流短于其声明的大小");
                 break;
             }
             if (s > kMaxRegularSector || s >= table.size()) {
-                ThrowDamaged("扇区链超出分配表");
+                ThrowWorkbookDamaged("扇区链超出分配表");
             }
-            if (seen[s]) ThrowDamaged("扇区链循环");
+            if (seen[s]) ThrowWorkbookDamaged("扇区链循环");
             seen[s] = true;
             chain.push_back(s);
         }
@@ -182,7 +178,7 @@ class CompoundFileReader {
     }
 
     std::vector<uint8_t> ReadStream(uint32_t start, uint64_t size) const {
-        if (size > file_.size()) ThrowDamaged("数据流大于文件本身");
+        if (size > file_.size()) ThrowWorkbookDamaged("数据流大于文件本身");
         const auto length = static_cast<size_t>(size);
         const std::vector<uint32_t> chain =
             Chain(start, fat_, (length + sectorSize_ - 1) / sectorSize_);
@@ -191,7 +187,7 @@ class CompoundFileReader {
         for (uint32_t sector : chain) {
             const std::span<const uint8_t> bytes = SectorData(sector);
             const size_t take = std::min(sectorSize_, length - done);
-            if (bytes.size() < take) ThrowDamaged("数据流被截断");
+            if (bytes.size() < take) ThrowWorkbookDamaged("数据流被截断");
             std::memcpy(out.data() + done, bytes.data(), take);
             done += take;
         }
@@ -214,7 +210,7 @@ class CompoundFileReader {
             const size_t at = static_cast<size_t>(mini) * kMiniSectorBytes;
             const size_t take = std::min(kMiniSectorBytes, length - done);
             if (at > container.size() || container.size() - at < take) {
-                ThrowDamaged("短数据流超出短流区");
+                ThrowWorkbookDamaged("短数据流超出短流区");
             }
             std::memcpy(out.data() + done, container.data() + at, take);
             done += take;
@@ -262,8 +258,8 @@ class CompoundFileReader {
             const uint32_t index = pending.back();
             pending.pop_back();
             if (index == kNoEntry) continue;
-            if (index >= entries.size()) ThrowDamaged("目录引用超出其末尾");
-            if (seen[index]) ThrowDamaged("目录循环");
+            if (index >= entries.size()) ThrowWorkbookDamaged("目录引用超出其末尾");
+            if (seen[index]) ThrowWorkbookDamaged("目录循环");
             seen[index] = true;
             found.push_back(index);
             pending.push_back(entries[index].left);

@@ -140,7 +140,7 @@ class BiffWorkbook {
             sheet.rawName = body.Bytes(body.U8());
         }
         if (sheet.bofOffset >= stream_.size()) {
-            biff::ThrowDamaged("工作表的起点超出工作簿末尾");
+            ThrowWorkbookDamaged("工作表的起点超出工作簿末尾");
         }
         sheets_.push_back(std::move(sheet));
     }
@@ -204,7 +204,7 @@ class BiffWorkbook {
         const uint32_t column = body.U16();
         if (rec.type == record::kMulRk) {
             if (rec.body.size() < 6 || (rec.body.size() - 6) % 6 != 0) {
-                biff::ThrowDamaged("MULRK记录的长度不对");
+                ThrowWorkbookDamaged("MULRK记录的长度不对");
             }
             const size_t count = (rec.body.size() - 6) / 6;
             for (size_t i = 0; i < count; ++i) {
@@ -229,7 +229,7 @@ class BiffWorkbook {
             case record::kLabelSst: {
                 const uint32_t index = body.U32();
                 if (index >= strings_.size()) {
-                    biff::ThrowDamaged("单元格引用了不存在的共享字符串");
+                    ThrowWorkbookDamaged("单元格引用了不存在的共享字符串");
                 }
                 table.AddText(row, column, strings_[index]);
                 break;

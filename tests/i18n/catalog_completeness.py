@@ -12,7 +12,7 @@ MARKER = re.compile(r"%[1-9][0-9]*")
 LITERALS = r'((?:"(?:[^"\\\n]|\\.)*"\s*)+)'
 # Calls whose first text argument is a key of the catalog; an error number may come first.
 KEYED_CALL = re.compile(
-    r"\b(CatalogError|ThrowWorkbookError|ThrowWorkbookDamaged|ThrowDamaged|LoadText|FormatText|"
+    r"\b(CatalogError|ThrowWorkbookError|ThrowWorkbookDamaged|LoadText|FormatText|"
     r"Notice|refuse|Fail|HostError|Error)\s*[({]\s*(?:[A-Za-z_:0-9]+\s*,\s*)?" + LITERALS)
 # Named texts: a Chinese one is a key of the catalog unless it is document data.
 CONSTANT = re.compile(r"constexpr\s+(?:const\s+)?(?:char\s*\*|std::string_view|char)\s*(?:const\s+)?"

@@ -76,11 +76,8 @@ Error ConnectWithin(const std::shared_ptr<EnvironmentHandle>& environment,
                             {shown, std::to_string((loginTimeout + grace).count())});
     }
     if (!attempt->connected) {
-        Error error =
-            CatalogError(error_number::kCannotCreateObject, "不能连接账套数据库（%1）：%2",
-                         {shown, attempt->cause.description});
-        error.cause = std::make_shared<const Error>(attempt->cause);
-        return error;
+        return ExplainedBy(attempt->cause, error_number::kCannotCreateObject,
+                           "不能连接账套数据库（%1）：%2", {shown});
     }
     *connection = std::move(attempt->connection);
     return {};

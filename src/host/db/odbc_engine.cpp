@@ -108,11 +108,8 @@ Error OdbcEngine::PrepareSession() {
     // stops the run, instead of holding it until the query timeout.
     odbc::BatchOutcome outcome = Run("SET NOCOUNT OFF SET LOCK_TIMEOUT 5000", false);
     if (outcome.ok()) return {};
-    Error prepared = CatalogError(
-        outcome.error.number, "不能准备到账套数据库的连接（%1）：%2",
-        {odbc::MaskPasswords(connectionString_), outcome.error.description}, outcome.error.kind);
-    prepared.cause = std::make_shared<const Error>(outcome.error);
-    return prepared;
+    return ExplainedBy(outcome.error, outcome.error.number, "不能准备到账套数据库的连接（%1）：%2",
+                       {odbc::MaskPasswords(connectionString_)}, outcome.error.kind);
 }
 
 odbc::BatchOutcome OdbcEngine::Run(const std::string& sql, bool keepFirstResultSet) {
