@@ -159,7 +159,8 @@ int main(int argc, char** argv) {
         }
         const auto convertAll = [&](q9::CoreContext& context) {
             q9::RecordedRun run(context,
-                                dryRun ? q9::ChangeList::Wanted : q9::ChangeList::NotWanted);
+                                dryRun ? q9::ChangeList::Wanted : q9::ChangeList::NotWanted,
+                                dryRun ? q9::RunJournal::None : q9::RunJournal::AsTheAccountKeeps);
             if (!run.lookedUp().ok() || !context.recorder ||
                 (!dryRun && context.recorder->mode() != q9::JournalMode::Write)) {
                 std::fprintf(stderr, "the run is not recorded\n");

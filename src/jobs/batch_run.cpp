@@ -85,9 +85,10 @@ enum class GridUndo { Offered, NotOffered };
 // is not recorded. A completed run is marked done before its grid is shown, so that the grid
 // can offer to undo it.
 BatchOutcome RecordedBatch(CoreContext& context, ResultDisplayFactory& displays,
-                           std::vector<ChangeRow>* changes, ChangeList list, GridUndo undo) {
+                           std::vector<ChangeRow>* changes, ChangeList list, GridUndo undo,
+                           RunJournal journal) {
     if (!context.state.switchesRead) return RunBatch(context, displays);
-    RecordedRun run(context, list);
+    RecordedRun run(context, list, journal);
     if (!run.lookedUp().ok()) {
         return BatchOutcome{.result = BatchResult::JournalUnread,
                             .stop = Failure{run.lookedUp().error, {}}};
@@ -169,9 +170,9 @@ BatchOutcome FixClicked(CoreContext& context, ResultDisplayFactory& displays,
         return BatchOutcome{.result = BatchResult::Declined};
     }
 
-    BatchOutcome outcome =
-        RecordedBatch(context, displays, changes,
-                      changes ? ChangeList::Wanted : ChangeList::NotWanted, GridUndo::Offered);
+    BatchOutcome outcome = RecordedBatch(context, displays, changes,
+                                         changes ? ChangeList::Wanted : ChangeList::NotWanted,
+                                         GridUndo::Offered, RunJournal::AsTheAccountKeeps);
     ShowJournalEnd(context, outcome);
     NoticeCompletion(context, outcome, "调整完成");
     ShowStop(context, outcome);
@@ -183,10 +184,8 @@ BatchOutcome PreviewClicked(CoreContext& context, ResultDisplayFactory& displays
     BatchOutcome outcome;
     try {
         RunWithoutWriting(context, [&](CoreContext& dry) {
-            // Recorded inside the transaction that is rolled back: the journal goes with it.
-            outcome =
-                RecordedBatch(dry, displays, changes, ChangeList::Wanted, GridUndo::NotOffered);
-            outcome.journalEnd.reset();  // the dry run's journal goes anyway
+            outcome = RecordedBatch(dry, displays, changes, ChangeList::Wanted,
+                                    GridUndo::NotOffered, RunJournal::None);
         });
     } catch (...) {
         outcome.result = BatchResult::Stopped;
@@ -198,8 +197,8 @@ BatchOutcome PreviewClicked(CoreContext& context, ResultDisplayFactory& displays
 }
 
 BatchOutcome Command1Clicked(CoreContext& context, ResultDisplayFactory& displays) {
-    BatchOutcome outcome =
-        RecordedBatch(context, displays, nullptr, ChangeList::NotWanted, GridUndo::Offered);
+    BatchOutcome outcome = RecordedBatch(context, displays, nullptr, ChangeList::NotWanted,
+                                         GridUndo::Offered, RunJournal::AsTheAccountKeeps);
     ShowJournalEnd(context, outcome);
     ShowStop(context, outcome);
     return outcome;

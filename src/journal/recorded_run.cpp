@@ -61,9 +61,11 @@ std::string RunClockNow() {
     return text;
 }
 
-RecordedRun::RecordedRun(CoreContext& context, ChangeList list)
+RecordedRun::RecordedRun(CoreContext& context, ChangeList list, RunJournal journal)
     : context_(context), previous_(context.recorder) {
-    const JournalMode mode = JournalModeOf(context.gateway, lookedUp_.error);
+    const JournalMode mode = journal == RunJournal::None
+                                 ? JournalMode::Off
+                                 : JournalModeOf(context.gateway, lookedUp_.error);
     recorder_ = std::make_unique<RunRecorder>(NewRun(context.state), mode, RunClockNow);
     if (!lookedUp_.ok()) {
         context.log.Write("run journal not looked up: " + lookedUp_.error.description);

@@ -14,6 +14,10 @@ std::string RunClockNow();
 // Whether the caller wants the values a run changes, even where nothing can be journaled.
 enum class ChangeList { Wanted, NotWanted };
 
+// Whether a run goes into the account's journal. A preview's journal would be rolled back with
+// everything else, so it writes none.
+enum class RunJournal { AsTheAccountKeeps, None };
+
 // A one-click run's recording for as long as it lasts: begun on construction (journaled when the
 // account has the journal tables), the context's recorder meanwhile, finished as done by
 // Finish and as interrupted when left without it. Neither journaled nor wanted, the run writes
@@ -21,7 +25,8 @@ enum class ChangeList { Wanted, NotWanted };
 // lookedUp() holds the failure and the context is left without a recorder: run nothing then.
 class RecordedRun {
   public:
-    explicit RecordedRun(CoreContext& context, ChangeList list = ChangeList::Wanted);
+    explicit RecordedRun(CoreContext& context, ChangeList list = ChangeList::Wanted,
+                         RunJournal journal = RunJournal::AsTheAccountKeeps);
     ~RecordedRun();
     RecordedRun(const RecordedRun&) = delete;
     RecordedRun& operator=(const RecordedRun&) = delete;
