@@ -1,6 +1,8 @@
 #include "journal/change_capture.h"
 
 #include <algorithm>
+#include <bit>
+#include <cstdint>
 #include <map>
 #include <utility>
 
@@ -52,6 +54,13 @@ std::map<std::string, size_t> RowsByKeys(const Recordset& rows,
         byKeys.emplace(std::move(text), r);
     }
     return byKeys;
+}
+
+// Values that give the same literal without forming it: most of a row is unchanged.
+bool SameValue(const Value& a, const Value& b) {
+    if (a.kind() == Value::Kind::Floating && b.kind() == Value::Kind::Floating)
+        return std::bit_cast<uint64_t>(a.AsFloating()) == std::bit_cast<uint64_t>(b.AsFloating());
+    return a.kind() != Value::Kind::Object && a == b;
 }
 
 }  // namespace
@@ -150,6 +159,7 @@ std::vector<ChangedValue> ChangedValues(const std::vector<CaptureTarget>& target
             const Recordset::Row& was = oldRows.Rows()[row];
             const Recordset::Row& is = newRows.Rows()[found->second];
             for (size_t c = 0; c < was.size(); ++c) {
+                if (SameValue(was[c], is[c])) continue;
                 const std::string beforeText = SqlLiteral(was[c]);
                 std::string afterText = SqlLiteral(is[c]);
                 if (beforeText == afterText) continue;
