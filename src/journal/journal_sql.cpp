@@ -91,6 +91,11 @@ std::string RunQuery(int32_t runId) {
            " WHERE FRunID=" + std::to_string(runId);
 }
 
+std::string RunLinesQuery(int32_t runId) {
+    return std::string("SELECT MAX(FLine) AS FLine FROM ") + kJournalTable +
+           " WHERE FRunID=" + std::to_string(runId);
+}
+
 std::string JournalInsertSql(int32_t runId, const std::vector<JournalRow>& rows) {
     if (rows.empty()) return "";
     std::string sql = std::string("INSERT INTO ") + kJournalTable +

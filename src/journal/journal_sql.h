@@ -51,6 +51,8 @@ std::string RunUpdateSql(const RunRecord& run);
 // Every run, newest first.
 std::string RunsQuery();
 std::string RunQuery(int32_t runId);
+// The number of lines a run has journaled (its lines are numbered from 1 as they commit).
+std::string RunLinesQuery(int32_t runId);
 
 // One changed value. `line` groups the values written in one transaction (0: master data);
 // `before` and `after` are SQL literals (journal/sql_literal.h).

@@ -15,10 +15,10 @@ RunRecorder::RunRecorder(RunRecord run, JournalMode mode, std::function<std::str
     run_.state = RunState::Running;
 }
 
-void RunRecorder::Journal(TransactionScope& scope, int32_t line, const std::string& kind,
+bool RunRecorder::Journal(TransactionScope& scope, int32_t line, const std::string& kind,
                           const std::string& billNo, const std::vector<ChangedValue>& values,
-                          RunRecord& after) {
-    if (mode_ == JournalMode::Off) return;
+                          RunRecord& after, RunRowWrite rowWrite) {
+    if (mode_ == JournalMode::Off) return false;
     // Each attempt of the unit asks again: a retried one may find another id free.
     const bool first = run_.id == 0;
     if (first) {
@@ -36,7 +36,11 @@ void RunRecorder::Journal(TransactionScope& scope, int32_t line, const std::stri
         if (rows.size() == kRowsPerInsert) flush();
     }
     flush();
+    // A row a second keeps the run alive to others without a write per line.
+    if (!first && rowWrite == RunRowWrite::WhenTheClockMoved && after.endTime == rowWrittenAt_)
+        return false;
     scope.Execute(first ? RunInsertSql(after) : RunUpdateSql(after));
+    return true;
 }
 
 AtomicOutcome RunRecorder::WriteLine(Gateway& gateway, DocumentKind kind, const std::string& billNo,
@@ -47,6 +51,7 @@ AtomicOutcome RunRecorder::WriteLine(Gateway& gateway, DocumentKind kind, const 
     RunRecord after = run_;
     ++after.lines;
     after.endTime = clock_();
+    bool rowWritten = false;
     const TransactionOutcome outcome = gateway.RunTransaction(
         [&](TransactionScope& scope) {
             const std::vector<RecordsetPtr> before = Capture(scope, targets);
@@ -55,7 +60,8 @@ AtomicOutcome RunRecorder::WriteLine(Gateway& gateway, DocumentKind kind, const 
             if (scope.Execute(line.update) == 0) return TransactionEnd::RollBack;
             if (!line.totals.empty()) scope.Execute(line.totals);
             values = ChangedValues(targets, before, Capture(scope, targets));
-            Journal(scope, nextLine_, kindText, billNo, values, after);
+            rowWritten = Journal(scope, nextLine_, kindText, billNo, values, after,
+                                 RunRowWrite::WhenTheClockMoved);
             return TransactionEnd::Commit;
         },
         TransactionRetry::AfterLostConnection);
@@ -64,6 +70,7 @@ AtomicOutcome RunRecorder::WriteLine(Gateway& gateway, DocumentKind kind, const 
     result.unchanged = !outcome.error.IsSet() && !outcome.committed();
     if (outcome.committed()) {
         run_ = after;
+        if (rowWritten) rowWrittenAt_ = after.endTime;
         ++nextLine_;
         for (ChangedValue& v : values) changes_.push_back({kindText, billNo, std::move(v)});
     }
@@ -82,12 +89,13 @@ Outcome RunRecorder::WriteMasterData(Gateway& gateway, const WindowState& state,
             scope.Execute(batch);
             values = ChangedValues(targets, before, Capture(scope, targets));
             after.masterRows = run_.masterRows + static_cast<int32_t>(values.size());
-            Journal(scope, 0, kMasterDataKind, "", values, after);
+            Journal(scope, 0, kMasterDataKind, "", values, after, RunRowWrite::Always);
             return TransactionEnd::Commit;
         },
         TransactionRetry::AfterLostConnection);
     if (!outcome.committed()) return Outcome::Failure(outcome.error);
     run_ = after;
+    if (mode_ == JournalMode::Write) rowWrittenAt_ = after.endTime;
     for (ChangedValue& v : values) changes_.push_back({kMasterDataKind, "", std::move(v)});
     return Outcome::Success();
 }

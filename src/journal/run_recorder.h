@@ -31,10 +31,14 @@ enum class JournalMode {
     Write,  // the run's row and every changed value go into the journal
 };
 
+// Whether a unit of work writes the run's row as it will stand after it.
+enum class RunRowWrite { Always, WhenTheClockMoved };
+
 class RunRecorder {
   public:
-    // `clock` gives the time as the run table keeps times: each unit of work writes it as the
-    // run's end so far, which tells a run in progress from one that was cut off.
+    // `clock` gives the time as the run table keeps times: a unit of work that finds it moved on
+    // writes it as the run's end so far, with the counts, which tells a run in progress from one
+    // that was cut off. The lines of a run cut off are counted from its journal.
     // The run starts now. Its row, and with it its id, is written with its first unit of work,
     // so that no value is ever written without the journal; a run without any unit of work
     // leaves no row.
@@ -59,14 +63,16 @@ class RunRecorder {
   private:
     // The journal rows of one unit of work and the run row as it will stand after it (given
     // its id by the first).
-    void Journal(TransactionScope& scope, int32_t line, const std::string& kind,
+    // Returns whether the run row was written.
+    bool Journal(TransactionScope& scope, int32_t line, const std::string& kind,
                  const std::string& billNo, const std::vector<ChangedValue>& values,
-                 RunRecord& after);
+                 RunRecord& after, RunRowWrite rowWrite);
 
     RunRecord run_;
     JournalMode mode_;
     std::function<std::string()> clock_;
     int32_t nextLine_ = 1;
+    std::string rowWrittenAt_;  // the end time the run's row holds
     std::vector<ChangeRow> changes_;
 };
 

@@ -1,5 +1,6 @@
 #include "journal/undo.h"
 
+#include <algorithm>
 #include <cctype>
 #include <chrono>
 #include <map>
@@ -220,6 +221,13 @@ std::vector<RunRecord> ListRuns(Gateway& gateway) {
     if (!rows) throw HostError(error);
     std::vector<RunRecord> runs;
     for (; !rows->Eof(); rows->MoveNext()) runs.push_back(RunFrom(*rows));
+    // A run's row is written about once a second; the journal knows the lines of one cut off.
+    for (RunRecord& run : runs) {
+        if (run.state != RunState::Running) continue;
+        RecordsetPtr lines = gateway.TryOpenRecordset(RunLinesQuery(run.id), &error);
+        if (!lines) throw HostError(error);
+        if (!lines->Eof()) run.lines = std::max(run.lines, NumberOf(*lines, "FLine"));
+    }
     return runs;
 }
 

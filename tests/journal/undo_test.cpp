@@ -170,6 +170,15 @@ TEST_P(UndoTest, RunInProgressRefusesUndo) {
     EXPECT_EQ(running.run().id, 0);  // no row before its first unit of work
     ASSERT_TRUE(running.WriteMasterData(gateway_, state_, MasterDataBatch(state_)).ok());
     ASSERT_GT(running.run().id, 0);
+    for (const LineToConvert& line : {kLines[0], kLines[1]}) {
+        ASSERT_TRUE(running
+                        .WriteLine(gateway_, line.kind, "B", line.id, line.entry,
+                                   ConversionKindOf(line.kind).lineStatements(line.id, line.entry,
+                                                                              *line.change, state_))
+                        .committed());
+    }
+    // Within the second of its first unit, its row still counts no line; its journal counts two.
+    EXPECT_EQ(ListRuns(gateway_).front().lines, 2);
     EXPECT_EQ(UndoRun(gateway_, running.run().id, "2026-12-07T14:01:00").result,
               UndoResult::RunInProgress);
     // Cut off long ago: it can be undone.
