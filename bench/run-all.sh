@@ -4,9 +4,10 @@
 # the ratios against the references measured in the same run, and each target met or not.
 #
 # usage: bench/run-all.sh [--build-dir DIR] [--output FILE] [--million]
-# Takes about 2 minutes on two cores; the benchmarks' own output is kept in DIR/bench-logs/.
-# --million adds one conversion of an account of 1,000,000 entries per kind (several minutes more
-# on two cores, so not run unless asked) and its time against the 100,000 run.
+# Takes about 4 minutes on two cores; the benchmarks' own output is kept in DIR/bench-logs/.
+# --million adds one conversion of an account of 1,000,000 entries per kind and one whole account
+# of about 1,000,000 lines through the command line (bench/account_run.sh; together ten minutes or
+# more on two cores, so not run unless asked), each against its 100,000 run.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -28,7 +29,7 @@ if [[ -f bench/reader_bench.cpp ]]; then benches+=(reader_bench); fi
 echo "== building ${benches[*]} (Release) in $build"
 cmake -S . -B "$build" -DCMAKE_BUILD_TYPE=Release -DQ9_BUILD_APP=OFF -DQ9_BUILD_TESTS=OFF \
     -DQ9_BUILD_BENCH=ON -DQ9_WARNINGS_AS_ERRORS=OFF >/dev/null
-cmake --build "$build" -j"$(nproc)" --target "${benches[@]}" >/dev/null
+cmake --build "$build" -j"$(nproc)" --target "${benches[@]}" q9taxrate-cli >/dev/null
 
 logs=$build/bench-logs
 rm -rf "$logs"
@@ -54,6 +55,12 @@ for repeat in 1 2 3; do run "convert-10000-$repeat" "$build/bin/convert_bench" 1
 for repeat in 1 2; do run "convert-100000-$repeat" "$build/bin/convert_bench" 100000; done
 if [[ $million == yes ]]; then run "convert-1000000-1" "$build/bin/convert_bench" 1000000; fi
 run "dryrun-100000-1" "$build/bin/convert_bench" --dry-run 100000
+# A whole account through the command line; 38,500 entries per kind give about 100,000 lines in 8
+# workbooks, 385,000 about 1,000,000 lines in 62.
+run account-100000 bench/account_run.sh --build-dir "$build" --no-build --name 100000 38500
+if [[ $million == yes ]]; then
+    run account-1000000 bench/account_run.sh --build-dir "$build" --no-build --name 1000000 385000
+fi
 if [[ " ${benches[*]} " == *" reader_bench "* ]]; then
     run reader "$build/bin/reader_bench"
 fi
@@ -364,6 +371,106 @@ else:
     if peak is not None:
         out.append("Peak memory of the dry-run process: %.1f MiB (the list of changes is held "
                    "for the grid and the change file)." % peak)
+        out.append("")
+
+# A whole account through the command line: the exports, then one adjustment of every workbook.
+out.append("## A whole account through the command line (`bench/account_run.sh`)")
+out.append("")
+account_sizes = [size for size in (100000, 1000000) if get("account.%d.entries" % size) is not None]
+account_steps = ("create", "export_po", "export_so", "export_payable", "export_receivable",
+                 "adjust")
+
+
+def account(size, field):
+    return get("account.%d.%s" % (size, field))
+
+
+def account_seconds(size, field):
+    value = account(size, field)
+    return "–" if value is None else "%.2f s" % value
+
+
+if not account_sizes:
+    missing("account-100000")
+else:
+    out.append("The Release build's `q9taxrate-cli` as the operator runs it, each step a process of "
+               "its own timed by `/usr/bin/time`: `demo-db --entries N` generates the embedded "
+               "account, `export KIND` writes each kind's candidate lines into its workbooks (at "
+               "most 16,300 lines each), then one `adjust --17to16 --11to10 --yes` converts every "
+               "workbook of every kind in order. Export times are the four exports added up; CPU "
+               "is user + system time; lines/s is the lines the adjustment read over its wall "
+               "time. One run per size.")
+    out.append("")
+    out.append("| account | entries per kind | generated in | workbooks (po + so + payable + "
+               "receivable) | lines exported | converted | listed | export wall | export CPU | "
+               "conversion wall | conversion CPU | lines/s | peak RSS of the conversion | "
+               "completes |")
+    out.append("|---|---:|---:|---|---:|---:|---:|---:|---:|---:|---:|---:|---:|---|")
+    for size in account_sizes:
+        failed = [step for step in account_steps
+                  if account(size, step + ".exit_status") != 0]
+        rows, exported = account(size, "adjust.rows") or 0, account(size, "export.lines") or 0
+        if failed:
+            cause = "failed: " + ", ".join(
+                "%s (exit %s)" % (step, "%d" % account(size, step + ".exit_status")
+                                  if account(size, step + ".exit_status") is not None else "?")
+                for step in failed)
+        else:
+            cause = "%d of %d exported lines read, %d failed, %d workbooks stopped" % (
+                rows, exported, account(size, "adjust.failed") or 0,
+                account(size, "adjust.stopped") or 0)
+        wall = account(size, "adjust.wall_s")
+        out.append("| about %s lines | %d | %s | %s = %d | %d | %d | %d | %s | %s | %s | %s | %s | "
+                   "%s | %s |"
+                   % ("{:,}".format(size), account(size, "entries"),
+                      account_seconds(size, "create.wall_s"),
+                      " + ".join("%d" % (account(size, "export_%s.workbooks" % code) or 0)
+                                 for code, _ in kinds),
+                      account(size, "export.workbooks") or 0, exported,
+                      account(size, "adjust.converted") or 0, account(size, "adjust.listed") or 0,
+                      account_seconds(size, "export.wall_s"), account_seconds(size, "export.cpu_s"),
+                      account_seconds(size, "adjust.wall_s"), account_seconds(size, "adjust.cpu_s"),
+                      "%.0f" % (rows / wall) if rows and wall else "–",
+                      "%.1f MiB" % account(size, "adjust.peak_rss_mib")
+                      if account(size, "adjust.peak_rss_mib") is not None else "–",
+                      verdict("account of %s lines through the command line completes"
+                              % "{:,}".format(size), account(size, "complete") == 1, cause)))
+    out.append("")
+    small, large = 100000, 1000000
+    if env["million"] != "yes":
+        out.append("The 1,000,000-line account (about 62 workbooks) was not run (`bench/run-all.sh "
+                   "--million` runs it; several minutes more on two cores), so its growth from "
+                   "100,000 lines is not judged.")
+        out.append("")
+    elif any(account(size, "complete") != 1 for size in (small, large)):
+        out.append("Linearity from 100,000 to 1,000,000 lines not judged: a run did not complete "
+                   "(see %s/account-*.log)." % logs)
+        out.append("")
+    else:
+        out.append("Linearity: each step's processor time (user + system) on the 1,000,000-line "
+                   "account over its time on the 100,000-line one (the lines exported grew "
+                   "%.2f×; 10 is exactly linear; target ≤ 11). Judged on processor time, which "
+                   "other work on a shared machine does not stretch; wall time shown beside it."
+                   % (account(large, "export.lines") / account(small, "export.lines")))
+        out.append("")
+        out.append("| step | CPU 100,000 | CPU 1,000,000 | CPU ratio | wall ratio | |")
+        out.append("|---|---:|---:|---:|---:|---|")
+        for label, steps, judged in (("export (four kinds)", ("export",), False),
+                                     ("conversion", ("adjust",), True),
+                                     ("export + conversion", ("export", "adjust"), True)):
+            cpu = [sum(account(size, step + ".cpu_s") for step in steps) for size in (small, large)]
+            wall = [sum(account(size, step + ".wall_s") for step in steps)
+                    for size in (small, large)]
+            ratio = cpu[1] / cpu[0] if cpu[0] > 0 else None
+            wall_ratio = wall[1] / wall[0] if wall[0] > 0 else None
+            text = ""
+            if judged:
+                text = verdict("account %s linear from 100,000 to 1,000,000 lines" % label,
+                               ratio is not None and ratio <= 11,
+                               "ratio %.1f" % ratio if ratio is not None else "no time measured")
+            out.append("| %s | %.2f s | %.2f s | %s | %s | %s |"
+                       % (label, cpu[0], cpu[1], "%.1f" % ratio if ratio else "–",
+                          "%.1f" % wall_ratio if wall_ratio else "–", text))
         out.append("")
 
 out.append("## Summary")

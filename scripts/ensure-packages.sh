@@ -10,7 +10,7 @@ packages=(
     libminizip-dev libexpat1-dev libgsf-1-dev
     fonts-noto-cjk
     libreoffice-calc-nogui gnumeric python3-xlrd python3-xlwt python3-openpyxl
-    xvfb xauth
+    xvfb xauth time
 )
 if [[ "${1:-}" == "--runtime" ]]; then
     packages=(build-essential cmake pkg-config qt6-base-dev qt6-translations-l10n libsqlite3-dev
