@@ -139,7 +139,7 @@ void ResultGridDialog::SetReport(RunReport report) {
     summary_->setText(lines.join(QLatin1Char('\n')));
     summary_->setVisible(!lines.isEmpty());
     saveChanges_->show();
-    saveChanges_->setEnabled(!report_.changes.empty());
+    saveChanges_->setEnabled(!report_.changes->empty());
     ShowReportButtons();
 }
 
@@ -158,7 +158,7 @@ bool ResultGridDialog::SaveChanges() {
     const std::vector<std::string> titles =
         ChangeListTitles(translate_(kChangeListTitles).toStdString());
     if (WriteChangeList(path.toStdString(), titles, translate_(kChangeListSheet).toStdString(),
-                        report_.changes)) {
+                        *report_.changes)) {
         return true;
     }
     QMessageBox::warning(this, windowTitle(), translate_("不能写入变更明细文件：%1").arg(path));

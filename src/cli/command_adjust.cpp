@@ -1,5 +1,6 @@
 #include "command_adjust.h"
 
+#include <memory>
 #include <optional>
 #include <ostream>
 
@@ -141,7 +142,7 @@ int AdjustCommand::Run(const GlobalOptions& global, Terminal& terminal) {
     if (yes_) session.prompter().SetPresetAnswer(MessageAnswer::Yes);
 
     Texts& texts = session.texts();
-    std::vector<ChangeRow> changes;
+    auto changes = std::make_shared<const ChangeStore>();
     BatchOutcome batch;
     if (dryRun_) {
         batch = PreviewClicked(session.context(), session.displays(), &changes);
@@ -151,7 +152,7 @@ int AdjustCommand::Run(const GlobalOptions& global, Terminal& terminal) {
     }
     if (batch.completed() && !changesFile_.empty() &&
         !WriteChangeList(changesFile_, ChangeListTitles(texts.LoadText(kChangeListTitles)),
-                         texts.LoadText(kChangeListSheet), changes)) {
+                         texts.LoadText(kChangeListSheet), *changes)) {
         session.notifier().ShowNotice(texts.FormatText("不能写入变更明细文件：%1", {changesFile_}));
         outcome.MarkFailure();
     }

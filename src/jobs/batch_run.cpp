@@ -85,8 +85,8 @@ enum class GridUndo { Offered, NotOffered };
 // is not recorded. A completed run is marked done before its grid is shown, so that the grid
 // can offer to undo it.
 BatchOutcome RecordedBatch(CoreContext& context, ResultDisplayFactory& displays,
-                           std::vector<ChangeRow>* changes, ChangeList list, GridUndo undo,
-                           RunJournal journal) {
+                           std::shared_ptr<const ChangeStore>* changes, ChangeList list,
+                           GridUndo undo, RunJournal journal) {
     if (!context.state.switchesRead) return RunBatch(context, displays);
     RecordedRun run(context, list, journal);
     if (!run.lookedUp().ok()) {
@@ -159,7 +159,7 @@ BatchOutcome RunBatch(CoreContext& context, ResultDisplayFactory& displays,
 }
 
 BatchOutcome FixClicked(CoreContext& context, ResultDisplayFactory& displays,
-                        std::vector<ChangeRow>* changes) {
+                        std::shared_ptr<const ChangeStore>* changes) {
     MessageBoxRequest question;
     question.text = context.texts.LoadText("是否确定修改，修改后不可恢复，是否确认？");
     question.title = context.texts.LoadText("系统提示");
@@ -180,7 +180,7 @@ BatchOutcome FixClicked(CoreContext& context, ResultDisplayFactory& displays,
 }
 
 BatchOutcome PreviewClicked(CoreContext& context, ResultDisplayFactory& displays,
-                            std::vector<ChangeRow>* changes) {
+                            std::shared_ptr<const ChangeStore>* changes) {
     BatchOutcome outcome;
     try {
         RunWithoutWriting(context, [&](CoreContext& dry) {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <functional>
+#include <memory>
 #include <optional>
 #include <vector>
 
@@ -63,12 +64,12 @@ std::vector<ConversionOutcome> RunAllConversions(CoreContext& context, ResultDis
 // the journal's end before it.
 // `changes`, when given, receives every value the run changed.
 BatchOutcome FixClicked(CoreContext& context, ResultDisplayFactory& displays,
-                        std::vector<ChangeRow>* changes = nullptr);
+                        std::shared_ptr<const ChangeStore>* changes = nullptr);
 // The preview button: the whole run computed by the account's engine inside a transaction that
 // is rolled back, without a question; the same grid, then "预览完成，账套未作任何修改".
 // `changes`, when given, receives every value the run would change.
 BatchOutcome PreviewClicked(CoreContext& context, ResultDisplayFactory& displays,
-                            std::vector<ChangeRow>* changes = nullptr);
+                            std::shared_ptr<const ChangeStore>* changes = nullptr);
 // Command1: RunBatch recorded in the run journal, without confirmation or completion notice.
 BatchOutcome Command1Clicked(CoreContext& context, ResultDisplayFactory& displays);
 

@@ -3,7 +3,6 @@
 #include "export/workbook_export.h"
 #include "host/error.h"
 #include "journal/change_list.h"
-#include "journal/sql_literal.h"
 #include "workbook/workbook_file.h"
 #include "workbook/xlsx_writer.h"
 
@@ -13,24 +12,17 @@ namespace {
 
 // Texts, not numbers: a value keeps every digit the database holds, as in the CSV.
 void WriteXlsx(std::FILE* file, const std::vector<std::string>& titles, const std::string& sheet,
-               const std::vector<ChangeRow>& changes) {
+               const ChangeStore& changes) {
     XlsxWorkbookBuilder book(sheet, (changes.size() + 1) * titles.size());
     for (uint32_t c = 0; c < titles.size(); ++c) book.AddLabel(0, c, titles[c]);
     uint32_t row = 0;
-    for (const ChangeRow& change : changes) {
-        const ChangedValue& v = change.value;
-        const std::string cells[] = {change.kind,
-                                     change.billNo,
-                                     v.keys,
-                                     v.table,
-                                     v.column,
-                                     LiteralDisplay(v.before),
-                                     LiteralDisplay(v.after)};
+    changes.ForEach([&](const ChangeRow& change) {
+        const std::vector<std::string> cells = ChangeListCells(change);
         ++row;
-        for (uint32_t c = 0; c < std::size(cells); ++c) {
+        for (uint32_t c = 0; c < cells.size(); ++c) {
             if (!cells[c].empty()) book.AddLabel(row, c, cells[c]);
         }
-    }
+    });
     book.WriteTo(file);
 }
 
@@ -47,15 +39,17 @@ std::vector<std::string> ChangeListTitles(const std::string& titles) {
 }
 
 bool WriteChangeList(const std::string& path, const std::vector<std::string>& titles,
-                     const std::string& sheet, const std::vector<ChangeRow>& changes) {
+                     const std::string& sheet, const ChangeStore& changes) {
     try {
         if (ExportFormatOf(path) == WorkbookFileFormat::Xlsx) {
             ReplaceFileWith(path,
                             [&](std::FILE* file) { WriteXlsx(file, titles, sheet, changes); });
         } else {
-            const std::string csv = ChangeListCsv(titles, changes);
-            ReplaceFileWith(
-                path, [&csv](std::FILE* file) { std::fwrite(csv.data(), 1, csv.size(), file); });
+            ReplaceFileWith(path, [&](std::FILE* file) {
+                WriteChangeListCsv(titles, changes, [file](const std::string& line) {
+                    std::fwrite(line.data(), 1, line.size(), file);
+                });
+            });
         }
         return true;
     } catch (const HostError&) {

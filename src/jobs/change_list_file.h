@@ -3,7 +3,7 @@
 #include <string>
 #include <vector>
 
-#include "journal/run_recorder.h"
+#include "journal/change_store.h"
 
 namespace q9 {
 
@@ -17,8 +17,9 @@ std::vector<std::string> ChangeListTitles(const std::string& loaded);
 
 // Writes the list to `path` in the format its name asks for: an .xlsx workbook of one sheet
 // named `sheet`, the same columns as the CSV, every value as the text the CSV holds; CSV for
-// any other name. Written beside and renamed over the path. False when it could not be written.
+// any other name. Written beside and renamed over the path. False when it could not be written,
+// nor the list read.
 bool WriteChangeList(const std::string& path, const std::vector<std::string>& titles,
-                     const std::string& sheet, const std::vector<ChangeRow>& changes);
+                     const std::string& sheet, const ChangeStore& changes);
 
 }  // namespace q9

@@ -37,7 +37,7 @@ void AddTo(std::string& sum, const std::string& literal) {
 }  // namespace
 
 RunReport ReportOf(const std::vector<ConversionOutcome>& conversions,
-                   std::vector<ChangeRow> changes, int32_t undoableRun) {
+                   std::shared_ptr<const ChangeStore> changes, int32_t undoableRun) {
     RunReport report;
     for (const ConversionOutcome& c : conversions) {
         auto found = std::find_if(report.kinds.begin(), report.kinds.end(),
@@ -50,17 +50,23 @@ RunReport ReportOf(const std::vector<ConversionOutcome>& conversions,
         found->refused += c.listed;
         found->unchanged += c.unchanged;
     }
+    struct TaxOf {
+        std::string kind, table, column;
+        KindSummary* summary;
+    };
+    std::vector<TaxOf> taxes;
     for (KindSummary& kind : report.kinds) {
-        const std::string kindText = KindText(kind.kind);
-        for (const ChangeRow& change : changes) {
-            if (change.kind != kindText || change.value.table != EntryTable(kind.kind) ||
-                change.value.column != TaxColumn(kind.kind)) {
-                continue;
-            }
-            AddTo(kind.taxBefore, change.value.before);
-            AddTo(kind.taxAfter, change.value.after);
-        }
+        taxes.push_back({KindText(kind.kind), EntryTable(kind.kind), TaxColumn(kind.kind), &kind});
     }
+    changes->ForEach([&](const ChangeRow& change) {
+        for (const TaxOf& tax : taxes) {
+            if (change.value.column == tax.column && change.value.table == tax.table &&
+                change.kind == tax.kind) {
+                AddTo(tax.summary->taxBefore, change.value.before);
+                AddTo(tax.summary->taxAfter, change.value.after);
+            }
+        }
+    });
     report.changes = std::move(changes);
     report.undoableRun = undoableRun;
     return report;

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -24,13 +25,14 @@ struct KindSummary {
 // What the grid of a run offers besides its rows.
 struct RunReport {
     std::vector<KindSummary> kinds;  // the kinds the run reached, in its order
-    std::vector<ChangeRow> changes;
+    std::shared_ptr<const ChangeStore> changes = std::make_shared<ChangeStore>();
     // The journaled run the grid shows, finished and so undoable; 0 for a preview or a run that
     // cannot be undone.
     int32_t undoableRun = 0;
 };
 
+// Reads the changes once; throws HostError when they cannot be read.
 RunReport ReportOf(const std::vector<ConversionOutcome>& conversions,
-                   std::vector<ChangeRow> changes, int32_t undoableRun);
+                   std::shared_ptr<const ChangeStore> changes, int32_t undoableRun);
 
 }  // namespace q9

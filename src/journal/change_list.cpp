@@ -5,15 +5,21 @@
 
 namespace q9 {
 
-std::string ChangeListCsv(const std::vector<std::string>& titles,
-                          const std::vector<ChangeRow>& changes) {
-    std::string csv = CsvLine(titles);
-    for (const ChangeRow& change : changes) {
-        const ChangedValue& v = change.value;
-        csv += CsvLine({change.kind, change.billNo, v.keys, v.table, v.column,
-                        LiteralDisplay(v.before), LiteralDisplay(v.after)});
-    }
-    return csv;
+std::vector<std::string> ChangeListCells(const ChangeRow& change) {
+    const ChangedValue& v = change.value;
+    return {change.kind,
+            change.billNo,
+            v.keys,
+            v.table,
+            v.column,
+            LiteralDisplay(v.before),
+            LiteralDisplay(v.after)};
+}
+
+void WriteChangeListCsv(const std::vector<std::string>& titles, const ChangeStore& changes,
+                        const std::function<void(const std::string& line)>& write) {
+    write(CsvLine(titles));
+    changes.ForEach([&](const ChangeRow& change) { write(CsvLine(ChangeListCells(change))); });
 }
 
 }  // namespace q9

@@ -45,6 +45,8 @@ bool RunRecorder::Journal(TransactionScope& scope, int32_t line, const std::stri
 
 AtomicOutcome RunRecorder::WriteLine(Gateway& gateway, DocumentKind kind, const std::string& billNo,
                                      int32_t id, int32_t entryId, const LineStatements& line) {
+    // A line converted now would be missing from the list.
+    if (changes_->failure().IsSet()) throw HostError(changes_->failure());
     const std::vector<CaptureTarget> targets = LineTargets(kind, id, entryId, !line.totals.empty());
     const std::string kindText = KindText(kind);
     std::vector<ChangedValue> values;
@@ -72,7 +74,7 @@ AtomicOutcome RunRecorder::WriteLine(Gateway& gateway, DocumentKind kind, const 
         run_ = after;
         if (rowWritten) rowWrittenAt_ = after.endTime;
         ++nextLine_;
-        for (ChangedValue& v : values) changes_.push_back({kindText, billNo, std::move(v)});
+        for (ChangedValue& v : values) changes_->Append({kindText, billNo, std::move(v)});
     }
     return result;
 }
@@ -96,7 +98,7 @@ Outcome RunRecorder::WriteMasterData(Gateway& gateway, const WindowState& state,
     if (!outcome.committed()) return Outcome::Failure(outcome.error);
     run_ = after;
     if (mode_ == JournalMode::Write) rowWrittenAt_ = after.endTime;
-    for (ChangedValue& v : values) changes_.push_back({kMasterDataKind, "", std::move(v)});
+    for (ChangedValue& v : values) changes_->Append({kMasterDataKind, "", std::move(v)});
     return Outcome::Success();
 }
 

@@ -5,6 +5,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -12,19 +13,13 @@
 #include "host/gateway.h"
 #include "host/window_state.h"
 #include "journal/change_capture.h"
+#include "journal/change_store.h"
 #include "journal/journal_sql.h"
 
 namespace q9 {
 
 // The kind text of master-data changes.
 inline constexpr const char* kMasterDataKind = "基础资料";
-
-// One row of the list of changes.
-struct ChangeRow {
-    std::string kind;  // document kind text or kMasterDataKind
-    std::string billNo;
-    ChangedValue value;
-};
 
 enum class JournalMode {
     Off,    // a dry run, or an account without the journal tables: nothing but the changes
@@ -45,7 +40,8 @@ class RunRecorder {
     RunRecorder(RunRecord run, JournalMode mode, std::function<std::string()> clock);
 
     // The line's backup row, rewrite and totals in one transaction, rolled back as unchanged
-    // when the rewrite changes no row; the values it changed are kept and journaled.
+    // when the rewrite changes no row; the values it changed are kept and journaled. Throws
+    // HostError, writing nothing, once the list of changes could not keep a row.
     AtomicOutcome WriteLine(Gateway& gateway, DocumentKind kind, const std::string& billNo,
                             int32_t id, int32_t entryId, const LineStatements& line);
 
@@ -56,7 +52,8 @@ class RunRecorder {
 
     Outcome Finish(Gateway& gateway, RunState state);
 
-    const std::vector<ChangeRow>& changes() const { return changes_; }
+    // Every value the run changed so far.
+    std::shared_ptr<const ChangeStore> changes() const { return changes_; }
     const RunRecord& run() const { return run_; }
     JournalMode mode() const { return mode_; }
 
@@ -73,7 +70,7 @@ class RunRecorder {
     std::function<std::string()> clock_;
     int32_t nextLine_ = 1;
     std::string rowWrittenAt_;  // the end time the run's row holds
-    std::vector<ChangeRow> changes_;
+    std::shared_ptr<ChangeStore> changes_ = std::make_shared<ChangeStore>();
 };
 
 }  // namespace q9

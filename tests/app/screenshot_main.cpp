@@ -16,6 +16,7 @@
 #include "qt_login_prompt.h"
 #include "qt_result_display.h"
 #include "rates/rate_profile.h"
+#include "support/change_rows.h"
 
 namespace {
 
@@ -101,9 +102,10 @@ int main(int argc, char** argv) {
         q9::RunReport report;
         report.kinds = {{q9::DocumentKind::PurchaseOrder, 118, 1, 2, "20434.19", "19232.18"},
                         {q9::DocumentKind::PayableContract, 40, 1, 0, "6917.95", "6511.01"}};
-        report.changes = {{"采购订单",
-                           "POORD000001",
-                           {"POOrderEntry", "FInterID=1;FEntryID=1", "FCess", "17", "16"}}};
+        report.changes = q9::testing::StoreOf(
+            {{"采购订单",
+              "POORD000001",
+              {"POOrderEntry", "FInterID=1;FEntryID=1", "FCess", "17", "16"}}});
         report.undoableRun = 3;
         display->SetReport(report);
         display->Show(1);

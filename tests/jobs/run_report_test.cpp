@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include "support/change_rows.h"
+
 namespace q9 {
 namespace {
 
@@ -29,7 +31,7 @@ TEST(ReportOf, SumsEachKindOverItsWorkbooksAndItsOwnTaxColumn) {
         Change(DocumentKind::PayableContract, "t_RPContractEntry", "FTaxFor", "17", "16"),
         Change(DocumentKind::PayableContract, "t_RPContract", "FTax", "900", "800"),
     };
-    const RunReport report = ReportOf(conversions, changes, 7);
+    const RunReport report = ReportOf(conversions, testing::StoreOf(changes), 7);
 
     struct Expected {
         DocumentKind kind;
@@ -51,7 +53,7 @@ TEST(ReportOf, SumsEachKindOverItsWorkbooksAndItsOwnTaxColumn) {
         EXPECT_EQ(k.taxBefore, expected[i].taxBefore) << i;
         EXPECT_EQ(k.taxAfter, expected[i].taxAfter) << i;
     }
-    EXPECT_EQ(report.changes.size(), changes.size());
+    EXPECT_EQ(report.changes->size(), changes.size());
     EXPECT_EQ(report.undoableRun, 7);
 }
 

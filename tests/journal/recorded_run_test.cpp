@@ -9,6 +9,7 @@
 #include "journal/dry_run.h"
 #include "journal/undo.h"
 #include "masterdata/master_data.h"
+#include "support/change_rows.h"
 #include "support/core_doubles.h"
 
 namespace q9 {
@@ -67,7 +68,7 @@ class RecordedRunTest : public ::testing::TestWithParam<std::tuple<bool, bool>> 
                                   {"HT002", "17", 3002, 1}}));
         run.Finish();
         *grid = display.rows;
-        return run.recorder().changes();
+        return testing::RowsOf(*run.recorder().changes());
     }
 
     testing::EmbeddedAccount account_;

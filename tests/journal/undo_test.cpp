@@ -10,6 +10,7 @@
 #include "jobs/startup.h"
 #include "journal/run_recorder.h"
 #include "masterdata/master_data.h"
+#include "support/change_rows.h"
 
 namespace q9 {
 namespace {
@@ -86,7 +87,7 @@ class UndoTest : public ::testing::TestWithParam<std::tuple<bool, bool>> {
         EXPECT_TRUE(recorder.Finish(gateway_, RunState::Done).ok());
         *runId = recorder.run().id;
         EXPECT_EQ(recorder.run().lines, static_cast<int32_t>(std::size(kLines)));
-        return recorder.changes();
+        return testing::RowsOf(*recorder.changes());
     }
     static std::string Now() { return "2026-12-07T14:00:00"; }
     static std::string Later() { return "2026-12-07T15:00:00"; }
