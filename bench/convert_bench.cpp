@@ -63,10 +63,10 @@ const char* KindCode(q9::DocumentKind kind) {
 }
 
 // Candidate rows in the shape the workbook reader gives: title row, then F1…F14.
-q9::RecordsetPtr SheetOfCandidates(q9::DatabaseEngine& engine, q9::DocumentKind kind) {
+q9::RecordsetPtr SheetOfCandidates(q9::Gateway& gateway, q9::DocumentKind kind) {
     q9::Error error;
-    q9::RecordsetPtr candidates =
-        engine.Query(q9::CandidateQuery(kind, q9::StandardRateProfile(), false), &error);
+    q9::RecordsetPtr candidates = gateway.TryOpenRecordset(
+        q9::CandidateQuery(kind, q9::StandardRateProfile(), false), &error);
     if (!candidates) {
         std::fprintf(stderr, "candidate query failed: %s\n", error.description.c_str());
         std::exit(1);
@@ -152,11 +152,6 @@ int main(int argc, char** argv) {
         core.state.chk11 = q9::CheckValue::Checked;
         // One run over the four kinds, journaled as a real one-click run is, or recorded with
         // its list of changes inside the rolled-back transaction as the preview is.
-        // Read before the run: inside the preview's transaction only its own context may call.
-        std::map<q9::DocumentKind, q9::RecordsetPtr> sheets;
-        for (q9::DocumentKind kind : q9::kAllDocumentKinds) {
-            sheets[kind] = SheetOfCandidates(*engine, kind);
-        }
         const auto convertAll = [&](q9::CoreContext& context) {
             q9::RecordedRun run(context,
                                 dryRun ? q9::ChangeList::Wanted : q9::ChangeList::NotWanted,
@@ -167,7 +162,9 @@ int main(int argc, char** argv) {
                 std::exit(1);
             }
             for (q9::DocumentKind kind : q9::kAllDocumentKinds) {
-                q9::RecordsetPtr sheet = sheets[kind];
+                // One workbook in memory at a time, as a run reads them; read through the run's
+                // context, the only one that may call inside the preview's transaction.
+                q9::RecordsetPtr sheet = SheetOfCandidates(context.gateway, kind);
                 const int lines = sheet->RecordCount() - 1;
                 CountingDisplay display;
                 const double cpuStart = q9::bench::CpuSeconds();
