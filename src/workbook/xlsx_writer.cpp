@@ -146,9 +146,8 @@ void XlsxWorkbookBuilder::AddNumber(uint32_t row, uint32_t column, double value)
     sheetData_ += "</v></c>";
 }
 
-std::string XlsxWorkbookBuilder::SheetPart() {
+std::string XlsxWorkbookBuilder::SheetHead() const {
     std::string part(kXmlDeclaration);
-    part.reserve(part.size() + sheetData_.size() + 512);
     part += "<worksheet xmlns=\"";
     part += kMainNamespace;
     part += "\" xmlns:r=\"";
@@ -160,15 +159,10 @@ std::string XlsxWorkbookBuilder::SheetPart() {
         part += "\"/>";
     }
     part += "<sheetData>";
-    part += sheetData_;
-    if (anyCell_) part += "</row>";
-    part += "</sheetData></worksheet>";
-    sheetData_.clear();
-    sheetData_.shrink_to_fit();
     return part;
 }
 
-std::string XlsxWorkbookBuilder::SharedStringsPart() const {
+std::string XlsxWorkbookBuilder::SharedStringsHead() const {
     std::string part(kXmlDeclaration);
     part += "<sst xmlns=\"";
     part += kMainNamespace;
@@ -177,8 +171,6 @@ std::string XlsxWorkbookBuilder::SharedStringsPart() const {
     part += "\" uniqueCount=\"";
     AppendNumber(part, stringIndex_.size());
     part += "\">";
-    part += strings_;
-    part += "</sst>";
     return part;
 }
 
@@ -205,8 +197,11 @@ void XlsxWorkbookBuilder::WriteTo(std::FILE* file) {
     zip.Add("xl/workbook.xml", withDeclaration(workbook));
     zip.Add("xl/_rels/workbook.xml.rels", withDeclaration(kWorkbookRelationships));
     zip.Add("xl/styles.xml", withDeclaration(styles));
-    zip.Add("xl/sharedStrings.xml", SharedStringsPart());
-    zip.Add("xl/worksheets/sheet1.xml", SheetPart());
+    // The large parts are written where they were built, not joined into a copy.
+    zip.Add("xl/sharedStrings.xml", {SharedStringsHead(), strings_, "</sst>"});
+    zip.Add("xl/worksheets/sheet1.xml",
+            {SheetHead(), sheetData_,
+             anyCell_ ? "</row></sheetData></worksheet>" : "</sheetData></worksheet>"});
     zip.Finish();
 }
 

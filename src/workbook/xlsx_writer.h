@@ -32,8 +32,9 @@ class XlsxWorkbookBuilder : public SheetWriter {
   private:
     // Opens the cell's row when it is a new one and writes `<c r="…"`.
     void BeginCell(uint32_t row, uint32_t column);
-    std::string SheetPart();
-    std::string SharedStringsPart() const;
+    // The parts up to their cells and strings.
+    std::string SheetHead() const;
+    std::string SharedStringsHead() const;
 
     std::string sheetName_;
     std::string sheetData_;

@@ -72,7 +72,7 @@ ZipWriter::ZipWriter(std::FILE* file) {
 
 ZipWriter::~ZipWriter() = default;
 
-void ZipWriter::Add(const std::string& name, std::string_view content) {
+void ZipWriter::Add(const std::string& name, std::initializer_list<std::string_view> pieces) {
     auto zip = static_cast<zipFile>(zip_.get());
     const zip_fileinfo info = Now();
     if (zipOpenNewFileInZip64(zip, name.c_str(), &info, nullptr, 0, nullptr, 0, nullptr, Z_DEFLATED,
@@ -81,11 +81,14 @@ void ZipWriter::Add(const std::string& name, std::string_view content) {
     }
     // Written in pieces: one call takes at most an unsigned int of bytes.
     constexpr size_t kPiece = size_t{1} << 30;
-    for (size_t at = 0; at < content.size(); at += kPiece) {
-        const size_t size = std::min(kPiece, content.size() - at);
-        if (zipWriteInFileInZip(zip, content.data() + at, static_cast<unsigned>(size)) != ZIP_OK) {
-            zipCloseFileInZip(zip);
-            Fail("不能生成工作簿压缩包：部件%1未写入", name);
+    for (std::string_view content : pieces) {
+        for (size_t at = 0; at < content.size(); at += kPiece) {
+            const size_t size = std::min(kPiece, content.size() - at);
+            if (zipWriteInFileInZip(zip, content.data() + at, static_cast<unsigned>(size)) !=
+                ZIP_OK) {
+                zipCloseFileInZip(zip);
+                Fail("不能生成工作簿压缩包：部件%1未写入", name);
+            }
         }
     }
     if (zipCloseFileInZip(zip) != ZIP_OK) Fail("不能生成工作簿压缩包：部件%1未完成", name);

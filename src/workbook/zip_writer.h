@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdio>
+#include <initializer_list>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -18,7 +19,9 @@ class ZipWriter {
     ZipWriter& operator=(const ZipWriter&) = delete;
 
     // One entry, stamped with the current local time.
-    void Add(const std::string& name, std::string_view content);
+    void Add(const std::string& name, std::string_view content) { Add(name, {content}); }
+    // One entry of the pieces one after the other, so that a large part need not be joined.
+    void Add(const std::string& name, std::initializer_list<std::string_view> pieces);
     // Writes the central directory. Without it, the archive is incomplete.
     void Finish();
 
