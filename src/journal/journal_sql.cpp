@@ -1,5 +1,7 @@
 #include "journal/journal_sql.h"
 
+#include <chrono>
+
 #include "journal/sql_literal.h"
 
 namespace q9 {
@@ -35,6 +37,27 @@ RunState RunStateFromCode(const std::string& code) {
         if (code == RunStateCode(state)) return state;
     }
     return RunState::Interrupted;
+}
+
+std::optional<int64_t> RunTimeSeconds(const std::string& text) {
+    if (text.size() < 19) return std::nullopt;
+    auto number = [&](size_t at, size_t digits) -> std::optional<int> {
+        int value = 0;
+        for (size_t i = at; i < at + digits; ++i) {
+            if (text[i] < '0' || text[i] > '9') return std::nullopt;
+            value = value * 10 + (text[i] - '0');
+        }
+        return value;
+    };
+    const auto year = number(0, 4), month = number(5, 2), day = number(8, 2);
+    const auto hour = number(11, 2), minute = number(14, 2), second = number(17, 2);
+    if (!year || !month || !day || !hour || !minute || !second) return std::nullopt;
+    const std::chrono::year_month_day date{std::chrono::year(*year),
+                                           std::chrono::month(static_cast<unsigned>(*month)),
+                                           std::chrono::day(static_cast<unsigned>(*day))};
+    if (!date.ok()) return std::nullopt;
+    const int64_t days = std::chrono::sys_days(date).time_since_epoch().count();
+    return days * 86400 + *hour * 3600 + *minute * 60 + *second;
 }
 
 std::string JournalTablesBatch() {

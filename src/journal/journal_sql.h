@@ -45,6 +45,10 @@ struct RunRecord {
     RunState state = RunState::Running;
 };
 
+// Seconds of a run time "YYYY-MM-DD HH:MM:SS" (or with "T", or with fractions after it); none
+// when the text is no such time.
+std::optional<int64_t> RunTimeSeconds(const std::string& text);
+
 std::string RunInsertSql(const RunRecord& run);
 // The end of a run (or of its undo): times, counts and state.
 std::string RunUpdateSql(const RunRecord& run);

@@ -1,11 +1,20 @@
 #include "journal/run_recorder.h"
 
+#include <optional>
+
+#include "journal/undo.h"
+
 namespace q9 {
 
 namespace {
 
 // SQL Server takes at most 1000 rows in one VALUES list.
 constexpr size_t kRowsPerInsert = 500;
+
+// Well within the time after which others take a silent run as cut off, and never a wall-clock
+// matter in a short run, whose statements stay the same from one run to the next.
+constexpr int32_t kLinesPerRowWrite = 1000;
+constexpr int64_t kSecondsPerRowWrite = kRunningTimeoutSeconds / 4;
 
 }  // namespace
 
@@ -36,11 +45,16 @@ bool RunRecorder::Journal(TransactionScope& scope, int32_t line, const std::stri
         if (rows.size() == kRowsPerInsert) flush();
     }
     flush();
-    // A row a second keeps the run alive to others without a write per line.
-    if (!first && rowWrite == RunRowWrite::WhenTheClockMoved && after.endTime == rowWrittenAt_)
-        return false;
+    if (!first && rowWrite == RunRowWrite::WhenDue && !RowDue(after)) return false;
     scope.Execute(first ? RunInsertSql(after) : RunUpdateSql(after));
     return true;
+}
+
+bool RunRecorder::RowDue(const RunRecord& after) const {
+    if (after.lines - rowWrittenLines_ >= kLinesPerRowWrite) return true;
+    const std::optional<int64_t> now = RunTimeSeconds(after.endTime);
+    const std::optional<int64_t> written = RunTimeSeconds(rowWrittenAt_);
+    return !now || !written || *now - *written >= kSecondsPerRowWrite;
 }
 
 AtomicOutcome RunRecorder::WriteLine(Gateway& gateway, DocumentKind kind, const std::string& billNo,
@@ -62,8 +76,8 @@ AtomicOutcome RunRecorder::WriteLine(Gateway& gateway, DocumentKind kind, const 
             if (scope.Execute(line.update) == 0) return TransactionEnd::RollBack;
             if (!line.totals.empty()) scope.Execute(line.totals);
             values = ChangedValues(targets, before, Capture(scope, targets));
-            rowWritten = Journal(scope, nextLine_, kindText, billNo, values, after,
-                                 RunRowWrite::WhenTheClockMoved);
+            rowWritten =
+                Journal(scope, nextLine_, kindText, billNo, values, after, RunRowWrite::WhenDue);
             return TransactionEnd::Commit;
         },
         TransactionRetry::AfterLostConnection);
@@ -72,7 +86,10 @@ AtomicOutcome RunRecorder::WriteLine(Gateway& gateway, DocumentKind kind, const 
     result.unchanged = !outcome.error.IsSet() && !outcome.committed();
     if (outcome.committed()) {
         run_ = after;
-        if (rowWritten) rowWrittenAt_ = after.endTime;
+        if (rowWritten) {
+            rowWrittenAt_ = after.endTime;
+            rowWrittenLines_ = after.lines;
+        }
         ++nextLine_;
         for (ChangedValue& v : values) changes_->Append({kindText, billNo, std::move(v)});
     }
@@ -97,7 +114,10 @@ Outcome RunRecorder::WriteMasterData(Gateway& gateway, const WindowState& state,
         TransactionRetry::AfterLostConnection);
     if (!outcome.committed()) return Outcome::Failure(outcome.error);
     run_ = after;
-    if (mode_ == JournalMode::Write) rowWrittenAt_ = after.endTime;
+    if (mode_ == JournalMode::Write) {
+        rowWrittenAt_ = after.endTime;
+        rowWrittenLines_ = after.lines;
+    }
     for (ChangedValue& v : values) changes_->Append({kMasterDataKind, "", std::move(v)});
     return Outcome::Success();
 }

@@ -27,13 +27,14 @@ enum class JournalMode {
 };
 
 // Whether a unit of work writes the run's row as it will stand after it.
-enum class RunRowWrite { Always, WhenTheClockMoved };
+enum class RunRowWrite { Always, WhenDue };
 
 class RunRecorder {
   public:
-    // `clock` gives the time as the run table keeps times: a unit of work that finds it moved on
-    // writes it as the run's end so far, with the counts, which tells a run in progress from one
-    // that was cut off. The lines of a run cut off are counted from its journal.
+    // `clock` gives the time as the run table keeps times. Every thousandth line, and any line
+    // half a minute after the row was last written, writes it as the run's end so far, with the
+    // counts, which tells a run in progress from one that was cut off. The lines of a run cut off
+    // are counted from its journal.
     // The run starts now. Its row, and with it its id, is written with its first unit of work,
     // so that no value is ever written without the journal; a run without any unit of work
     // leaves no row.
@@ -60,6 +61,7 @@ class RunRecorder {
   private:
     // The journal rows of one unit of work and the run row as it will stand after it (given
     // its id by the first).
+    bool RowDue(const RunRecord& after) const;
     // Returns whether the run row was written.
     bool Journal(TransactionScope& scope, int32_t line, const std::string& kind,
                  const std::string& billNo, const std::vector<ChangedValue>& values,
@@ -70,6 +72,7 @@ class RunRecorder {
     std::function<std::string()> clock_;
     int32_t nextLine_ = 1;
     std::string rowWrittenAt_;  // the end time the run's row holds
+    int32_t rowWrittenLines_ = 0;
     std::shared_ptr<ChangeStore> changes_ = std::make_shared<ChangeStore>();
 };
 

@@ -13,29 +13,6 @@ namespace q9 {
 
 namespace {
 
-// Seconds of "YYYY-MM-DD HH:MM:SS" (or with "T", or with fractions after it); none when the
-// text is not such a time.
-std::optional<int64_t> Seconds(const std::string& text) {
-    if (text.size() < 19) return std::nullopt;
-    auto number = [&](size_t at, size_t digits) -> std::optional<int> {
-        int value = 0;
-        for (size_t i = at; i < at + digits; ++i) {
-            if (text[i] < '0' || text[i] > '9') return std::nullopt;
-            value = value * 10 + (text[i] - '0');
-        }
-        return value;
-    };
-    const auto year = number(0, 4), month = number(5, 2), day = number(8, 2);
-    const auto hour = number(11, 2), minute = number(14, 2), second = number(17, 2);
-    if (!year || !month || !day || !hour || !minute || !second) return std::nullopt;
-    const std::chrono::year_month_day date{std::chrono::year(*year),
-                                           std::chrono::month(static_cast<unsigned>(*month)),
-                                           std::chrono::day(static_cast<unsigned>(*day))};
-    if (!date.ok()) return std::nullopt;
-    const int64_t days = std::chrono::sys_days(date).time_since_epoch().count();
-    return days * 86400 + *hour * 3600 + *minute * 60 + *second;
-}
-
 std::string TextOf(const Recordset& rows, const char* field) {
     return TextOrEmpty(rows.Field(field));
 }
@@ -208,8 +185,8 @@ bool HasJournal(Gateway& gateway) {
 
 RunState EffectiveState(const RunRecord& run, const std::string& now) {
     if (run.state != RunState::Running) return run.state;
-    const std::optional<int64_t> last = Seconds(run.endTime);
-    const std::optional<int64_t> current = Seconds(now);
+    const std::optional<int64_t> last = RunTimeSeconds(run.endTime);
+    const std::optional<int64_t> current = RunTimeSeconds(now);
     if (!last || !current) return RunState::Interrupted;
     return *current - *last > kRunningTimeoutSeconds ? RunState::Interrupted : RunState::Running;
 }
@@ -221,7 +198,8 @@ std::vector<RunRecord> ListRuns(Gateway& gateway) {
     if (!rows) throw HostError(error);
     std::vector<RunRecord> runs;
     for (; !rows->Eof(); rows->MoveNext()) runs.push_back(RunFrom(*rows));
-    // A run's row is written about once a second; the journal knows the lines of one cut off.
+    // A run's row is written every thousand lines or so; the journal knows the lines of one cut
+    // off.
     for (RunRecord& run : runs) {
         if (run.state != RunState::Running) continue;
         RecordsetPtr lines = gateway.TryOpenRecordset(RunLinesQuery(run.id), &error);
