@@ -51,9 +51,9 @@ bool RunRecorder::Journal(TransactionScope& scope, int32_t line, const std::stri
 }
 
 bool RunRecorder::RowDue(const RunRecord& after) const {
-    if (after.lines - rowWrittenLines_ >= kLinesPerRowWrite) return true;
+    if (after.lines - rowWritten_.lines >= kLinesPerRowWrite) return true;
     const std::optional<int64_t> now = RunTimeSeconds(after.endTime);
-    const std::optional<int64_t> written = RunTimeSeconds(rowWrittenAt_);
+    const std::optional<int64_t> written = RunTimeSeconds(rowWritten_.endTime);
     return !now || !written || *now - *written >= kSecondsPerRowWrite;
 }
 
@@ -86,10 +86,7 @@ AtomicOutcome RunRecorder::WriteLine(Gateway& gateway, DocumentKind kind, const 
     result.unchanged = !outcome.error.IsSet() && !outcome.committed();
     if (outcome.committed()) {
         run_ = after;
-        if (rowWritten) {
-            rowWrittenAt_ = after.endTime;
-            rowWrittenLines_ = after.lines;
-        }
+        if (rowWritten) rowWritten_ = after;
         ++nextLine_;
         for (ChangedValue& v : values) changes_->Append({kindText, billNo, std::move(v)});
     }
@@ -102,22 +99,20 @@ Outcome RunRecorder::WriteMasterData(Gateway& gateway, const WindowState& state,
     std::vector<ChangedValue> values;
     RunRecord after = run_;
     after.endTime = clock_();
+    bool rowWritten = false;
     const TransactionOutcome outcome = gateway.RunTransaction(
         [&](TransactionScope& scope) {
             const std::vector<RecordsetPtr> before = Capture(scope, targets);
             scope.Execute(batch);
             values = ChangedValues(targets, before, Capture(scope, targets));
             after.masterRows = run_.masterRows + static_cast<int32_t>(values.size());
-            Journal(scope, 0, kMasterDataKind, "", values, after, RunRowWrite::Always);
+            rowWritten = Journal(scope, 0, kMasterDataKind, "", values, after, RunRowWrite::Always);
             return TransactionEnd::Commit;
         },
         TransactionRetry::AfterLostConnection);
     if (!outcome.committed()) return Outcome::Failure(outcome.error);
     run_ = after;
-    if (mode_ == JournalMode::Write) {
-        rowWrittenAt_ = after.endTime;
-        rowWrittenLines_ = after.lines;
-    }
+    if (rowWritten) rowWritten_ = after;
     for (ChangedValue& v : values) changes_->Append({kMasterDataKind, "", std::move(v)});
     return Outcome::Success();
 }

@@ -59,10 +59,10 @@ class RunRecorder {
     JournalMode mode() const { return mode_; }
 
   private:
-    // The journal rows of one unit of work and the run row as it will stand after it (given
-    // its id by the first).
+    // Whether a line's unit of work also writes the run row as it will stand after it.
     bool RowDue(const RunRecord& after) const;
-    // Returns whether the run row was written.
+    // The journal rows of one unit of work and, when `rowWrite` asks for it, the run row as it
+    // will stand after it (given its id by the first); whether the run row was written.
     bool Journal(TransactionScope& scope, int32_t line, const std::string& kind,
                  const std::string& billNo, const std::vector<ChangedValue>& values,
                  RunRecord& after, RunRowWrite rowWrite);
@@ -71,8 +71,7 @@ class RunRecorder {
     JournalMode mode_;
     std::function<std::string()> clock_;
     int32_t nextLine_ = 1;
-    std::string rowWrittenAt_;  // the end time the run's row holds
-    int32_t rowWrittenLines_ = 0;
+    RunRecord rowWritten_;  // the run's row as the journal holds it
     std::shared_ptr<ChangeStore> changes_ = std::make_shared<ChangeStore>();
 };
 
