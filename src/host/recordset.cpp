@@ -31,8 +31,12 @@ bool EqualsIgnoringCase(std::string_view a, std::string_view b) {
 }
 
 Recordset::Recordset(std::vector<std::string> fieldNames, std::vector<Row> rows)
+    : Recordset(std::make_shared<const std::vector<std::string>>(std::move(fieldNames)),
+                std::move(rows)) {}
+
+Recordset::Recordset(FieldNameList fieldNames, std::vector<Row> rows)
     : fieldNames_(std::move(fieldNames)), rows_(std::move(rows)) {
-    for (auto& row : rows_) row.resize(fieldNames_.size());
+    for (auto& row : rows_) row.resize(fieldNames_->size());
     ShowAll();
 }
 
@@ -52,8 +56,8 @@ int Recordset::AbsolutePosition() const {
 }
 
 int Recordset::FieldIndex(std::string_view name) const {
-    for (size_t i = 0; i < fieldNames_.size(); ++i) {
-        if (EqualsIgnoringCase(fieldNames_[i], name)) return static_cast<int>(i);
+    for (size_t i = 0; i < fieldNames_->size(); ++i) {
+        if (EqualsIgnoringCase((*fieldNames_)[i], name)) return static_cast<int>(i);
     }
     return -1;
 }

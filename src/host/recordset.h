@@ -14,7 +14,11 @@ class Recordset {
   public:
     using Row = std::vector<Value>;
 
+    using FieldNameList = std::shared_ptr<const std::vector<std::string>>;
+
     Recordset(std::vector<std::string> fieldNames, std::vector<Row> rows);
+    // Names shared between results of one statement: a statement run once a line repeats them.
+    Recordset(FieldNameList fieldNames, std::vector<Row> rows);
 
     // Records visible through the current filter.
     int RecordCount() const { return static_cast<int>(visible_.size()); }
@@ -24,8 +28,8 @@ class Recordset {
     // 1-based position of the current record; -3 at the end, as the platform answers.
     int AbsolutePosition() const;
 
-    size_t FieldCount() const { return fieldNames_.size(); }
-    const std::vector<std::string>& FieldNames() const { return fieldNames_; }
+    size_t FieldCount() const { return fieldNames_->size(); }
+    const std::vector<std::string>& FieldNames() const { return *fieldNames_; }
     // Index of the first field of that name (case-insensitive), or -1.
     int FieldIndex(std::string_view name) const;
     bool HasField(std::string_view name) const { return FieldIndex(name) >= 0; }
@@ -45,7 +49,7 @@ class Recordset {
   private:
     void ShowAll();
 
-    std::vector<std::string> fieldNames_;
+    FieldNameList fieldNames_;
     std::vector<Row> rows_;
     std::vector<size_t> visible_;
     size_t position_ = 0;

@@ -63,6 +63,38 @@ bool SameValue(const Value& a, const Value& b) {
     return a.kind() != Value::Kind::Object && a == b;
 }
 
+void AddRowChanges(const std::string& table, const std::string& keysText,
+                   const std::vector<std::string>& names, const Recordset::Row& was,
+                   const Recordset::Row& is, std::vector<ChangedValue>* changes) {
+    for (size_t c = 0; c < was.size(); ++c) {
+        if (SameValue(was[c], is[c])) continue;
+        const std::string beforeText = SqlLiteral(was[c]);
+        std::string afterText = SqlLiteral(is[c]);
+        if (beforeText == afterText) continue;
+        changes->push_back({table, keysText, names[c], beforeText, std::move(afterText)});
+    }
+}
+
+// A line's own row, read once before and once after: no look-up by keys needed when its keys
+// stayed as they were.
+bool AddSingleRowChanges(const std::string& table, const std::vector<std::string>& keys,
+                         const Recordset& oldRows, const Recordset& newRows,
+                         std::vector<ChangedValue>* changes) {
+    if (oldRows.Rows().size() != 1 || newRows.Rows().size() != 1 ||
+        oldRows.FieldNames() != newRows.FieldNames()) {
+        return false;
+    }
+    std::vector<int> keyIndexes;
+    const std::map<std::string, size_t> old = RowsByKeys(oldRows, keys, &keyIndexes);
+    const Recordset::Row& was = oldRows.Rows().front();
+    const Recordset::Row& is = newRows.Rows().front();
+    for (const int k : keyIndexes) {
+        if (!SameValue(was[static_cast<size_t>(k)], is[static_cast<size_t>(k)])) return false;
+    }
+    AddRowChanges(table, old.begin()->first, oldRows.FieldNames(), was, is, changes);
+    return true;
+}
+
 }  // namespace
 
 std::string EntryTable(DocumentKind kind) {
@@ -134,11 +166,13 @@ std::vector<ChangedValue> ChangedValues(const std::vector<CaptureTarget>& target
                                         const std::vector<RecordsetPtr>& before,
                                         const std::vector<RecordsetPtr>& after) {
     std::vector<ChangedValue> changes;
+    changes.reserve(16);  // a line changes about ten values
     for (size_t t = 0; t < targets.size(); ++t) {
         const std::string& table = targets[t].table;
         const std::vector<std::string>& keys = KeyColumns(table);
         const Recordset& oldRows = *before.at(t);
         const Recordset& newRows = *after.at(t);
+        if (AddSingleRowChanges(table, keys, oldRows, newRows, &changes)) continue;
         std::vector<int> keyIndexes;
         const std::map<std::string, size_t> now = RowsByKeys(newRows, keys, &keyIndexes);
         const std::map<std::string, size_t> old = RowsByKeys(oldRows, keys, &keyIndexes);
@@ -156,16 +190,8 @@ std::vector<ChangedValue> ChangedValues(const std::vector<CaptureTarget>& target
                 throw HostError(CatalogError(error_number::kDatabase, "修改期间表%1的行%2不见了",
                                              {table, *keysText}));
             }
-            const Recordset::Row& was = oldRows.Rows()[row];
-            const Recordset::Row& is = newRows.Rows()[found->second];
-            for (size_t c = 0; c < was.size(); ++c) {
-                if (SameValue(was[c], is[c])) continue;
-                const std::string beforeText = SqlLiteral(was[c]);
-                std::string afterText = SqlLiteral(is[c]);
-                if (beforeText == afterText) continue;
-                changes.push_back(
-                    {table, *keysText, oldRows.FieldNames()[c], beforeText, std::move(afterText)});
-            }
+            AddRowChanges(table, *keysText, oldRows.FieldNames(), oldRows.Rows()[row],
+                          newRows.Rows()[found->second], &changes);
         }
     }
     return changes;

@@ -110,7 +110,9 @@ SqlType SumType(const SqlType& operand) {
 }
 
 SqlType LiteralType(std::string_view digits) {
-    if (digits.find_first_of("eE") != std::string_view::npos) return SqlType::Float();
+    for (char c : digits) {
+        if (c == 'e' || c == 'E') return SqlType::Float();
+    }
     const size_t point = digits.find('.');
     std::string_view whole = digits.substr(0, point);
     while (!whole.empty() && whole.front() == '0') whole.remove_prefix(1);

@@ -34,12 +34,58 @@ class ResetOnExit {
     sqlite3_stmt* statement_;
 };
 
+// The plain "[-]digits[.digits]" a decimal column stores, short enough that reading it exactly
+// cannot round: its significant digits (leading zeros and trailing decimal zeros not counted)
+// without parsing it, or -1 for any other form.
+int PlainSignificantDigits(std::string_view text) {
+    constexpr size_t kLongest = 39;  // at most 38 decimals
+    size_t i = !text.empty() && text[0] == '-' ? 1 : 0;
+    if (text.size() > kLongest || i == text.size()) return -1;
+    size_t first = std::string_view::npos;
+    size_t last = 0;
+    size_t point = std::string_view::npos;
+    int digits = 0;
+    for (; i < text.size(); ++i) {
+        const char c = text[i];
+        if (c == '.' && point == std::string_view::npos) {
+            point = i;
+        } else if (c >= '0' && c <= '9') {
+            ++digits;
+            if (c != '0') {
+                if (first == std::string_view::npos) first = i;
+                last = i;
+            }
+        } else {
+            return -1;
+        }
+    }
+    if (digits == 0) return -1;
+    if (first == std::string_view::npos) return 0;
+    // Zeros of the whole part count; those after the last other decimal do not.
+    const size_t lastKept = point == std::string_view::npos ? text.size() - 1
+                            : last > point                  ? last
+                                                            : point - 1;
+    const bool pointWithin = point != std::string_view::npos && point > first && point < lastKept;
+    return static_cast<int>(lastKept - first + 1) - (pointWithin ? 1 : 0);
+}
+
 // A decimal reaches the tool as the host's driver hands it over: a double while 15 significant
 // digits hold it exactly, its text beyond.
 Value DecimalValue(sqlite3_stmt* statement, int column) {
     const auto* text = reinterpret_cast<const char*>(sqlite3_column_text(statement, column));
     const std::string_view digits(text ? text : "",
                                   static_cast<size_t>(sqlite3_column_bytes(statement, column)));
+    // Every stored amount of every captured row comes this way: the plain form without a parse.
+    if (const int significant = PlainSignificantDigits(digits);
+        significant >= 0 && significant <= 15) {
+        if (significant == 0) return Value(0.0);
+        double number = 0;
+        const char* const last = digits.data() + digits.size();
+        if (const auto read = std::from_chars(digits.data(), last, number);
+            read.ec == std::errc{} && read.ptr == last) {
+            return Value(number);
+        }
+    }
     const std::optional<decimal::Decimal> value = decimal::Parse(digits);
     if (!value) return Value(std::string(digits));
     if (decimal::SignificantDigits(*value) > 15) return Value(decimal::ToText(*value));
@@ -70,28 +116,6 @@ Value ColumnValue(sqlite3_stmt* statement, int column, bool decimal) {
             return Value(std::string(text ? text : "", sqlite3_column_bytes(statement, column)));
         }
     }
-}
-
-// Which result columns hold decimals: by the column's declaration where the value comes
-// straight from one, else by the type the translation gave the expression.
-std::vector<bool> DecimalColumns(sqlite3_stmt* statement, const tsql::TranslatedStatement& typed,
-                                 std::unordered_map<std::string, bool>& declarations) {
-    const int columns = sqlite3_column_count(statement);
-    std::vector<bool> decimal(static_cast<size_t>(columns), false);
-    for (int c = 0; c < columns; ++c) {
-        const char* declared = sqlite3_column_decltype(statement, c);
-        const size_t k = static_cast<size_t>(c);
-        if (declared) {
-            auto [found, added] = declarations.try_emplace(declared, false);
-            if (added) {
-                found->second = tsql::StoredColumnType(declared).Is(tsql::SqlType::Kind::Decimal);
-            }
-            decimal[k] = found->second;
-        } else if (typed.columnTypes.size() == static_cast<size_t>(columns)) {
-            decimal[k] = typed.columnTypes[k].Is(tsql::SqlType::Kind::Decimal);
-        }
-    }
-    return decimal;
 }
 
 void BindLiteral(sqlite3* db, sqlite3_stmt* statement, int index, const tsql::Literal& literal) {
@@ -143,9 +167,7 @@ class SqliteEngine::Scope final : public SavepointScope {
     }
 
   protected:
-    void SendControl(const std::string& sql) override {
-        sqlite::ExecuteScript(engine_.db_.get(), sql);
-    }
+    void SendControl(const std::string& sql) override { engine_.RunControl(sql); }
 
   private:
     SqliteEngine& engine_;
@@ -170,17 +192,18 @@ size_t SqliteEngine::TranslationMisses() const {
     return translations_.misses();
 }
 
-sqlite3_stmt* SqliteEngine::PrepareBound(const tsql::TranslatedStatement& statement,
-                                         const std::vector<tsql::Literal>& literals) {
-    const std::string text =
-        statement.bindLiterals ? statement.sql : tsql::Render(statement, literals);
+SqliteEngine::Prepared& SqliteEngine::PrepareBound(const tsql::TranslatedStatement& statement,
+                                                   const std::vector<tsql::Literal>& literals) {
+    std::string rendered;
+    if (!statement.bindLiterals) rendered = tsql::Render(statement, literals);
+    const std::string& text = statement.bindLiterals ? statement.sql : rendered;
     auto found = prepared_.find(text);
     if (found == prepared_.end()) {
         sqlite::StatementPtr fresh = sqlite::Prepare(db_.get(), text);
         if (prepared_.size() >= kPreparedCapacity) prepared_.clear();
-        found = prepared_.emplace(text, std::move(fresh)).first;
+        found = prepared_.emplace(text, Prepared{std::move(fresh), nullptr, {}}).first;
     }
-    sqlite3_stmt* prepared = found->second.get();
+    sqlite3_stmt* prepared = found->second.statement.get();
     sqlite3_reset(prepared);
     if (statement.bindLiterals) {
         for (size_t i = 0; i < statement.parameters.size(); ++i) {
@@ -188,7 +211,7 @@ sqlite3_stmt* SqliteEngine::PrepareBound(const tsql::TranslatedStatement& statem
                         literals.at(static_cast<size_t>(statement.parameters[i])));
         }
     }
-    return prepared;
+    return found->second;
 }
 
 bool SqliteEngine::YieldsRow(sqlite3_stmt* statement) {
@@ -199,19 +222,44 @@ bool SqliteEngine::YieldsRow(sqlite3_stmt* statement) {
     throw HostError(sqlite::LastError(db_.get()));
 }
 
-void SqliteEngine::Run(sqlite3_stmt* statement, const tsql::TranslatedStatement& typed,
+void SqliteEngine::Run(Prepared& prepared, const tsql::TranslatedStatement& typed,
                        RecordsetPtr* rows) {
+    sqlite3_stmt* const statement = prepared.statement.get();
     ResetOnExit reset(statement);
     const int columns = sqlite3_column_count(statement);
     const bool collect = rows && !*rows && columns > 0;
-    std::vector<std::string> names;
     std::vector<Recordset::Row> collected;
     std::vector<bool> decimal;
     if (collect) {
-        decimal = DecimalColumns(statement, typed, decimalDeclarations_);
-        for (int c = 0; c < columns; ++c) {
-            const char* name = sqlite3_column_name(statement, c);
-            names.emplace_back(name ? name : "");
+        if (!prepared.names) {
+            // Names and declarations stay with the prepared text; only expressions' types vary.
+            auto names = std::make_shared<std::vector<std::string>>();
+            for (int c = 0; c < columns; ++c) {
+                const char* name = sqlite3_column_name(statement, c);
+                names->emplace_back(name ? name : "");
+                const char* declared = sqlite3_column_decltype(statement, c);
+                signed char isDecimal = -1;
+                if (declared) {
+                    auto [found, added] = decimalDeclarations_.try_emplace(declared, false);
+                    if (added) {
+                        found->second =
+                            tsql::StoredColumnType(declared).Is(tsql::SqlType::Kind::Decimal);
+                    }
+                    isDecimal = found->second ? 1 : 0;
+                }
+                prepared.declaredDecimal.push_back(isDecimal);
+            }
+            prepared.names = std::move(names);
+        }
+        decimal.resize(static_cast<size_t>(columns));
+        const bool typedColumns = typed.columnTypes.size() == static_cast<size_t>(columns);
+        for (size_t k = 0; k < decimal.size(); ++k) {
+            const signed char declared = prepared.declaredDecimal[k];
+            // Which result columns hold decimals: by the column's declaration where the value
+            // comes straight from one, else by the type the translation gave the expression.
+            decimal[k] = declared >= 0 ? declared == 1
+                                       : typedColumns &&
+                                             typed.columnTypes[k].Is(tsql::SqlType::Kind::Decimal);
         }
     }
     for (;;) {
@@ -225,7 +273,25 @@ void SqliteEngine::Run(sqlite3_stmt* statement, const tsql::TranslatedStatement&
             row.push_back(ColumnValue(statement, c, decimal[static_cast<size_t>(c)]));
         collected.push_back(std::move(row));
     }
-    if (collect) *rows = std::make_shared<Recordset>(std::move(names), std::move(collected));
+    if (collect) *rows = std::make_shared<Recordset>(prepared.names, std::move(collected));
+}
+
+void SqliteEngine::RunControl(const std::string& sql) {
+    // A savepoint is set and released for every line: prepared once, as the statements are.
+    size_t start = 0;
+    while (start < sql.size()) {
+        size_t end = sql.find(';', start);
+        if (end == std::string::npos) end = sql.size();
+        const std::string piece = sql.substr(start, end - start);
+        auto found = prepared_.find(piece);
+        if (found == prepared_.end()) {
+            sqlite::StatementPtr fresh = sqlite::Prepare(db_.get(), piece);
+            if (prepared_.size() >= kPreparedCapacity) prepared_.clear();
+            found = prepared_.emplace(piece, Prepared{std::move(fresh), nullptr, {}}).first;
+        }
+        RunFixed(found->second.statement.get());
+        start = end + 1;
+    }
 }
 
 void SqliteEngine::RunFixed(sqlite3_stmt* statement) {
@@ -239,7 +305,7 @@ void SqliteEngine::RunBatch(const std::string& sql, RecordsetPtr* rows, int64_t*
     const std::shared_ptr<const tsql::TranslatedBatch> batch = translations_.Get(sql, shape);
     for (const tsql::TranslatedStatement& statement : batch->statements) {
         if (statement.unlessExists &&
-            YieldsRow(PrepareBound(*statement.unlessExists, shape.literals))) {
+            YieldsRow(PrepareBound(*statement.unlessExists, shape.literals).statement.get())) {
             continue;
         }
         Run(PrepareBound(statement, shape.literals), statement, rows);

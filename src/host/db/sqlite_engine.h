@@ -42,11 +42,21 @@ class SqliteEngine final : public DatabaseEngine {
     void RunBatch(const std::string& sql, RecordsetPtr* rows, int64_t* changed = nullptr,
                   int64_t* lastChanged = nullptr);
     void RollBackIfOpen();
-    sqlite3_stmt* PrepareBound(const tsql::TranslatedStatement& statement,
-                               const std::vector<tsql::Literal>& literals);
-    void Run(sqlite3_stmt* statement, const tsql::TranslatedStatement& typed, RecordsetPtr* rows);
+    // A prepared statement and what its results look like, found out on its first result.
+    struct Prepared {
+        sqlite::StatementPtr statement;
+        Recordset::FieldNameList names;
+        // By result column: 1 declared as a decimal column, 0 declared otherwise, -1 an
+        // expression (typed by its translation).
+        std::vector<signed char> declaredDecimal;
+    };
+    Prepared& PrepareBound(const tsql::TranslatedStatement& statement,
+                           const std::vector<tsql::Literal>& literals);
+    void Run(Prepared& prepared, const tsql::TranslatedStatement& typed, RecordsetPtr* rows);
     bool YieldsRow(sqlite3_stmt* statement);
     void RunFixed(sqlite3_stmt* statement);
+    // Runs the savepoint statements of a unit of work, ';'-separated.
+    void RunControl(const std::string& sql);
 
     std::string path_;
     mutable std::mutex mutex_;
@@ -55,7 +65,7 @@ class SqliteEngine final : public DatabaseEngine {
     sqlite::StatementPtr commit_;
     sqlite::StatementPtr rollback_;
     tsql::TranslationCache translations_;
-    std::unordered_map<std::string, sqlite::StatementPtr> prepared_;
+    std::unordered_map<std::string, Prepared> prepared_;
     // Whether a column declared so holds decimals, by its declaration: asked of every column of
     // every result.
     std::unordered_map<std::string, bool> decimalDeclarations_;

@@ -1,6 +1,7 @@
 #include "host/db/tsql_translator.h"
 
 #include <algorithm>
+#include <charconv>
 #include <optional>
 #include <set>
 
@@ -637,40 +638,55 @@ std::string QuoteText(const std::string& text) {
     return quoted + "'";
 }
 
+// Where a literal stood in a shape key: its kind, and for numbers the type it translates to.
+// Starts and ends with '?', which the text outside literals, comments and names never holds.
+size_t WriteLiteralMark(const Literal& literal, char* mark) {
+    size_t length = 0;
+    mark[length++] = '?';
+    if (literal.kind == Literal::Kind::Text) {
+        mark[length++] = 's';
+    } else if (literal.kind == Literal::Kind::Float) {
+        mark[length++] = 'f';
+    } else if (literal.kind != Literal::Kind::Integer || literal.text.size() > 9) {
+        // Up to 9 digits always an INT: the mark says nothing more.
+        const SqlType sqlType = LiteralType(literal.text);
+        length = static_cast<size_t>(std::to_chars(mark + length, mark + 8, sqlType.precision).ptr -
+                                     mark);
+        mark[length++] = '.';
+        length =
+            static_cast<size_t>(std::to_chars(mark + length, mark + 12, sqlType.scale).ptr - mark);
+    }
+    mark[length++] = '?';
+    return length;
+}
+
 }  // namespace
 
 Shape ShapeOf(std::string_view tsql) {
-    // Straight from the scanner: the shape of every line's statements is asked for, and
-    // tokens of their own would cost more than the look-up they serve.
-    struct KeyWriter final : TokenSink {
+    // The text as written with each literal replaced by a mark of its type: every line's
+    // statements are shaped, so the key is copied a stretch at a time. The text before a mark
+    // decides that it is one (outside comments and names), so equal keys mean the same tokens.
+    struct KeyWriter {
+        static constexpr bool LiteralsOnly() { return true; }
+        std::string_view text;
+        size_t copied = 0;
         Shape shape;
-        void Add(TokenType type, std::string_view text, bool spaceBefore, int literal) override {
+        void Add(TokenType, std::string_view, bool, int literal, std::string_view source) {
+            if (literal < 0) return;
             std::string& key = shape.key;
-            if (spaceBefore) key += ' ';
-            if (literal >= 0) {
-                // Literals of other types translate otherwise: "16.0" is DECIMAL(3,1), "16" INT.
-                key += '?';
-                const Literal& value = shape.literals[static_cast<size_t>(literal)];
-                if (value.kind == Literal::Kind::Float) {
-                    key += 'f';
-                } else if (value.kind != Literal::Kind::Text) {
-                    const SqlType sqlType = LiteralType(value.text);
-                    if (!sqlType.Is(SqlType::Kind::Integer) || sqlType.precision != 10) {
-                        key +=
-                            std::to_string(sqlType.precision) + "." + std::to_string(sqlType.scale);
-                    }
-                }
-            } else if (type == TokenType::QuotedName) {
-                key += '[';
-                key += text;
-                key += ']';
-            } else {
-                key += text;
-            }
+            const size_t start = static_cast<size_t>(source.data() - text.data());
+            key.append(text.substr(copied, start - copied));
+            copied = start + source.size();
+            // Literals of other types translate otherwise: "16.0" is DECIMAL(3,1), "16" INT.
+            char mark[16];
+            key.append(mark, WriteLiteralMark(shape.literals[static_cast<size_t>(literal)], mark));
         }
     } writer;
-    writer.shape.key.reserve(tsql.size());
+    writer.text = tsql;
+    writer.shape.key.reserve(tsql.size() + 16);
+    writer.shape.literals.reserve(16);
     ScanTokens(tsql, &writer.shape.literals, writer);
+    writer.shape.key.append(tsql.substr(writer.copied));
     return std::move(writer.shape);
 }
 

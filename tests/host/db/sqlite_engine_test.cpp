@@ -2,9 +2,12 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
+
 #include "embedded_account_fixture.h"
 #include "host/db/decimal_round.h"
 #include "host/db/scoped_engine.h"
+#include "host/db/sqlite_handles.h"
 #include "host/gateway.h"
 #include "unit_of_work_cases.h"
 
@@ -146,6 +149,55 @@ TEST(SqliteEngine, InsideAUnitOfWorkGuardedRunsKeepTheirMeaningAndGoWithIt) {
     EXPECT_FALSE(outcome.error.IsSet()) << outcome.error.description;
     EXPECT_EQ(account.Count("SELECT * FROM t_Supplier"), before);
     EXPECT_DOUBLE_EQ(account.Number("SELECT FValueAddRate FROM t_Supplier WHERE FItemID=1"), 17);
+}
+
+TEST(SqliteEngine, StoredDecimalsArriveAsTheHostsDriverHandsThemOver) {
+    EmbeddedAccount account;
+    // Texts as another program may have stored them: a double up to 15 significant digits,
+    // trailing decimal zeros not counted; beyond, the exact text.
+    const struct {
+        const char* stored;
+        const char* asText;  // nullptr: the double of `stored`
+    } cases[] = {
+        {"1200", nullptr},
+        {"0.0012", nullptr},
+        {"1.5000000000", nullptr},
+        {"-12.000", nullptr},
+        {"100.5", nullptr},
+        {"123456789012345.0000000000", nullptr},
+        {"0.00000000001234567890123450", nullptr},
+        {"+5", nullptr},
+        {"1234567890123456", "1234567890123456"},
+        {"1234567890.1234560", "1234567890.123456"},
+        {"-0.12345678901234567", "-0.12345678901234567"},
+    };
+    account.Execute("CREATE TABLE Dv(FID INT, FV DECIMAL(38,20))");
+    {
+        sqlite::ConnectionPtr db = sqlite::OpenConnection(account.path(), false);
+        int id = 0;
+        for (const auto& c : cases) {
+            sqlite::ExecuteScript(
+                db.get(), "INSERT INTO Dv VALUES(" + std::to_string(++id) + ",'" + c.stored + "')");
+        }
+        sqlite::ExecuteScript(db.get(), "INSERT INTO Dv VALUES(99,'-0.0000')");
+    }
+    const RecordsetPtr rows = account.Query("SELECT FV FROM Dv ORDER BY FID");
+    ASSERT_TRUE(rows);
+    ASSERT_EQ(rows->Rows().size(), std::size(cases) + 1);
+    for (size_t i = 0; i < std::size(cases); ++i) {
+        SCOPED_TRACE(cases[i].stored);
+        const Value& value = rows->Rows()[i][0];
+        if (cases[i].asText) {
+            ASSERT_TRUE(value.IsText());
+            EXPECT_EQ(value.AsText(), cases[i].asText);
+        } else {
+            ASSERT_EQ(value.kind(), Value::Kind::Floating);
+            EXPECT_EQ(value.AsFloating(), std::stod(cases[i].stored));
+        }
+    }
+    const Value& zero = rows->Rows().back()[0];
+    ASSERT_EQ(zero.kind(), Value::Kind::Floating);
+    EXPECT_FALSE(std::signbit(zero.AsFloating()));
 }
 
 TEST(SqliteEngine, SameShapeReusesTheTranslationThroughTheGateway) {

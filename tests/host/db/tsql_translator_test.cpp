@@ -3,6 +3,7 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include "host/db/tsql_tokens.h"
 #include "host/error.h"
 
 namespace q9::tsql {
@@ -121,6 +122,50 @@ TEST(TsqlTranslator, TextsDifferingOnlyInLiteralsShareShapeAndTranslation) {
     EXPECT_EQ(
         Render(first->statements[0], ShapeOf("SELECT 2 FROM T te WHERE te.FCess=1+10.0").literals),
         "SELECT 2 FROM T te WHERE te.FCess=q9_add(1,'10.0',12,1)");
+}
+
+TEST(TsqlTranslator, ShapesAreEqualExactlyWhenOnlyLiteralValuesDiffer) {
+    const struct {
+        const char* a;
+        const char* b;
+        bool same;
+    } cases[] = {
+        {"SELECT 1 FROM t WHERE n='x' -- ?", "SELECT 22 FROM t WHERE n=N'y''s' -- ?", true},
+        {"SELECT a FROM t WHERE k=123456789", "SELECT a FROM t WHERE k=7", true},
+        {"UPDATE t SET c=1+16.0", "UPDATE t SET c=1+10.0", true},
+        // The translation types these otherwise.
+        {"UPDATE t SET c=1+16.0", "UPDATE t SET c=1+16", false},
+        {"UPDATE t SET c=16.0", "UPDATE t SET c=16.00", false},
+        {"SELECT a*2 FROM t", "SELECT a*'2' FROM t", false},
+        {"SELECT 'x', 5 FROM t", "SELECT 5, 'x' FROM t", false},
+        {"SELECT 1e3 FROM t", "SELECT 1.3 FROM t", false},
+        // Literals never hide in names, comments or quoted names.
+        {"SELECT F1 FROM t", "SELECT F2 FROM t", false},
+        {"SELECT [a 1] FROM t", "SELECT [a 2] FROM t", false},
+        {"SELECT 1 /* 1 */ FROM t", "SELECT 1 /* 2 */ FROM t", false},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(std::string(c.a) + "  |  " + c.b);
+        EXPECT_EQ(ShapeOf(c.a).key == ShapeOf(c.b).key, c.same);
+    }
+}
+
+TEST(TsqlTranslator, ShapesLiftTheLiteralsTheTranslationNumbers) {
+    for (const char* sql : {
+             "SELECT N'it''s', 'a''', 1.5e-3, .5, 12.50, 1234567890123456789012 FROM t",
+             "SELECT F1, t1.x2, [q 3], \"w 4\" FROM t -- 5 '6\nWHERE a>=7 AND b<>8 AND c!=9",
+             "UPDATE t SET c=ROUND(te.FAuxPrice*(100+16.0)/100,ti.FPriceDecimal) /* 'x' */;",
+         }) {
+        SCOPED_TRACE(sql);
+        std::vector<Literal> tokenized;
+        Tokenize(sql, &tokenized);
+        const std::vector<Literal> shaped = ShapeOf(sql).literals;
+        ASSERT_EQ(shaped.size(), tokenized.size());
+        for (size_t i = 0; i < shaped.size(); ++i) {
+            EXPECT_EQ(shaped[i].kind, tokenized[i].kind) << i;
+            EXPECT_EQ(shaped[i].text, tokenized[i].text) << i;
+        }
+    }
 }
 
 }  // namespace
