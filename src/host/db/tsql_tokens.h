@@ -54,14 +54,26 @@ inline bool IsDigit(char c) {
 inline bool IsNameStart(char c) {
     return ClassOf(c) == kNameStart;
 }
-inline bool IsNamePart(char c) {
-    const unsigned char k = ClassOf(c);
-    return k == kNameStart || k == kDigit || c == '$';
-}
+// Asked of nearly every character: answered by one look-up each.
+constexpr std::array<bool, 256> kNameParts = [] {
+    std::array<bool, 256> parts{};
+    for (size_t c = 0; c < 256; ++c)
+        parts[c] = kClasses[c] == kNameStart || kClasses[c] == kDigit || c == '$';
+    return parts;
+}();
 // What a scan for literals alone passes over: nothing of it starts or ends a literal.
+constexpr std::array<bool, 256> kFillers = [] {
+    std::array<bool, 256> fillers{};
+    for (size_t c = 0; c < 256; ++c)
+        fillers[c] = kClasses[c] == kBlank || kClasses[c] == kPlainSymbol || kClasses[c] == kEnd;
+    return fillers;
+}();
+
+inline bool IsNamePart(char c) {
+    return kNameParts[static_cast<unsigned char>(c)];
+}
 inline bool IsFiller(char c) {
-    const unsigned char k = ClassOf(c);
-    return k == kBlank || k == kPlainSymbol || k == kEnd;
+    return kFillers[static_cast<unsigned char>(c)];
 }
 
 }  // namespace scan
@@ -87,7 +99,7 @@ void ScanTokens(std::string_view sql, std::vector<Literal>* literals, Sink& sink
                                                        std::string value, size_t start,
                                                        size_t end) {
         const int index = static_cast<int>(literals->size());
-        literals->push_back(Literal{kind, std::move(value)});
+        literals->emplace_back(Literal{kind, std::move(value)});
         sink.Add(type, literals->back().text, space, index,
                  std::string_view(text + start, end - start));
         space = false;

@@ -684,7 +684,7 @@ Shape ShapeOf(std::string_view tsql) {
     } writer;
     writer.text = tsql;
     writer.shape.key.reserve(tsql.size() + 16);
-    writer.shape.literals.reserve(16);
+    writer.shape.literals.reserve(tsql.size() / 16);  // the tool's statements: about one in 25
     ScanTokens(tsql, &writer.shape.literals, writer);
     writer.shape.key.append(tsql.substr(writer.copied));
     return std::move(writer.shape);
