@@ -9,10 +9,12 @@
 #include <stdexcept>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "host/db/host_schema.h"
 #include "host/db/sqlite_catalog.h"
 #include "host/db/sqlite_handles.h"
+#include "host/db/tsql_tokens.h"
 #include "host/db/tsql_translator.h"
 #include "host/error.h"
 
@@ -142,6 +144,21 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const std::string_view text(reinterpret_cast<const char*>(data), size);
     try {
         const q9::tsql::Shape shape = q9::tsql::ShapeOf(text);
+        // The shape's scan skips what cannot hold a literal; the translation numbers the
+        // literals of the full scan, and the shape's are the ones bound.
+        std::vector<q9::tsql::Literal> tokenized;
+        try {
+            (void)q9::tsql::Tokenize(text, &tokenized);
+        } catch (const q9::HostError&) {
+            __builtin_trap();  // one scan refused what the other took
+        }
+        if (tokenized.size() != shape.literals.size()) __builtin_trap();
+        for (size_t i = 0; i < tokenized.size(); ++i) {
+            if (tokenized[i].kind != shape.literals[i].kind ||
+                tokenized[i].text != shape.literals[i].text) {
+                __builtin_trap();
+            }
+        }
         q9::tsql::TranslationCache cache(4);
         cache.SetCatalog(AccountDatabase().catalog);
         const std::shared_ptr<const q9::tsql::TranslatedBatch> batch = cache.Get(text, shape);
