@@ -201,7 +201,7 @@ SqliteEngine::Prepared& SqliteEngine::PrepareBound(const tsql::TranslatedStateme
     if (found == prepared_.end()) {
         sqlite::StatementPtr fresh = sqlite::Prepare(db_.get(), text);
         if (prepared_.size() >= kPreparedCapacity) prepared_.clear();
-        found = prepared_.emplace(text, Prepared{std::move(fresh), nullptr, {}}).first;
+        found = prepared_.emplace(text, Prepared{std::move(fresh), nullptr, {}, -1}).first;
     }
     sqlite3_stmt* prepared = found->second.statement.get();
     sqlite3_reset(prepared);
@@ -231,8 +231,12 @@ void SqliteEngine::Run(Prepared& prepared, const tsql::TranslatedStatement& type
     std::vector<Recordset::Row> collected;
     std::vector<bool> decimal;
     if (collect) {
-        if (!prepared.names) {
+        const int reprepared = sqlite3_stmt_status(statement, SQLITE_STMTSTATUS_REPREPARE, 0);
+        if (!prepared.names || prepared.describedAt != reprepared ||
+            prepared.declaredDecimal.size() != static_cast<size_t>(columns)) {
             // Names and declarations stay with the prepared text; only expressions' types vary.
+            prepared.declaredDecimal.clear();
+            prepared.describedAt = reprepared;
             auto names = std::make_shared<std::vector<std::string>>();
             for (int c = 0; c < columns; ++c) {
                 const char* name = sqlite3_column_name(statement, c);
@@ -287,7 +291,7 @@ void SqliteEngine::RunControl(const std::string& sql) {
         if (found == prepared_.end()) {
             sqlite::StatementPtr fresh = sqlite::Prepare(db_.get(), piece);
             if (prepared_.size() >= kPreparedCapacity) prepared_.clear();
-            found = prepared_.emplace(piece, Prepared{std::move(fresh), nullptr, {}}).first;
+            found = prepared_.emplace(piece, Prepared{std::move(fresh), nullptr, {}, -1}).first;
         }
         RunFixed(found->second.statement.get());
         start = end + 1;

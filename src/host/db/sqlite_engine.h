@@ -49,6 +49,9 @@ class SqliteEngine final : public DatabaseEngine {
         // By result column: 1 declared as a decimal column, 0 declared otherwise, -1 an
         // expression (typed by its translation).
         std::vector<signed char> declaredDecimal;
+        // SQLite's count of the statement's re-preparations when it was described: a changed
+        // schema may have changed its columns.
+        int describedAt = -1;
     };
     Prepared& PrepareBound(const tsql::TranslatedStatement& statement,
                            const std::vector<tsql::Literal>& literals);

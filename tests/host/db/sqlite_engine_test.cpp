@@ -200,6 +200,25 @@ TEST(SqliteEngine, StoredDecimalsArriveAsTheHostsDriverHandsThemOver) {
     EXPECT_FALSE(std::signbit(zero.AsFloating()));
 }
 
+TEST(SqliteEngine, AChangedSchemaGivesTheNewColumnsOfAPreparedQuery) {
+    EmbeddedAccount account;
+    account.Execute("CREATE TABLE Sc(FA INT, FB DECIMAL(28,10))");
+    account.Execute("INSERT INTO Sc(FA,FB) VALUES(1,2.5)");
+    const std::string query = "SELECT * FROM Sc";
+    ASSERT_EQ(account.Query(query)->FieldCount(), 2u);
+    {
+        sqlite::ConnectionPtr db = sqlite::OpenConnection(account.path(), false);
+        sqlite::ExecuteScript(db.get(),
+                              "ALTER TABLE Sc ADD COLUMN FC DECIMAL(28,10) DEFAULT '7.25'");
+    }
+    // SQLite prepares the statement again on its first step; from then on it has three columns.
+    (void)account.Query(query);
+    const RecordsetPtr rows = account.Query(query);
+    ASSERT_EQ(rows->FieldCount(), 3u);
+    EXPECT_EQ(rows->FieldNames()[2], "FC");
+    EXPECT_EQ(rows->Rows()[0][2], Value(7.25));
+}
+
 TEST(SqliteEngine, SameShapeReusesTheTranslationThroughTheGateway) {
     EmbeddedAccount account;
     auto engine = std::dynamic_pointer_cast<SqliteEngine>(OpenSqliteEngine(account.path()));
