@@ -54,10 +54,17 @@ RunRecord NewRun(const WindowState& state) {
 
 std::string RunClockNow() {
     const std::time_t now = std::chrono::system_clock::to_time_t(std::chrono::system_clock::now());
-    std::tm local{};
-    localtime_r(&now, &local);
-    char text[32];
-    std::strftime(text, sizeof(text), "%Y-%m-%dT%H:%M:%S", &local);
+    // Asked once a line: the local time is worked out once a second.
+    thread_local std::time_t last = -1;
+    thread_local std::string text;
+    if (now != last) {
+        std::tm local{};
+        localtime_r(&now, &local);
+        char formatted[32];
+        std::strftime(formatted, sizeof(formatted), "%Y-%m-%dT%H:%M:%S", &local);
+        text = formatted;
+        last = now;
+    }
     return text;
 }
 
