@@ -32,27 +32,36 @@ const std::vector<TableKeys>& WrittenTables() {
     return tables;
 }
 
-// Each row by its keys text.
-std::map<std::string, size_t> RowsByKeys(const Recordset& rows,
-                                         const std::vector<std::string>& keys,
-                                         std::vector<int>* keyIndexes) {
-    keyIndexes->clear();
+// Where the key columns stand in the rows.
+std::vector<int> KeyIndexes(const Recordset& rows, const std::vector<std::string>& keys) {
+    std::vector<int> indexes;
     for (const std::string& key : keys) {
         const int index = rows.FieldIndex(key);
         if (index < 0)
             throw HostError(CatalogError(error_number::kItemNotFound, "没有键列%1", {key}));
-        keyIndexes->push_back(index);
+        indexes.push_back(index);
     }
+    return indexes;
+}
+
+// "FInterID=1;FEntryID=2": a row's keys as the journal holds them.
+std::string KeysText(const std::vector<std::string>& keys, const std::vector<int>& keyIndexes,
+                     const Recordset::Row& row) {
+    std::string text;
+    for (size_t k = 0; k < keys.size(); ++k) {
+        if (k > 0) text += ";";
+        text += keys[k] + "=" + SqlLiteral(row[static_cast<size_t>(keyIndexes[k])]);
+    }
+    return text;
+}
+
+// Each row by its keys text.
+std::map<std::string, size_t> RowsByKeys(const Recordset& rows,
+                                         const std::vector<std::string>& keys) {
+    const std::vector<int> keyIndexes = KeyIndexes(rows, keys);
     std::map<std::string, size_t> byKeys;
-    for (size_t r = 0; r < rows.Rows().size(); ++r) {
-        std::string text;
-        for (size_t k = 0; k < keys.size(); ++k) {
-            if (k > 0) text += ";";
-            text +=
-                keys[k] + "=" + SqlLiteral(rows.Rows()[r][static_cast<size_t>((*keyIndexes)[k])]);
-        }
-        byKeys.emplace(std::move(text), r);
-    }
+    for (size_t r = 0; r < rows.Rows().size(); ++r)
+        byKeys.emplace(KeysText(keys, keyIndexes, rows.Rows()[r]), r);
     return byKeys;
 }
 
@@ -84,14 +93,13 @@ bool AddSingleRowChanges(const std::string& table, const std::vector<std::string
         oldRows.FieldNames() != newRows.FieldNames()) {
         return false;
     }
-    std::vector<int> keyIndexes;
-    const std::map<std::string, size_t> old = RowsByKeys(oldRows, keys, &keyIndexes);
+    const std::vector<int> keyIndexes = KeyIndexes(oldRows, keys);
     const Recordset::Row& was = oldRows.Rows().front();
     const Recordset::Row& is = newRows.Rows().front();
     for (const int k : keyIndexes) {
         if (!SameValue(was[static_cast<size_t>(k)], is[static_cast<size_t>(k)])) return false;
     }
-    AddRowChanges(table, old.begin()->first, oldRows.FieldNames(), was, is, changes);
+    AddRowChanges(table, KeysText(keys, keyIndexes, was), oldRows.FieldNames(), was, is, changes);
     return true;
 }
 
@@ -173,9 +181,8 @@ std::vector<ChangedValue> ChangedValues(const std::vector<CaptureTarget>& target
         const Recordset& oldRows = *before.at(t);
         const Recordset& newRows = *after.at(t);
         if (AddSingleRowChanges(table, keys, oldRows, newRows, &changes)) continue;
-        std::vector<int> keyIndexes;
-        const std::map<std::string, size_t> now = RowsByKeys(newRows, keys, &keyIndexes);
-        const std::map<std::string, size_t> old = RowsByKeys(oldRows, keys, &keyIndexes);
+        const std::map<std::string, size_t> now = RowsByKeys(newRows, keys);
+        const std::map<std::string, size_t> old = RowsByKeys(oldRows, keys);
         if (old.size() != now.size() || oldRows.FieldNames() != newRows.FieldNames()) {
             throw HostError(
                 CatalogError(error_number::kDatabase, "修改期间表%1的行有增减", {table}));

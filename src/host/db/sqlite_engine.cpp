@@ -192,18 +192,23 @@ size_t SqliteEngine::TranslationMisses() const {
     return translations_.misses();
 }
 
-SqliteEngine::Prepared& SqliteEngine::PrepareBound(const tsql::TranslatedStatement& statement,
-                                                   const std::vector<tsql::Literal>& literals) {
-    std::string rendered;
-    if (!statement.bindLiterals) rendered = tsql::Render(statement, literals);
-    const std::string& text = statement.bindLiterals ? statement.sql : rendered;
+SqliteEngine::Prepared& SqliteEngine::PreparedFor(const std::string& text) {
     auto found = prepared_.find(text);
     if (found == prepared_.end()) {
         sqlite::StatementPtr fresh = sqlite::Prepare(db_.get(), text);
         if (prepared_.size() >= kPreparedCapacity) prepared_.clear();
         found = prepared_.emplace(text, Prepared{std::move(fresh), nullptr, {}, -1}).first;
     }
-    sqlite3_stmt* prepared = found->second.statement.get();
+    return found->second;
+}
+
+SqliteEngine::Prepared& SqliteEngine::PrepareBound(const tsql::TranslatedStatement& statement,
+                                                   const std::vector<tsql::Literal>& literals) {
+    std::string rendered;
+    if (!statement.bindLiterals) rendered = tsql::Render(statement, literals);
+    const std::string& text = statement.bindLiterals ? statement.sql : rendered;
+    Prepared& entry = PreparedFor(text);
+    sqlite3_stmt* prepared = entry.statement.get();
     sqlite3_reset(prepared);
     if (statement.bindLiterals) {
         for (size_t i = 0; i < statement.parameters.size(); ++i) {
@@ -211,7 +216,7 @@ SqliteEngine::Prepared& SqliteEngine::PrepareBound(const tsql::TranslatedStateme
                         literals.at(static_cast<size_t>(statement.parameters[i])));
         }
     }
-    return found->second;
+    return entry;
 }
 
 bool SqliteEngine::YieldsRow(sqlite3_stmt* statement) {
@@ -286,14 +291,7 @@ void SqliteEngine::RunControl(const std::string& sql) {
     while (start < sql.size()) {
         size_t end = sql.find(';', start);
         if (end == std::string::npos) end = sql.size();
-        const std::string piece = sql.substr(start, end - start);
-        auto found = prepared_.find(piece);
-        if (found == prepared_.end()) {
-            sqlite::StatementPtr fresh = sqlite::Prepare(db_.get(), piece);
-            if (prepared_.size() >= kPreparedCapacity) prepared_.clear();
-            found = prepared_.emplace(piece, Prepared{std::move(fresh), nullptr, {}, -1}).first;
-        }
-        RunFixed(found->second.statement.get());
+        RunFixed(PreparedFor(sql.substr(start, end - start)).statement.get());
         start = end + 1;
     }
 }

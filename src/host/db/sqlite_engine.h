@@ -53,6 +53,8 @@ class SqliteEngine final : public DatabaseEngine {
         // schema may have changed its columns.
         int describedAt = -1;
     };
+    // The statement of this text, prepared once while the cache holds it.
+    Prepared& PreparedFor(const std::string& text);
     Prepared& PrepareBound(const tsql::TranslatedStatement& statement,
                            const std::vector<tsql::Literal>& literals);
     void Run(Prepared& prepared, const tsql::TranslatedStatement& typed, RecordsetPtr* rows);
