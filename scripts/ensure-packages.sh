@@ -5,7 +5,7 @@ set -euo pipefail
 packages=(
     build-essential cmake pkg-config clang clang-format libclang-rt-14-dev
     libgtest-dev libgmock-dev libbenchmark-dev
-    qt6-base-dev qt6-translations-l10n libsqlite3-dev
+    qt6-base-dev qt6-translations-l10n libsqlite3-dev libtcmalloc-minimal4
     unixodbc-dev tdsodbc freetds-bin postgresql odbc-postgresql
     libminizip-dev libexpat1-dev libgsf-1-dev
     fonts-noto-cjk
@@ -14,8 +14,8 @@ packages=(
 )
 if [[ "${1:-}" == "--runtime" ]]; then
     packages=(build-essential cmake pkg-config qt6-base-dev qt6-translations-l10n libsqlite3-dev
-              unixodbc-dev tdsodbc libminizip-dev libexpat1-dev libgsf-1-dev fonts-noto-cjk
-              libgtest-dev)
+              libtcmalloc-minimal4 unixodbc-dev tdsodbc libminizip-dev libexpat1-dev libgsf-1-dev
+              fonts-noto-cjk libgtest-dev)
 fi
 
 missing=()

@@ -81,8 +81,8 @@ inline bool IsFiller(char c) {
 // Hands the tokens of a text to `sink` in order, as sink.Add(type, text, spaceBefore, literal,
 // source): `text` as in Token and valid only during the call, `literal` the index of the token's
 // entry appended to `literals` or -1, `source` the token as it stands in `sql`. Refuses
-// characters the tool's SQL never holds. A sink whose LiteralsOnly() is true may miss the blanks,
-// symbols and semicolons between literals.
+// characters the tool's SQL never holds. A sink whose LiteralsOnly() is true may miss every token
+// but the literals.
 template <class Sink>
 void ScanTokens(std::string_view sql, std::vector<Literal>* literals, Sink& sink) {
     using namespace scan;
@@ -107,7 +107,23 @@ void ScanTokens(std::string_view sql, std::vector<Literal>* literals, Sink& sink
     size_t i = 0;
     while (i < n) {
         if constexpr (Sink::LiteralsOnly()) {
-            while (i < n && IsFiller(text[i])) ++i;
+            // Words and symbols that start nothing else hold no literal: passed over here,
+            // without a token each.
+            for (;;) {
+                while (i < n && IsFiller(text[i])) ++i;
+                if (i == n) break;
+                const char c = text[i];
+                const char next = i + 1 < n ? text[i + 1] : '\0';
+                if (IsNameStart(c) && !((c == 'N' || c == 'n') && next == '\'')) {
+                    ++i;
+                    while (i < n && IsNamePart(text[i])) ++i;
+                } else if ((c == '.' && !IsDigit(next)) || (c == '-' && next != '-') ||
+                           (c == '/' && next != '*')) {
+                    ++i;
+                } else {
+                    break;
+                }
+            }
             if (i == n) break;
         }
         const char c = text[i];

@@ -155,6 +155,7 @@ TEST(TsqlTranslator, ShapesLiftTheLiteralsTheTranslationNumbers) {
              "SELECT N'it''s', 'a''', 1.5e-3, .5, 12.50, 1234567890123456789012 FROM t",
              "SELECT F1, t1.x2, [q 3], \"w 4\" FROM t -- 5 '6\nWHERE a>=7 AND b<>8 AND c!=9",
              "UPDATE t SET c=ROUND(te.FAuxPrice*(100+16.0)/100,ti.FPriceDecimal) /* 'x' */;",
+             "SELECT a-1, b/2, t.5, xN'y', n'z', 2-3.0, c-- 4\n-5, d/* 6 */-.7 FROM t2",
          }) {
         SCOPED_TRACE(sql);
         std::vector<Literal> tokenized;
