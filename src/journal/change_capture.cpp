@@ -65,6 +65,11 @@ std::map<std::string, size_t> RowsByKeys(const Recordset& rows,
     return byKeys;
 }
 
+// The rows of one prepared statement share their names.
+bool SameNames(const Recordset& a, const Recordset& b) {
+    return &a.FieldNames() == &b.FieldNames() || a.FieldNames() == b.FieldNames();
+}
+
 // Values that give the same literal without forming it: most of a row is unchanged.
 bool SameValue(const Value& a, const Value& b) {
     if (a.kind() == Value::Kind::Floating && b.kind() == Value::Kind::Floating)
@@ -89,8 +94,7 @@ void AddRowChanges(const std::string& table, const std::string& keysText,
 bool AddSingleRowChanges(const std::string& table, const std::vector<std::string>& keys,
                          const Recordset& oldRows, const Recordset& newRows,
                          std::vector<ChangedValue>* changes) {
-    if (oldRows.Rows().size() != 1 || newRows.Rows().size() != 1 ||
-        oldRows.FieldNames() != newRows.FieldNames()) {
+    if (oldRows.Rows().size() != 1 || newRows.Rows().size() != 1 || !SameNames(oldRows, newRows)) {
         return false;
     }
     const std::vector<int> keyIndexes = KeyIndexes(oldRows, keys);
@@ -183,7 +187,7 @@ std::vector<ChangedValue> ChangedValues(const std::vector<CaptureTarget>& target
         if (AddSingleRowChanges(table, keys, oldRows, newRows, &changes)) continue;
         const std::map<std::string, size_t> now = RowsByKeys(newRows, keys);
         const std::map<std::string, size_t> old = RowsByKeys(oldRows, keys);
-        if (old.size() != now.size() || oldRows.FieldNames() != newRows.FieldNames()) {
+        if (old.size() != now.size() || !SameNames(oldRows, newRows)) {
             throw HostError(
                 CatalogError(error_number::kDatabase, "修改期间表%1的行有增减", {table}));
         }

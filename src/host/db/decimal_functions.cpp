@@ -23,6 +23,12 @@ constexpr const char* kNotANumber = "Error converting data type varchar to numer
 
 enum class Read { Value, Null, Invalid };
 
+template <class Bytes>
+std::string_view ValueBytes(sqlite3_value* value, Bytes* read) {
+    const auto* bytes = static_cast<const char*>(static_cast<const void*>(read(value)));
+    return {bytes ? bytes : "", static_cast<size_t>(sqlite3_value_bytes(value))};
+}
+
 Read ReadDecimal(sqlite3_value* value, Decimal* out) {
     switch (sqlite3_value_type(value)) {
         case SQLITE_NULL:
@@ -37,9 +43,10 @@ Read ReadDecimal(sqlite3_value* value, Decimal* out) {
             return Read::Value;
         }
         default: {
-            const auto* text = reinterpret_cast<const char*>(sqlite3_value_text(value));
-            const std::optional<Decimal> d = decimal::Parse(std::string_view(
-                text ? text : "", static_cast<size_t>(sqlite3_value_bytes(value))));
+            // As bytes first: asked for text, SQLite would copy a stored value only to end it
+            // with a zero. Bytes that do not parse may be text in UTF-16: asked for again.
+            std::optional<Decimal> d = decimal::Parse(ValueBytes(value, sqlite3_value_blob));
+            if (!d) d = decimal::Parse(ValueBytes(value, sqlite3_value_text));
             if (!d) return Read::Invalid;
             *out = *d;
             return Read::Value;

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <cstdio>
 
 #include "embedded_account_fixture.h"
 #include "host/db/decimal_round.h"
@@ -198,6 +199,34 @@ TEST(SqliteEngine, StoredDecimalsArriveAsTheHostsDriverHandsThemOver) {
     const Value& zero = rows->Rows().back()[0];
     ASSERT_EQ(zero.kind(), Value::Kind::Floating);
     EXPECT_FALSE(std::signbit(zero.AsFloating()));
+}
+
+TEST(SqliteEngine, DecimalsStoredAsUtf16TextComputeAsStoredInUtf8) {
+    for (const char* encoding : {"UTF-8", "UTF-16le", "UTF-16be"}) {
+        SCOPED_TRACE(encoding);
+        const std::string path = ::testing::TempDir() + "q9-encoding-" + encoding + ".db";
+        std::remove(path.c_str());
+        {
+            sqlite3* raw = nullptr;
+            ASSERT_EQ(sqlite3_open(path.c_str(), &raw), SQLITE_OK);
+            const sqlite::ConnectionPtr created(raw);
+            sqlite::ExecuteScript(raw, std::string("PRAGMA encoding='") + encoding +
+                                           "'; CREATE TABLE Dv(FV TEXT); INSERT INTO "
+                                           "Dv VALUES('1234567890.12345678901'),('x')");
+        }
+        const sqlite::ConnectionPtr db = sqlite::OpenConnection(path, false);
+        sqlite3_stmt* raw = nullptr;
+        ASSERT_EQ(
+            sqlite3_prepare_v2(db.get(), "SELECT q9_mul(FV, 2, 38, 11) FROM Dv", -1, &raw, nullptr),
+            SQLITE_OK);
+        const sqlite::StatementPtr statement(raw);
+        ASSERT_EQ(sqlite3_step(raw), SQLITE_ROW);
+        EXPECT_STREQ(reinterpret_cast<const char*>(sqlite3_column_text(raw, 0)),
+                     "2469135780.24691357802");
+        // Not a number in any encoding: the conversion error, not a number read from its bytes.
+        EXPECT_EQ(sqlite3_step(raw), SQLITE_ERROR);
+        std::remove(path.c_str());
+    }
 }
 
 TEST(SqliteEngine, AChangedSchemaGivesTheNewColumnsOfAPreparedQuery) {
