@@ -138,10 +138,14 @@ std::vector<CaptureTarget> LineTargets(DocumentKind kind, int32_t id, int32_t en
     const std::string table = EntryTable(kind);
     const std::string idColumn = KeyColumns(table).front();
     std::vector<CaptureTarget> targets{
-        {table, idColumn + "=" + std::to_string(id) + " AND FEntryID=" + std::to_string(entryId)}};
+        {table,
+         idColumn + "=" + std::to_string(id) + " AND FEntryID=" + std::to_string(entryId),
+         {{idColumn, id}, {"FEntryID", entryId}}}};
     if (withTotals) {
-        targets.push_back({"t_RPContract", "FContractID=" + std::to_string(id)});
-        targets.push_back({"t_RPContractScheme", "FContractID=" + std::to_string(id)});
+        targets.push_back(
+            {"t_RPContract", "FContractID=" + std::to_string(id), {{"FContractID", id}}});
+        targets.push_back(
+            {"t_RPContractScheme", "FContractID=" + std::to_string(id), {{"FContractID", id}}});
     }
     return targets;
 }
@@ -172,6 +176,37 @@ std::vector<RecordsetPtr> Capture(TransactionScope& scope,
     for (const CaptureTarget& target : targets)
         captured.push_back(scope.Query(CaptureQuery(target)));
     return captured;
+}
+
+namespace {
+
+// Filters for the engine to watch, or none when a target is not a matter of equal columns.
+std::vector<RowFilter> FiltersOf(const std::vector<CaptureTarget>& targets) {
+    std::vector<RowFilter> filters;
+    for (const CaptureTarget& target : targets) {
+        if (target.equal.empty()) return {};
+        filters.push_back({target.table, target.equal});
+    }
+    return filters;
+}
+
+}  // namespace
+
+TargetCapture::TargetCapture(TransactionScope& scope, const std::vector<CaptureTarget>& targets)
+    : scope_(scope), targets_(targets), watch_(scope.WatchChanges(FiltersOf(targets))) {
+    if (!watch_) before_ = Capture(scope, targets);
+}
+
+std::vector<ChangedValue> TargetCapture::Finish() {
+    if (!watch_) return ChangedValues(targets_, before_, Capture(scope_, targets_));
+    std::vector<RecordsetPtr> before;
+    std::vector<RecordsetPtr> after;
+    for (WatchedRows& rows : watch_->Take()) {
+        before.push_back(std::move(rows.before));
+        after.push_back(std::move(rows.after));
+    }
+    watch_.reset();
+    return ChangedValues(targets_, before, after);
 }
 
 std::vector<ChangedValue> ChangedValues(const std::vector<CaptureTarget>& targets,

@@ -4,7 +4,9 @@
 // before and after inside its transaction, and every value that differs is one change.
 
 #include <cstdint>
+#include <memory>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "host/db/database_engine.h"
@@ -28,6 +30,8 @@ struct ChangedValue {
 struct CaptureTarget {
     std::string table;
     std::string condition;  // a WHERE condition of digits and names only
+    // The same condition as columns and values, where it is one of equal columns only.
+    std::vector<std::pair<std::string, int64_t>> equal{};
 };
 
 // The table of a kind's entry lines.
@@ -48,6 +52,21 @@ std::vector<CaptureTarget> MasterDataTargets(const WindowState& state);
 // Every target's rows, read inside the unit of work.
 std::vector<RecordsetPtr> Capture(TransactionScope& scope,
                                   const std::vector<CaptureTarget>& targets);
+
+// The targets' rows before and after the statements run between Start and Finish: told by the
+// engine as it changes them where it can, else read before and after.
+class TargetCapture {
+  public:
+    TargetCapture(TransactionScope& scope, const std::vector<CaptureTarget>& targets);
+    // The values that changed, as ChangedValues gives them.
+    std::vector<ChangedValue> Finish();
+
+  private:
+    TransactionScope& scope_;
+    const std::vector<CaptureTarget>& targets_;
+    std::unique_ptr<ChangeWatch> watch_;
+    std::vector<RecordsetPtr> before_;
+};
 
 // The values that differ, row by row (matched by key) and column by column, in the order of the
 // targets, their rows and their columns. A row that appeared or went is not a change the tool

@@ -70,12 +70,12 @@ AtomicOutcome RunRecorder::WriteLine(Gateway& gateway, DocumentKind kind, const 
     bool rowWritten = false;
     const TransactionOutcome outcome = gateway.RunTransaction(
         [&](TransactionScope& scope) {
-            const std::vector<RecordsetPtr> before = Capture(scope, targets);
+            TargetCapture capture(scope, targets);
             scope.Execute(line.backupInsert);
             // The line is no longer at its old rate, or lacks its header or material.
             if (scope.Execute(line.update) == 0) return TransactionEnd::RollBack;
             if (!line.totals.empty()) scope.Execute(line.totals);
-            values = ChangedValues(targets, before, Capture(scope, targets));
+            values = capture.Finish();
             rowWritten =
                 Journal(scope, nextLine_, kindText, billNo, values, after, RunRowWrite::WhenDue);
             return TransactionEnd::Commit;

@@ -72,17 +72,27 @@ TEST(ChangeCapture, LineChangesAreExactlyWhatTheDatabaseChanged) {
         std::set<std::string> tables;
         for (const CaptureTarget& target : targets) tables.insert(target.table);
 
+        // Read before and after, in a transaction rolled back; then told by the engine.
+        std::vector<ChangedValue> read;
+        account.engine().RunTransaction([&](TransactionScope& scope) {
+            const std::vector<RecordsetPtr> before = Capture(scope, targets);
+            scope.Execute(line.EntryBatch());
+            if (!line.totals.empty()) scope.Execute(line.totals);
+            read = ChangedValues(targets, before, Capture(scope, targets));
+            return TransactionEnd::RollBack;
+        });
         const std::set<Change> differ = CellsThatDiffer(account.engine(), tables, [&] {
             const TransactionOutcome outcome =
                 account.engine().RunTransaction([&](TransactionScope& scope) {
-                    const std::vector<RecordsetPtr> before = Capture(scope, targets);
+                    TargetCapture capture(scope, targets);
                     scope.Execute(line.EntryBatch());
                     if (!line.totals.empty()) scope.Execute(line.totals);
-                    captured = ChangedValues(targets, before, Capture(scope, targets));
+                    captured = capture.Finish();
                     return TransactionEnd::Commit;
                 });
             EXPECT_TRUE(outcome.committed()) << outcome.error.description;
         });
+        EXPECT_EQ(captured, read);
         std::set<Change> fromCapture;
         for (const ChangedValue& v : captured) {
             fromCapture.emplace(v.table, v.column, v.before, v.after);
@@ -93,6 +103,53 @@ TEST(ChangeCapture, LineChangesAreExactlyWhatTheDatabaseChanged) {
         EXPECT_FALSE(differ.empty());
         EXPECT_EQ(fromCapture, differ);
         EXPECT_EQ(fromCapture.size(), captured.size());  // no value twice
+    }
+}
+
+TEST(ChangeCapture, TheEngineTellsTheRowsThatReadingBeforeAndAfterWouldFind) {
+    const struct {
+        const char* statements;
+        std::vector<int64_t> before, after;  // FID of the rows told, by rowid
+    } cases[] = {
+        {"UPDATE W SET FV=FV+1 WHERE FK=1", {1, 2}, {1, 2}},
+        {"UPDATE W SET FV=FV+1 WHERE FID=1; UPDATE W SET FV=FV*2 WHERE FID=1", {1}, {1}},
+        {"UPDATE W SET FV=9 WHERE FK=2", {}, {}},
+        {"INSERT INTO W VALUES(4,1,'1')", {}, {4}},
+        {"DELETE FROM W WHERE FID=2", {2}, {}},
+        {"UPDATE W SET FK=1 WHERE FID=3", {}, {3}},
+        {"UPDATE W SET FK=2 WHERE FID=1", {1}, {}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.statements);
+        testing::EmbeddedAccount account;
+        account.Execute("CREATE TABLE W(FID INT, FK INT, FV DECIMAL(28,10))");
+        account.Execute("INSERT INTO W VALUES(1,1,'1.5'),(2,1,'2.25'),(3,2,'3.5')");
+        account.engine().RunTransaction([&](TransactionScope& scope) {
+            const RecordsetPtr was = scope.Query("SELECT * FROM W");
+            std::unique_ptr<ChangeWatch> watch = scope.WatchChanges({{"w", {{"FK", 1}}}});
+            EXPECT_TRUE(watch);
+            if (!watch) return TransactionEnd::RollBack;
+            EXPECT_FALSE(scope.WatchChanges({{"W", {{"FK", 2}}}})) << "one watch at a time";
+            scope.Execute(c.statements);
+            const RecordsetPtr is = scope.Query("SELECT * FROM W");
+            const std::vector<WatchedRows> told = watch->Take();
+            EXPECT_EQ(told.size(), 1u);
+            if (told.size() != 1) return TransactionEnd::RollBack;
+            // Each row told as a full read finds it, in the same columns.
+            for (const auto& [rows, read, wanted] : {std::tuple(told[0].before, was, c.before),
+                                                     std::tuple(told[0].after, is, c.after)}) {
+                EXPECT_EQ(rows->FieldNames(), read->FieldNames());
+                std::vector<int64_t> ids;
+                for (const Recordset::Row& row : rows->Rows()) {
+                    ids.push_back(row[0].AsInteger());
+                    bool found = false;
+                    for (const Recordset::Row& other : read->Rows()) found = found || other == row;
+                    EXPECT_TRUE(found) << ids.back();
+                }
+                EXPECT_EQ(ids, wanted);
+            }
+            return TransactionEnd::RollBack;
+        });
     }
 }
 

@@ -2,7 +2,9 @@
 
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "host/error.h"
@@ -32,6 +34,28 @@ enum class TransactionEnd { Commit, RollBack };
 // attempt may say so.
 enum class TransactionRetry { Never, AfterLostConnection };
 
+// The rows of a table whose columns hold the given whole numbers: those a unit of work may change.
+struct RowFilter {
+    std::string table;
+    std::vector<std::pair<std::string, int64_t>> equal;
+};
+
+// The rows a filter matched, each as it was before its first change and as it is after its last:
+// in both where it was changed, in one of them only where it appeared or went. Rows left as they
+// were are in neither.
+struct WatchedRows {
+    RecordsetPtr before;
+    RecordsetPtr after;
+};
+
+// What the statements of a unit of work change while it lives.
+class ChangeWatch {
+  public:
+    virtual ~ChangeWatch() = default;
+    // By filter, in their order; throws HostError.
+    virtual std::vector<WatchedRows> Take() = 0;
+};
+
 class TransactionScope;
 using TransactionWork = std::function<TransactionEnd(TransactionScope&)>;
 
@@ -52,6 +76,12 @@ class TransactionScope {
     // Commit keeps it as part of the enclosing transaction. A failure inside `work` undoes what
     // it did and is thrown on.
     virtual TransactionEnd RunNested(const TransactionWork& work) = 0;
+    // The rows the next statements change, told by the engine as it changes them; null where it
+    // cannot tell them, and they must be read before and after.
+    virtual std::unique_ptr<ChangeWatch> WatchChanges(const std::vector<RowFilter>& filters) {
+        (void)filters;
+        return nullptr;
+    }
 };
 
 // How a unit of work ended; only a committed one left anything behind.

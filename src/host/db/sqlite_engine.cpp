@@ -5,6 +5,7 @@
 #include "host/db/engine_factory.h"
 #include "host/db/exact_decimal.h"
 #include "host/db/sqlite_catalog.h"
+#include "host/db/sqlite_value.h"
 
 namespace q9 {
 
@@ -33,90 +34,6 @@ class ResetOnExit {
   private:
     sqlite3_stmt* statement_;
 };
-
-// The plain "[-]digits[.digits]" a decimal column stores, short enough that reading it exactly
-// cannot round: its significant digits (leading zeros and trailing decimal zeros not counted)
-// without parsing it, or -1 for any other form.
-int PlainSignificantDigits(std::string_view text) {
-    constexpr size_t kLongest = 39;  // at most 38 decimals
-    size_t i = !text.empty() && text[0] == '-' ? 1 : 0;
-    if (text.size() > kLongest || i == text.size()) return -1;
-    size_t first = std::string_view::npos;
-    size_t last = 0;
-    size_t point = std::string_view::npos;
-    int digits = 0;
-    for (; i < text.size(); ++i) {
-        const char c = text[i];
-        if (c == '.' && point == std::string_view::npos) {
-            point = i;
-        } else if (c >= '0' && c <= '9') {
-            ++digits;
-            if (c != '0') {
-                if (first == std::string_view::npos) first = i;
-                last = i;
-            }
-        } else {
-            return -1;
-        }
-    }
-    if (digits == 0) return -1;
-    if (first == std::string_view::npos) return 0;
-    // Zeros of the whole part count; those after the last other decimal do not.
-    const size_t lastKept = point == std::string_view::npos ? text.size() - 1
-                            : last > point                  ? last
-                                                            : point - 1;
-    const bool pointWithin = point != std::string_view::npos && point > first && point < lastKept;
-    return static_cast<int>(lastKept - first + 1) - (pointWithin ? 1 : 0);
-}
-
-// A decimal reaches the tool as the host's driver hands it over: a double while 15 significant
-// digits hold it exactly, its text beyond.
-Value DecimalValue(sqlite3_stmt* statement, int column) {
-    const auto* text = reinterpret_cast<const char*>(sqlite3_column_text(statement, column));
-    const std::string_view digits(text ? text : "",
-                                  static_cast<size_t>(sqlite3_column_bytes(statement, column)));
-    // Every stored amount of every captured row comes this way: the plain form without a parse.
-    if (const int significant = PlainSignificantDigits(digits);
-        significant >= 0 && significant <= 15) {
-        if (significant == 0) return Value(0.0);
-        double number = 0;
-        const char* const last = digits.data() + digits.size();
-        if (const auto read = std::from_chars(digits.data(), last, number);
-            read.ec == std::errc{} && read.ptr == last) {
-            return Value(number);
-        }
-    }
-    const std::optional<decimal::Decimal> value = decimal::Parse(digits);
-    if (!value) return Value(std::string(digits));
-    if (decimal::SignificantDigits(*value) > 15) return Value(decimal::ToText(*value));
-    if (value->IsZero()) return Value(0.0);
-    // Exact in 15 digits: the stored text reads as the same double as its shortest form.
-    double number = 0;
-    const char* const last = digits.data() + digits.size();
-    if (const auto read = std::from_chars(digits.data(), last, number);
-        read.ec == std::errc{} && read.ptr == last) {
-        return Value(number);
-    }
-    return Value(decimal::ToDouble(*value));
-}
-
-Value ColumnValue(sqlite3_stmt* statement, int column, bool decimal) {
-    switch (sqlite3_column_type(statement, column)) {
-        case SQLITE_INTEGER:
-            if (decimal) return Value(static_cast<double>(sqlite3_column_int64(statement, column)));
-            return Value(static_cast<int64_t>(sqlite3_column_int64(statement, column)));
-        case SQLITE_FLOAT:
-            return Value(sqlite3_column_double(statement, column));
-        case SQLITE_NULL:
-            return Value();
-        default: {
-            if (decimal) return DecimalValue(statement, column);
-            const auto* text =
-                reinterpret_cast<const char*>(sqlite3_column_text(statement, column));
-            return Value(std::string(text ? text : "", sqlite3_column_bytes(statement, column)));
-        }
-    }
-}
 
 void BindLiteral(sqlite3* db, sqlite3_stmt* statement, int index, const tsql::Literal& literal) {
     int rc = SQLITE_OK;
@@ -164,6 +81,10 @@ class SqliteEngine::Scope final : public SavepointScope {
         int64_t last = 0;
         engine_.RunBatch(sql, nullptr, &changed, &last);
         return last;
+    }
+
+    std::unique_ptr<ChangeWatch> WatchChanges(const std::vector<RowFilter>& filters) override {
+        return engine_.Watch(filters);
     }
 
   protected:
@@ -227,6 +148,35 @@ bool SqliteEngine::YieldsRow(sqlite3_stmt* statement) {
     throw HostError(sqlite::LastError(db_.get()));
 }
 
+void SqliteEngine::Describe(Prepared& prepared) {
+    sqlite3_stmt* const statement = prepared.statement.get();
+    const int columns = sqlite3_column_count(statement);
+    const int reprepared = sqlite3_stmt_status(statement, SQLITE_STMTSTATUS_REPREPARE, 0);
+    if (prepared.names && prepared.describedAt == reprepared &&
+        prepared.declaredDecimal.size() == static_cast<size_t>(columns)) {
+        return;
+    }
+    // Names and declarations stay with the prepared text; only expressions' types vary.
+    prepared.declaredDecimal.clear();
+    prepared.describedAt = reprepared;
+    auto names = std::make_shared<std::vector<std::string>>();
+    for (int c = 0; c < columns; ++c) {
+        const char* name = sqlite3_column_name(statement, c);
+        names->emplace_back(name ? name : "");
+        const char* declared = sqlite3_column_decltype(statement, c);
+        signed char isDecimal = -1;
+        if (declared) {
+            auto [found, added] = decimalDeclarations_.try_emplace(declared, false);
+            if (added) {
+                found->second = tsql::StoredColumnType(declared).Is(tsql::SqlType::Kind::Decimal);
+            }
+            isDecimal = found->second ? 1 : 0;
+        }
+        prepared.declaredDecimal.push_back(isDecimal);
+    }
+    prepared.names = std::move(names);
+}
+
 void SqliteEngine::Run(Prepared& prepared, const tsql::TranslatedStatement& typed,
                        RecordsetPtr* rows) {
     sqlite3_stmt* const statement = prepared.statement.get();
@@ -236,30 +186,7 @@ void SqliteEngine::Run(Prepared& prepared, const tsql::TranslatedStatement& type
     std::vector<Recordset::Row> collected;
     std::vector<bool> decimal;
     if (collect) {
-        const int reprepared = sqlite3_stmt_status(statement, SQLITE_STMTSTATUS_REPREPARE, 0);
-        if (!prepared.names || prepared.describedAt != reprepared ||
-            prepared.declaredDecimal.size() != static_cast<size_t>(columns)) {
-            // Names and declarations stay with the prepared text; only expressions' types vary.
-            prepared.declaredDecimal.clear();
-            prepared.describedAt = reprepared;
-            auto names = std::make_shared<std::vector<std::string>>();
-            for (int c = 0; c < columns; ++c) {
-                const char* name = sqlite3_column_name(statement, c);
-                names->emplace_back(name ? name : "");
-                const char* declared = sqlite3_column_decltype(statement, c);
-                signed char isDecimal = -1;
-                if (declared) {
-                    auto [found, added] = decimalDeclarations_.try_emplace(declared, false);
-                    if (added) {
-                        found->second =
-                            tsql::StoredColumnType(declared).Is(tsql::SqlType::Kind::Decimal);
-                    }
-                    isDecimal = found->second ? 1 : 0;
-                }
-                prepared.declaredDecimal.push_back(isDecimal);
-            }
-            prepared.names = std::move(names);
-        }
+        Describe(prepared);
         decimal.resize(static_cast<size_t>(columns));
         const bool typedColumns = typed.columnTypes.size() == static_cast<size_t>(columns);
         for (size_t k = 0; k < decimal.size(); ++k) {
@@ -279,7 +206,7 @@ void SqliteEngine::Run(Prepared& prepared, const tsql::TranslatedStatement& type
         Recordset::Row row;
         row.reserve(static_cast<size_t>(columns));
         for (int c = 0; c < columns; ++c)
-            row.push_back(ColumnValue(statement, c, decimal[static_cast<size_t>(c)]));
+            row.push_back(StoredValue(statement, c, decimal[static_cast<size_t>(c)]));
         collected.push_back(std::move(row));
     }
     if (collect) *rows = std::make_shared<Recordset>(prepared.names, std::move(collected));
@@ -395,6 +322,7 @@ TransactionOutcome SqliteEngine::RunTransaction(const TransactionWork& work, Tra
     } catch (const HostError& e) {
         return {e.error()};
     }
+    ++transactions_;
     WorkThread::Claim claim(workThread_);
     TransactionOutcome outcome;
     try {

@@ -52,9 +52,16 @@ class SqliteEngine final : public DatabaseEngine {
         // SQLite's count of the statement's re-preparations when it was described: a changed
         // schema may have changed its columns.
         int describedAt = -1;
+        // The transaction in which a table's shape was last read through this statement.
+        uint64_t shapeReadIn = 0;
     };
     // The statement of this text, prepared once while the cache holds it.
     Prepared& PreparedFor(const std::string& text);
+    // Its columns' names and declared decimals, read again where SQLite prepared it anew.
+    void Describe(Prepared& prepared);
+    class ChangeWatcher;
+    // Null where this SQLite cannot tell changes as it makes them, or another watch is on.
+    std::unique_ptr<ChangeWatch> Watch(const std::vector<RowFilter>& filters);
     Prepared& PrepareBound(const tsql::TranslatedStatement& statement,
                            const std::vector<tsql::Literal>& literals);
     void Run(Prepared& prepared, const tsql::TranslatedStatement& typed, RecordsetPtr* rows);
@@ -75,6 +82,8 @@ class SqliteEngine final : public DatabaseEngine {
     // every result.
     std::unordered_map<std::string, bool> decimalDeclarations_;
     WorkThread workThread_;
+    bool watching_ = false;
+    uint64_t transactions_ = 0;  // begun by RunTransaction
 };
 
 }  // namespace q9
