@@ -247,7 +247,8 @@ if not sizes:
 else:
     out.append("Each kind's rows fed straight into the row loop as a one-click run does it, the "
                "four kinds as one run in the run journal (candidacy look-up, check query, then the "
-               "rows read before, backup INSERT, UPDATE, rows read after, the journal rows and the "
+               "backup INSERT and UPDATE with the rows they change told by the engine, the journal "
+               "rows and the "
                "run's row in one transaction per line; the best of 3 runs at 10,000 entries per "
                "kind, of 2 at 100,000, one run at 1,000,000 with --million); the reference is the same builders' "
                "statements with the line condition removed, run once per rate (17 and 11) on a "
