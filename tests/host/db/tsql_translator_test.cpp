@@ -156,6 +156,7 @@ TEST(TsqlTranslator, ShapesLiftTheLiteralsTheTranslationNumbers) {
              "SELECT F1, t1.x2, [q 3], \"w 4\" FROM t -- 5 '6\nWHERE a>=7 AND b<>8 AND c!=9",
              "UPDATE t SET c=ROUND(te.FAuxPrice*(100+16.0)/100,ti.FPriceDecimal) /* 'x' */;",
              "SELECT a-1, b/2, t.5, xN'y', n'z', 2-3.0, c-- 4\n-5, d/* 6 */-.7 FROM t2",
+             "SELECT [a]N'b', 'c'N'd', 'e'5, e$1, g1.5, h2 FROM t WHERE N'i'=j3",
          }) {
         SCOPED_TRACE(sql);
         std::vector<Literal> tokenized;
