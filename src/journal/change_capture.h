@@ -1,7 +1,8 @@
 #pragma once
 
-// What a unit of work changed, told by the database itself: the rows it may write are read
-// before and after inside its transaction, and every value that differs is one change.
+// What a unit of work changed, told by the database itself: the rows it may write are watched
+// by the engine as it changes them (or, where it cannot, read before and after) inside its
+// transaction, and every value that differs is one change.
 
 #include <cstdint>
 #include <memory>
