@@ -55,11 +55,15 @@ int Recordset::AbsolutePosition() const {
     return Eof() ? -3 : static_cast<int>(position_) + 1;
 }
 
-int Recordset::FieldIndex(std::string_view name) const {
-    for (size_t i = 0; i < fieldNames_->size(); ++i) {
-        if (EqualsIgnoringCase((*fieldNames_)[i], name)) return static_cast<int>(i);
+int NameIndex(const std::vector<std::string>& names, std::string_view name) {
+    for (size_t i = 0; i < names.size(); ++i) {
+        if (EqualsIgnoringCase(names[i], name)) return static_cast<int>(i);
     }
     return -1;
+}
+
+int Recordset::FieldIndex(std::string_view name) const {
+    return NameIndex(*fieldNames_, name);
 }
 
 const Value& Recordset::Field(std::string_view name) const {

@@ -59,5 +59,7 @@ using RecordsetPtr = std::shared_ptr<Recordset>;
 
 // ASCII letters compared without case; other bytes exactly.
 bool EqualsIgnoringCase(std::string_view a, std::string_view b);
+// Where `name` stands among `names`, letter case aside; -1 when it does not.
+int NameIndex(const std::vector<std::string>& names, std::string_view name);
 
 }  // namespace q9

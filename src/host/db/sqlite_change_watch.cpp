@@ -10,6 +10,7 @@
 
 #include "host/db/sqlite_engine.h"
 #include "host/db/sqlite_value.h"
+#include "host/db/tsql_tokens.h"
 
 namespace q9 {
 
@@ -21,12 +22,8 @@ class SqliteEngine::ChangeWatcher final : public ChangeWatch {
   public:
     ChangeWatcher(SqliteEngine& engine, const std::vector<RowFilter>& filters) : engine_(engine) {
         for (const RowFilter& filter : filters) {
-            std::string quoted = "\"";
-            for (char c : filter.table) {
-                if (c == '"') quoted += '"';
-                quoted += c;
-            }
-            Prepared& shape = engine.PreparedFor("SELECT * FROM " + quoted + "\" WHERE 0");
+            Prepared& shape =
+                engine.PreparedFor("SELECT * FROM " + tsql::QuotedName(filter.table) + " WHERE 0");
             // Inside one transaction only this connection can change a table, and that expires
             // its statements: read once a transaction, stepped so that SQLite sees a new schema.
             if (shape.shapeReadIn != engine.transactions_ ||
@@ -38,11 +35,7 @@ class SqliteEngine::ChangeWatcher final : public ChangeWatch {
             Table table{filter.table, shape.names, {}, {}, {}};
             for (signed char d : shape.declaredDecimal) table.decimal.push_back(d == 1);
             for (const auto& [column, value] : filter.equal) {
-                const auto& names = *shape.names;
-                int index = -1;
-                for (size_t c = 0; c < names.size() && index < 0; ++c) {
-                    if (EqualsIgnoringCase(names[c], column)) index = static_cast<int>(c);
-                }
+                const int index = NameIndex(*shape.names, column);
                 if (index < 0) {
                     throw HostError(
                         CatalogError(error_number::kItemNotFound, "没有键列%1", {column}));

@@ -3,7 +3,6 @@
 #include <charconv>
 
 #include "host/db/engine_factory.h"
-#include "host/db/exact_decimal.h"
 #include "host/db/sqlite_catalog.h"
 #include "host/db/sqlite_value.h"
 

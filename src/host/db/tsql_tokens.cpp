@@ -66,6 +66,15 @@ std::vector<Range> SplitTopLevel(const std::vector<Token>& tokens, Range range,
     return parts;
 }
 
+std::string QuotedName(std::string_view name) {
+    std::string quoted = "\"";
+    for (char c : name) {
+        quoted += c;
+        if (c == '"') quoted += '"';
+    }
+    return quoted + '"';
+}
+
 void AppendToken(std::string* out, const Token& token, bool withSpace) {
     if (withSpace && token.spaceBefore && !out->empty() && out->back() != ' ' &&
         out->back() != '(') {
@@ -77,12 +86,7 @@ void AppendToken(std::string* out, const Token& token, bool withSpace) {
             *out += token.text;
             break;
         case TokenType::QuotedName:
-            *out += '"';
-            for (char c : token.text) {
-                *out += c;
-                if (c == '"') *out += '"';
-            }
-            *out += '"';
+            *out += QuotedName(token.text);
             break;
         case TokenType::Number:
         case TokenType::String:

@@ -255,6 +255,9 @@ size_t FindTopLevel(const std::vector<Token>& tokens, Range range, std::string_v
 std::vector<Range> SplitTopLevel(const std::vector<Token>& tokens, Range range,
                                  std::string_view symbol);
 
+// A name as SQLite takes it whatever it holds: in double quotes, its own doubled.
+std::string QuotedName(std::string_view name);
+
 // Appends a token as the translation writes it: literals as marks "\x01N\x01", quoted names
 // in double quotes, and one blank where the text had blanks (none after '(').
 void AppendToken(std::string* out, const Token& token, bool withSpace);
