@@ -5,8 +5,9 @@
 // its lines is reached.
 
 #include <cstddef>
-#include <map>
+#include <cstdint>
 #include <string>
+#include <unordered_map>
 #include <vector>
 
 #include "export/candidate_queries.h"
@@ -41,13 +42,22 @@ class LineCandidacy {
   private:
     void Load(size_t chunk);
 
+    // Asked once or twice for every line of a workbook.
+    struct KeyHash {
+        size_t operator()(const EntryKey& key) const {
+            return std::hash<uint64_t>()(static_cast<uint64_t>(static_cast<uint32_t>(key.id))
+                                             << 32 |
+                                         static_cast<uint32_t>(key.entryId));
+        }
+    };
+
     CoreContext& context_;
     DocumentKind kind_;
     std::string cutoffDate_;
     std::vector<std::vector<EntryKey>> chunks_;
     std::vector<bool> loaded_;
-    std::map<EntryKey, size_t> chunkOf_;
-    std::map<EntryKey, Line> lines_;
+    std::unordered_map<EntryKey, size_t, KeyHash> chunkOf_;
+    std::unordered_map<EntryKey, Line, KeyHash> lines_;
 };
 
 }  // namespace q9

@@ -185,7 +185,7 @@ std::vector<RowFilter> FiltersOf(const std::vector<CaptureTarget>& targets) {
     std::vector<RowFilter> filters;
     for (const CaptureTarget& target : targets) {
         if (target.equal.empty()) return {};
-        filters.push_back({target.table, target.equal});
+        filters.push_back({target.table, target.equal, KeyColumns(target.table)});
     }
     return filters;
 }

@@ -5,6 +5,7 @@
 #include <sqlite3.h>
 
 #include <cstdint>
+#include <memory>
 #include <new>
 #include <stdexcept>
 #include <string>
@@ -153,6 +154,18 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
             __builtin_trap();  // one scan refused what the other took
         }
         if (tokenized.size() != shape.literals.size()) __builtin_trap();
+        // Each input is a mutation of earlier ones: the remembered shapes resume their scans
+        // where the texts part, and must come to the same shape.
+        static q9::tsql::RecentShapes recent;
+        const std::shared_ptr<const q9::tsql::Shape> resumed = recent.Of(text);
+        if (resumed->key != shape.key || resumed->literals.size() != shape.literals.size())
+            __builtin_trap();
+        for (size_t i = 0; i < shape.literals.size(); ++i) {
+            if (resumed->literals[i].kind != shape.literals[i].kind ||
+                resumed->literals[i].text != shape.literals[i].text) {
+                __builtin_trap();
+            }
+        }
         for (size_t i = 0; i < tokenized.size(); ++i) {
             if (tokenized[i].kind != shape.literals[i].kind ||
                 tokenized[i].text != shape.literals[i].text) {

@@ -38,11 +38,14 @@ enum class TransactionRetry { Never, AfterLostConnection };
 struct RowFilter {
     std::string table;
     std::vector<std::pair<std::string, int64_t>> equal;
+    // Told of every row even where unchanged: the columns that name a row.
+    std::vector<std::string> keys;
 };
 
 // The rows a filter matched, each as it was before its first change and as it is after its last:
 // in both where it was changed, in one of them only where it appeared or went. Rows left as they
-// were are in neither.
+// were are in neither. In a row told in both, a column that no statement changed and that is not
+// among the filter's keys may be null in both, whatever it holds.
 struct WatchedRows {
     RecordsetPtr before;
     RecordsetPtr after;

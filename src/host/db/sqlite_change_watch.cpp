@@ -32,8 +32,17 @@ class SqliteEngine::ChangeWatcher final : public ChangeWatch {
                 engine.Describe(shape);
                 shape.shapeReadIn = engine.transactions_;
             }
-            Table table{filter.table, shape.names, {}, {}, {}};
+            Table table{filter.table, shape.names, {}, {}, {}, {}};
             for (signed char d : shape.declaredDecimal) table.decimal.push_back(d == 1);
+            table.key.assign(table.decimal.size(), false);
+            for (const std::string& column : filter.keys) {
+                const int index = NameIndex(*shape.names, column);
+                if (index < 0) {
+                    throw HostError(
+                        CatalogError(error_number::kItemNotFound, "没有键列%1", {column}));
+                }
+                table.key[static_cast<size_t>(index)] = true;
+            }
             for (const auto& [column, value] : filter.equal) {
                 const int index = NameIndex(*shape.names, column);
                 if (index < 0) {
@@ -79,11 +88,15 @@ class SqliteEngine::ChangeWatcher final : public ChangeWatch {
         bool hasAfter = false;
         Recordset::Row before;
         Recordset::Row after;
+        // Of a row updated in place, the columns read so far; the others are null in both.
+        // Empty when both rows are whole.
+        std::vector<bool> read;
     };
     struct Table {
         std::string name;
         Recordset::FieldNameList names;
         std::vector<bool> decimal;
+        std::vector<bool> key;
         std::vector<std::pair<int, int64_t>> equal;  // column, value
         std::map<sqlite3_int64, Changed> rows;       // by rowid, as a plain read finds them
     };
@@ -131,6 +144,72 @@ class SqliteEngine::ChangeWatcher final : public ChangeWatch {
         return row;
     }
 
+    // Bytes alike: the same value read alike.
+    static bool SameStored(sqlite3_value* a, sqlite3_value* b) {
+        const int type = sqlite3_value_type(a);
+        if (type != sqlite3_value_type(b)) return false;
+        switch (type) {
+            case SQLITE_NULL:
+                return true;
+            case SQLITE_INTEGER:
+                return sqlite3_value_int64(a) == sqlite3_value_int64(b);
+            case SQLITE_FLOAT: {
+                const double x = sqlite3_value_double(a);
+                const double y = sqlite3_value_double(b);
+                return std::memcmp(&x, &y, sizeof x) == 0;
+            }
+            default: {
+                const void* x = sqlite3_value_blob(a);
+                const int size = sqlite3_value_bytes(a);
+                const void* y = sqlite3_value_blob(b);
+                return size == sqlite3_value_bytes(b) &&
+                       (size == 0 || std::memcmp(x, y, size) == 0);
+            }
+        }
+    }
+
+    // An update of a row that stays in place: only the keys and the columns it changes are
+    // converted, most of a row being left as it was. A column changed first now held its first
+    // value until now.
+    static void ReadUpdate(sqlite3* db, const Table& table, Changed& row) {
+        const size_t columns = table.decimal.size();
+        if (row.read.empty()) {
+            row.read.assign(columns, false);
+            row.before.assign(columns, Value());
+            row.after.assign(columns, Value());
+        }
+        for (size_t c = 0; c < columns; ++c) {
+            sqlite3_value* was = nullptr;
+            sqlite3_value* is = nullptr;
+            if (sqlite3_preupdate_old(db, static_cast<int>(c), &was) != SQLITE_OK || !was ||
+                sqlite3_preupdate_new(db, static_cast<int>(c), &is) != SQLITE_OK || !is)
+                throw HostError(sqlite::LastError(db));
+            const bool same = SameStored(was, is);
+            if (!row.read[c]) {
+                if (same && !table.key[c]) continue;
+                row.before[c] = StoredValue(was, table.decimal[c]);
+                row.after[c] = same ? row.before[c] : StoredValue(is, table.decimal[c]);
+                row.read[c] = true;
+            } else if (!same) {
+                row.after[c] = StoredValue(is, table.decimal[c]);
+            }
+        }
+        row.hasAfter = true;
+    }
+
+    // The columns of a row updated in place that were never read: as they were, since nothing
+    // changed them.
+    static void ReadRest(sqlite3* db, const Table& table, Changed& row) {
+        for (size_t c = 0; c < row.read.size(); ++c) {
+            if (row.read[c]) continue;
+            sqlite3_value* was = nullptr;
+            if (sqlite3_preupdate_old(db, static_cast<int>(c), &was) != SQLITE_OK || !was)
+                throw HostError(sqlite::LastError(db));
+            row.before[c] = StoredValue(was, table.decimal[c]);
+        }
+        row.read.clear();
+    }
+
     void Record(sqlite3* db, int op, const char* database, const char* name, sqlite3_int64 oldKey,
                 sqlite3_int64 newKey) {
         if (std::strcmp(database, "main") != 0) return;
@@ -144,14 +223,21 @@ class SqliteEngine::ChangeWatcher final : public ChangeWatch {
             const bool newMatch = op != SQLITE_DELETE && Matches(db, sqlite3_preupdate_new, table);
             if (!oldMatch && !newMatch) continue;
             auto found = table.rows.find(oldKey);
-            if (found == table.rows.end()) {
+            const bool fresh = found == table.rows.end();
+            if (fresh) {
                 found = table.rows.emplace(oldKey, Changed{}).first;
                 found->second.hadBefore = oldMatch;
-                if (oldMatch) found->second.before = ReadRow(db, sqlite3_preupdate_old, table);
             }
             Changed& row = found->second;
-            row.hasAfter = newMatch;
-            row.after = newMatch ? ReadRow(db, sqlite3_preupdate_new, table) : Recordset::Row{};
+            const bool partial = !row.read.empty();
+            if (op == SQLITE_UPDATE && oldMatch && newMatch && (fresh || partial)) {
+                ReadUpdate(db, table, row);
+            } else {
+                if (partial) ReadRest(db, table, row);  // it goes: its row before in whole
+                if (fresh && oldMatch) row.before = ReadRow(db, sqlite3_preupdate_old, table);
+                row.hasAfter = newMatch;
+                row.after = newMatch ? ReadRow(db, sqlite3_preupdate_new, table) : Recordset::Row{};
+            }
             if (op == SQLITE_UPDATE && newKey != oldKey) {
                 Changed moved = std::move(row);
                 table.rows.erase(found);

@@ -229,7 +229,8 @@ void SqliteEngine::RunFixed(sqlite3_stmt* statement) {
 
 void SqliteEngine::RunBatch(const std::string& sql, RecordsetPtr* rows, int64_t* changed,
                             int64_t* lastChanged) {
-    const tsql::Shape shape = tsql::ShapeOf(sql);
+    const std::shared_ptr<const tsql::Shape> shaped = shapes_.Of(sql);
+    const tsql::Shape& shape = *shaped;
     const std::shared_ptr<const tsql::TranslatedBatch> batch = translations_.Get(sql, shape);
     for (const tsql::TranslatedStatement& statement : batch->statements) {
         if (statement.unlessExists &&

@@ -76,6 +76,7 @@ class SqliteEngine final : public DatabaseEngine {
     sqlite::StatementPtr begin_;
     sqlite::StatementPtr commit_;
     sqlite::StatementPtr rollback_;
+    tsql::RecentShapes shapes_;
     tsql::TranslationCache translations_;
     std::unordered_map<std::string, Prepared> prepared_;
     // Whether a column declared so holds decimals, by its declaration: asked of every column of

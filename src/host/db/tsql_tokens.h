@@ -82,9 +82,9 @@ inline bool IsFiller(char c) {
 // source): `text` as in Token and valid only during the call, `literal` the index of the token's
 // entry appended to `literals` or -1, `source` the token as it stands in `sql`. Refuses
 // characters the tool's SQL never holds. A sink whose LiteralsOnly() is true may miss every token
-// but the literals.
+// but the literals. `from` must be where a scan from the start stood between two tokens.
 template <class Sink>
-void ScanTokens(std::string_view sql, std::vector<Literal>* literals, Sink& sink) {
+void ScanTokens(std::string_view sql, std::vector<Literal>* literals, Sink& sink, size_t from = 0) {
     using namespace scan;
     const char* const text = sql.data();
     const size_t n = sql.size();
@@ -104,7 +104,7 @@ void ScanTokens(std::string_view sql, std::vector<Literal>* literals, Sink& sink
                  std::string_view(text + start, end - start));
         space = false;
     };
-    size_t i = 0;
+    size_t i = from;
     while (i < n) {
         if constexpr (Sink::LiteralsOnly()) {
             // Words and symbols that start nothing else hold no literal: passed over here,

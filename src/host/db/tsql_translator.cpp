@@ -1,7 +1,10 @@
 #include "host/db/tsql_translator.h"
 
 #include <algorithm>
+#include <bit>
 #include <charconv>
+#include <cstdint>
+#include <cstring>
 #include <optional>
 #include <set>
 
@@ -660,34 +663,119 @@ size_t WriteLiteralMark(const Literal& literal, char* mark) {
     return length;
 }
 
+// The text as written with each literal replaced by a mark of its type: every line's statements
+// are shaped, so the key is copied a stretch at a time. The text before a mark decides that it
+// is one (outside comments and names), so equal keys mean the same tokens.
+struct KeyWriter {
+    static constexpr bool LiteralsOnly() { return true; }
+    std::string_view text;
+    size_t copied = 0;
+    Shape shape;
+    std::vector<std::pair<size_t, size_t>>* marks = nullptr;  // literal start, key length before
+    void Add(TokenType, std::string_view, bool, int literal, std::string_view source) {
+        if (literal < 0) return;
+        std::string& key = shape.key;
+        const size_t start = static_cast<size_t>(source.data() - text.data());
+        key.append(text.substr(copied, start - copied));
+        if (marks) marks->emplace_back(start, key.size());
+        copied = start + source.size();
+        // Literals of other types translate otherwise: "16.0" is DECIMAL(3,1), "16" INT.
+        char mark[16];
+        key.append(mark, WriteLiteralMark(shape.literals[static_cast<size_t>(literal)], mark));
+    }
+    Shape Finish() {
+        shape.key.append(text.substr(copied));
+        return std::move(shape);
+    }
+};
+
+// How far a scan may look past the end of a token: a number's exponent, its sign and a digit.
+constexpr size_t kLookAhead = 4;
+
+size_t CommonPrefix(std::string_view a, std::string_view b) {
+    const size_t n = std::min(a.size(), b.size());
+    size_t i = 0;
+    if constexpr (std::endian::native == std::endian::little) {
+        for (; i + 8 <= n; i += 8) {
+            uint64_t x = 0;
+            uint64_t y = 0;
+            std::memcpy(&x, a.data() + i, 8);
+            std::memcpy(&y, b.data() + i, 8);
+            if (x != y) return i + static_cast<size_t>(std::countr_zero(x ^ y) / 8);
+        }
+    }
+    while (i < n && a[i] == b[i]) ++i;
+    return i;
+}
+
 }  // namespace
 
 Shape ShapeOf(std::string_view tsql) {
-    // The text as written with each literal replaced by a mark of its type: every line's
-    // statements are shaped, so the key is copied a stretch at a time. The text before a mark
-    // decides that it is one (outside comments and names), so equal keys mean the same tokens.
-    struct KeyWriter {
-        static constexpr bool LiteralsOnly() { return true; }
-        std::string_view text;
-        size_t copied = 0;
-        Shape shape;
-        void Add(TokenType, std::string_view, bool, int literal, std::string_view source) {
-            if (literal < 0) return;
-            std::string& key = shape.key;
-            const size_t start = static_cast<size_t>(source.data() - text.data());
-            key.append(text.substr(copied, start - copied));
-            copied = start + source.size();
-            // Literals of other types translate otherwise: "16.0" is DECIMAL(3,1), "16" INT.
-            char mark[16];
-            key.append(mark, WriteLiteralMark(shape.literals[static_cast<size_t>(literal)], mark));
-        }
-    } writer;
+    KeyWriter writer;
     writer.text = tsql;
     writer.shape.key.reserve(tsql.size() + 16);
     writer.shape.literals.reserve(tsql.size() / 16);  // the tool's statements: about one in 25
     ScanTokens(tsql, &writer.shape.literals, writer);
-    writer.shape.key.append(tsql.substr(writer.copied));
-    return std::move(writer.shape);
+    return writer.Finish();
+}
+
+std::shared_ptr<const Shape> RecentShapes::Of(std::string_view tsql) {
+    Entry* like = nullptr;
+    size_t common = 0;
+    for (Entry& entry : entries_) {
+        const size_t length = CommonPrefix(entry.text, tsql);
+        if (length > common) {
+            common = length;
+            like = &entry;
+        }
+    }
+    if (like && common == tsql.size() && common == like->text.size()) return like->shape;
+    // The last literal before which both texts are the same, with the scan's look-ahead: from
+    // its start on, the scan of the new text goes its own way.
+    size_t resume = 0;
+    if (like) {
+        const auto past = std::upper_bound(
+            like->marks.begin(), like->marks.end(), common,
+            [](size_t limit, const Mark& mark) { return mark.start + kLookAhead > limit; });
+        resume = static_cast<size_t>(past - like->marks.begin());
+    }
+    std::vector<std::pair<size_t, size_t>> found;
+    KeyWriter writer;
+    writer.text = tsql;
+    writer.marks = &found;
+    writer.shape.key.reserve(tsql.size() + 16);
+    const size_t expected = like ? like->marks.size() + 4 : tsql.size() / 16;
+    writer.shape.literals.reserve(expected);
+    found.reserve(expected);
+    size_t from = 0;
+    if (resume > 0) {
+        const Mark& at = like->marks[resume - 1];
+        writer.shape.key.assign(like->shape->key, 0, at.keyLength);
+        writer.shape.literals.assign(
+            like->shape->literals.begin(),
+            like->shape->literals.begin() + static_cast<std::ptrdiff_t>(resume - 1));
+        writer.copied = from = at.start;
+    }
+    ScanTokens(tsql, &writer.shape.literals, writer, from);
+    Entry entry;
+    entry.text.assign(tsql);
+    entry.shape = std::make_shared<const Shape>(writer.Finish());
+    entry.marks.reserve(expected);
+    if (resume > 0)
+        entry.marks.assign(like->marks.begin(),
+                           like->marks.begin() + static_cast<std::ptrdiff_t>(resume - 1));
+    for (const auto& [start, keyLength] : found) entry.marks.push_back({start, keyLength});
+    std::shared_ptr<const Shape> shape = entry.shape;
+    // A text like a recent one takes its place: one entry for each statement of a line.
+    if (resume > 0) {
+        *like = std::move(entry);
+    } else if (entries_.size() < kEntries) {
+        entries_.push_back(std::move(entry));
+    } else {
+        entries_[next_] = std::move(entry);
+        next_ = (next_ + 1) % kEntries;
+    }
+    return shape;
 }
 
 TranslatedBatch Translate(std::string_view tsql, const Catalog* catalog) {

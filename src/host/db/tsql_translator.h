@@ -49,6 +49,30 @@ struct Shape {
 };
 Shape ShapeOf(std::string_view tsql);
 
+// ShapeOf for a stream of texts most of which differ from a recent one only near their end, as
+// a line's statements differ from the last line's in its keys: the common beginning is compared,
+// not scanned again. Thread-compatible (callers serialise).
+class RecentShapes {
+  public:
+    // Equal to ShapeOf(tsql).
+    std::shared_ptr<const Shape> Of(std::string_view tsql);
+
+  private:
+    // Where a literal starts in the text, and the length of the key before its mark.
+    struct Mark {
+        size_t start = 0;
+        size_t keyLength = 0;
+    };
+    struct Entry {
+        std::string text;
+        std::shared_ptr<const Shape> shape;
+        std::vector<Mark> marks;
+    };
+    static constexpr size_t kEntries = 8;
+    std::vector<Entry> entries_;
+    size_t next_ = 0;  // the entry a text like none of them replaces
+};
+
 // Translates a batch of the tool's T-SQL for an account with these tables (none: every column
 // of unknown type). Decimal arithmetic, comparisons, ROUND and aggregates are typed as the host
 // server types them and computed exactly; assignments store values at their column's type.

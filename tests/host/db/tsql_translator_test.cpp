@@ -3,6 +3,8 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <optional>
+
 #include "host/db/tsql_tokens.h"
 #include "host/error.h"
 
@@ -166,6 +168,67 @@ TEST(TsqlTranslator, ShapesLiftTheLiteralsTheTranslationNumbers) {
         for (size_t i = 0; i < shaped.size(); ++i) {
             EXPECT_EQ(shaped[i].kind, tokenized[i].kind) << i;
             EXPECT_EQ(shaped[i].text, tokenized[i].text) << i;
+        }
+    }
+}
+
+TEST(TsqlTranslator, RecentShapesAreTheShapesOfAFullScan) {
+    // In this order: each text parts from an earlier one where a scan resumed too late or too
+    // early would go wrong.
+    std::vector<std::string> texts = {
+        "UPDATE te SET c=ROUND(x*(100+16.0)/100,2) WHERE (te.FInterID= 501 AND te.FEntryID=1)",
+        "UPDATE te SET c=ROUND(x*(100+16.0)/100,2) WHERE (te.FInterID= 502 AND te.FEntryID=1)",
+        "UPDATE te SET c=ROUND(x*(100+16.0)/100,2) WHERE (te.FInterID= 5020 AND te.FEntryID=1)",
+        "UPDATE te SET c=ROUND(x*(100+16.0)/100,2) WHERE (te.FInterID= 5020 AND te.FEntryID=1)",
+        "UPDATE te SET c=ROUND(x*(100+16.0)/100,2) WHERE (te.FInterID= 50",
+        "UPDATE te SET c=ROUND(x*(100+16.5e1)/100,2) WHERE (te.FInterID= 50)",
+        "SELECT 1 FROM t WHERE n='ab' AND m=2",
+        "SELECT 1 FROM t WHERE n='ab''c' AND m=2",
+        "SELECT 1 FROM t WHERE n='ab' AND m=2 AND k=N'x'",
+        "SELECT 1 FROM t WHERE n='ab' AND m=2 AND k=Nx",
+        "SELECT 1 FROM t WHERE n='ab' AND m=2 AND k='open",
+        "SELECT 1 FROM t WHERE n='ab' AND m=2 AND k=.5",
+        "SELECT 1 FROM t WHERE n='ab' AND m=2 AND k=.x",
+        "SELECT 1e5, 2 FROM t",
+        "SELECT 1e+5, 2 FROM t",
+        "SELECT 1e+x, 2 FROM t",
+        "SELECT 1e-",
+        "SELECT 12 FROM t",
+        "SELECT 12a FROM t",
+        "SELECT 12.5 FROM t",
+        "SELECT 12'x' FROM t",
+        "SELECT 12.5'x' FROM t",
+        "SELECT 1'x' FROM t",
+        "SELECT 1e5'x'",
+        "SELECT 1 -- 2\n, 3 FROM t",
+        "SELECT 1 /* 2\n, 3 FROM t */ FROM t",
+        "SELECT 1 /* 2\n, 3 FROM t",
+        "SELECT 1 FROM [a 2], t WHERE b=3",
+        "SELECT 1 FROM [a 2, t WHERE b=3",
+    };
+    // More statements at a time than are remembered, each line with other keys.
+    for (int line = 0; line < 3; ++line) {
+        for (int statement = 0; statement < 11; ++statement) {
+            texts.push_back("SELECT " + std::to_string(statement) + " FROM t WHERE k=" +
+                            std::to_string(line * 7) + " AND v='" + std::to_string(line) + "'");
+        }
+    }
+    RecentShapes recent;
+    for (const std::string& text : texts) {
+        SCOPED_TRACE(text);
+        std::optional<Shape> full;
+        try {
+            full = ShapeOf(text);
+        } catch (const HostError&) {
+            EXPECT_THROW(recent.Of(text), HostError);
+            continue;
+        }
+        const std::shared_ptr<const Shape> shape = recent.Of(text);
+        EXPECT_EQ(shape->key, full->key);
+        ASSERT_EQ(shape->literals.size(), full->literals.size());
+        for (size_t i = 0; i < full->literals.size(); ++i) {
+            EXPECT_EQ(shape->literals[i].kind, full->literals[i].kind) << i;
+            EXPECT_EQ(shape->literals[i].text, full->literals[i].text) << i;
         }
     }
 }
