@@ -331,6 +331,66 @@ class StatementTranslator {
         return writer.Finish("DELETE", true);
     }
 
+    // The parts of a condition joined by AND at its top level, or the whole where an OR or a
+    // BETWEEN there would be cut apart.
+    std::vector<Range> TopLevelTerms(Range condition) const {
+        if (condition.empty()) return {};
+        std::vector<Range> terms;
+        int depth = 0;
+        size_t start = condition.begin;
+        for (size_t k = condition.begin; k < condition.end; ++k) {
+            const Token& token = tokens_[k];
+            if (IsSymbol(token, "(")) ++depth;
+            if (IsSymbol(token, ")")) --depth;
+            if (depth != 0) continue;
+            if (IsWord(token, "OR") || IsWord(token, "BETWEEN")) return {condition};
+            if (IsWord(token, "AND")) {
+                terms.push_back(Range{start, k});
+                start = k + 1;
+            }
+        }
+        terms.push_back(Range{start, condition.end});
+        for (const Range& term : terms) {
+            if (term.empty()) return {condition};
+        }
+        return terms;
+    }
+
+    // Whether a condition reads nothing but columns of the updated table (known by its
+    // definition, or by the name it goes by) and no subquery.
+    bool OfUpdatedOnly(Range term, const Token& name, const TableDef* table) const {
+        static const std::set<std::string, std::less<>> kWords = {
+            "AND", "OR", "NOT", "IS", "NULL", "IN", "CASE", "WHEN", "THEN", "ELSE", "END"};
+        for (size_t k = term.begin; k < term.end; ++k) {
+            const Token& token = tokens_[k];
+            if (!IsName(token)) continue;
+            if (k + 1 < term.end && IsSymbol(tokens_[k + 1], ".")) {
+                if (!SameName(token, name)) return false;
+                k += 2;  // the column
+                continue;
+            }
+            if (k + 1 < term.end && IsSymbol(tokens_[k + 1], "(")) continue;  // a function
+            if (token.type == TokenType::Word && kWords.contains(Upper(token.text))) continue;
+            if (!table || !table->Find(token.text)) return false;
+        }
+        return true;
+    }
+
+    void RefuseAmbiguous(Range range, const std::vector<const TableDef*>& tables) const {
+        for (size_t k = range.begin; k < range.end; ++k) {
+            const Token& token = tokens_[k];
+            if (!IsName(token)) continue;
+            if (k + 1 < range.end && IsSymbol(tokens_[k + 1], ".")) {
+                k += 2;
+                continue;
+            }
+            int holding = 0;
+            for (const TableDef* table : tables)
+                holding += table && table->Find(token.text) ? 1 : 0;
+            if (holding > 1) Refuse("the ambiguous column name " + Describe(token));
+        }
+    }
+
     struct FromItem {
         size_t table = 0;
         std::optional<size_t> alias;
@@ -388,7 +448,8 @@ class StatementTranslator {
     }
 
     // UPDATE alias SET ... FROM table alias JOIN ... WHERE ... becomes SQLite's UPDATE table AS
-    // alias SET ... FROM others WHERE ...: the join conditions move to WHERE, because SQLite's ON
+    // alias SET (columns)=(SELECT values FROM others WHERE joins) WHERE EXISTS(SELECT 1 FROM
+    // others WHERE joins) AND conditions: the join conditions move to WHERE, because SQLite's ON
     // clauses cannot see the updated table.
     TranslatedStatement Update(Range range) const {
         size_t i = range.begin + 1;
@@ -448,8 +509,8 @@ class StatementTranslator {
         const TableDef* updatedTable =
             catalog_->Find(tokens_[updated ? items[*updated].table : target].text);
 
-        writer.Text(" SET ");
-        bool firstAssignment = true;
+        // Each assignment's column and value.
+        std::vector<std::pair<Range, Range>> assignments;
         for (const Range& assignment : SplitTopLevel(assignmentsRange, ",")) {
             size_t a = assignment.begin;
             if (assignment.empty() || !IsName(tokens_[a])) Refuse("an empty SET assignment");
@@ -461,34 +522,97 @@ class StatementTranslator {
             if (a + 1 >= assignment.end || !IsName(tokens_[a]) || !IsSymbol(tokens_[a + 1], "="))
                 Refuse("a SET assignment that is not 'column = value'");
             CheckExpression(Range{a + 2, assignment.end});
-            if (!firstAssignment) writer.Text(",");
-            firstAssignment = false;
-            writer.Tokens(Range{a, a + 2}, false);
-            const ColumnDef* column = updatedTable ? updatedTable->Find(tokens_[a].text) : nullptr;
-            typed_.Expression(writer.Out(), Range{a + 2, assignment.end}, scope, true,
+            assignments.emplace_back(Range{a, a + 1}, Range{a + 2, assignment.end});
+        }
+        const auto writeValue = [&](const std::pair<Range, Range>& assignment, bool leadingSpace) {
+            const ColumnDef* column =
+                updatedTable ? updatedTable->Find(tokens_[assignment.first.begin].text) : nullptr;
+            typed_.Expression(writer.Out(), assignment.second, scope, leadingSpace,
                               column ? &column->type : nullptr);
+        };
+
+        std::vector<Range> joins;  // the ON conditions
+        for (const FromItem& item : items) {
+            if (!item.on.empty()) joins.push_back(item.on);
+        }
+        for (const Range& on : joins) CheckExpression(on);
+        if (!condition.empty()) CheckExpression(condition);
+
+        if (items.size() <= 1) {
+            writer.Text(" SET ");
+            for (size_t k = 0; k < assignments.size(); ++k) {
+                if (k > 0) writer.Text(",");
+                writer.Tokens(Range{assignments[k].first.begin, assignments[k].first.end + 1},
+                              false);
+                writeValue(assignments[k], true);
+            }
+            std::vector<Range> conditions = joins;
+            if (!condition.empty()) conditions.push_back(condition);
+            for (size_t k = 0; k < conditions.size(); ++k) {
+                writer.Text(k == 0 ? " WHERE " : " AND ");
+                if (conditions.size() > 1) writer.Text("(");
+                typed_.Expression(writer.Out(), conditions[k], scope, false);
+                if (conditions.size() > 1) writer.Text(")");
+            }
+            return writer.Finish("UPDATE", true);
         }
 
-        std::vector<Range> conditions;
-        bool firstOther = true;
-        for (size_t k = 0; k < items.size(); ++k) {
-            if (!items[k].on.empty()) conditions.push_back(items[k].on);
-            if (updated && k == *updated) continue;
-            writer.Text(firstOther ? " FROM " : ", ");
-            firstOther = false;
-            writer.Token(tokens_[items[k].table], false);
-            if (items[k].alias) {
-                writer.Text(" AS ");
-                writer.Token(tokens_[*items[k].alias], false);
-            }
+        // With other tables: SQLite's UPDATE ... FROM first copies the join into a table of its
+        // own, which for the one line a statement rewrites costs more than the rewrite. The
+        // values come instead from one correlated subquery over the other tables, and the inner
+        // join's "only rows with partners" from EXISTS over the same; the conditions on the
+        // updated table alone stay outside, where they find its rows by its keys.
+        // The subqueries would read a name of two tables as the other table's; the host's
+        // server refuses it.
+        std::vector<const TableDef*> tables;
+        for (const FromItem& item : items)
+            tables.push_back(catalog_->Find(tokens_[item.table].text));
+        for (const auto& assignment : assignments) RefuseAmbiguous(assignment.second, tables);
+        for (const Range& on : joins) RefuseAmbiguous(on, tables);
+        RefuseAmbiguous(condition, tables);
+        const Token& alias =
+            tokens_[items[*updated].alias ? *items[*updated].alias : items[*updated].table];
+        std::vector<Range> outside;
+        std::vector<Range> inside = joins;
+        for (const Range& term : TopLevelTerms(condition)) {
+            (OfUpdatedOnly(term, alias, updatedTable) ? outside : inside).push_back(term);
         }
-        if (!condition.empty()) conditions.push_back(condition);
-        for (size_t k = 0; k < conditions.size(); ++k) {
-            CheckExpression(conditions[k]);
-            writer.Text(k == 0 ? " WHERE " : " AND ");
-            if (conditions.size() > 1) writer.Text("(");
-            typed_.Expression(writer.Out(), conditions[k], scope, false);
-            if (conditions.size() > 1) writer.Text(")");
+        const auto writeOthers = [&] {
+            bool first = true;
+            for (size_t k = 0; k < items.size(); ++k) {
+                if (k == *updated) continue;
+                writer.Text(first ? " FROM " : ", ");
+                first = false;
+                writer.Token(tokens_[items[k].table], false);
+                if (items[k].alias) {
+                    writer.Text(" AS ");
+                    writer.Token(tokens_[*items[k].alias], false);
+                }
+            }
+            for (size_t k = 0; k < inside.size(); ++k) {
+                writer.Text(k == 0 ? " WHERE (" : " AND (");
+                typed_.Expression(writer.Out(), inside[k], scope, false);
+                writer.Text(")");
+            }
+        };
+        writer.Text(" SET (");
+        for (size_t k = 0; k < assignments.size(); ++k) {
+            if (k > 0) writer.Text(",");
+            writer.Tokens(assignments[k].first, false);
+        }
+        writer.Text(")=(SELECT ");
+        for (size_t k = 0; k < assignments.size(); ++k) {
+            if (k > 0) writer.Text(", ");
+            writeValue(assignments[k], false);
+        }
+        writeOthers();
+        writer.Text(") WHERE EXISTS(SELECT 1");
+        writeOthers();
+        writer.Text(")");
+        for (const Range& term : outside) {
+            writer.Text(" AND (");
+            typed_.Expression(writer.Out(), term, scope, false);
+            writer.Text(")");
         }
         return writer.Finish("UPDATE", true);
     }

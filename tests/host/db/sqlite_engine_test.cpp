@@ -4,6 +4,7 @@
 
 #include <cmath>
 #include <cstdio>
+#include <vector>
 
 #include "embedded_account_fixture.h"
 #include "host/db/decimal_round.h"
@@ -263,6 +264,67 @@ TEST(SqliteEngine, SameShapeReusesTheTranslationThroughTheGateway) {
     EXPECT_EQ(engine->TranslationMisses(), 1u);
     EXPECT_EQ(engine->TranslationHits(), 2u);
     EXPECT_FALSE(gateway.OpenRecordset("SELECT nope FROM POOrderEntry"));
+}
+
+TEST(SqliteEngine, UpdatesWithJoinsChangeTheRowsWithPartnersByThePartnersValues) {
+    const struct {
+        const char* update;
+        int64_t changed;
+        std::vector<double> values;  // FV by FID 1..4 afterwards
+    } cases[] = {
+        {"UPDATE e SET e.FV=e.FV*h.FR FROM E e INNER JOIN H h ON h.FK=e.FK WHERE e.FID IN (1,2,3)",
+         2,
+         {3, 7.5, 3.5, 4.5}},
+        {"UPDATE e SET e.FV=e.FV*h.FR FROM E e INNER JOIN H h ON h.FK=e.FK WHERE h.FS=0",
+         1,
+         {1.5, 7.5, 3.5, 4.5}},
+        {"UPDATE e SET e.FV=e.FV*h.FR FROM E e INNER JOIN H h ON h.FK=e.FK WHERE e.FID=1 OR "
+         "h.FS=0",
+         2,
+         {3, 7.5, 3.5, 4.5}},
+        {"UPDATE e SET e.FV=e.FV*h.FR FROM E e INNER JOIN H h ON h.FK=e.FK WHERE e.FID BETWEEN 2 "
+         "AND 3",
+         1,
+         {1.5, 7.5, 3.5, 4.5}},
+        {"UPDATE e SET e.FV=e.FV*h.FR FROM E e, H h WHERE h.FK=e.FK AND e.FID=1",
+         1,
+         {3, 2.5, 3.5, 4.5}},
+        {"UPDATE e SET e.FV=e.FV*h.FR FROM H h INNER JOIN E e ON h.FK=e.FK WHERE e.FID=2",
+         1,
+         {1.5, 7.5, 3.5, 4.5}},
+        {"UPDATE e SET FV=FR FROM E e INNER JOIN H h ON h.FK=e.FK WHERE FID=4",
+         1,
+         {1.5, 2.5, 3.5, 2}},
+        // As the host's server does: a name of both tables is refused.
+        {"UPDATE e SET FV=FR,FK=FK FROM E e INNER JOIN H h ON h.FK=e.FK WHERE FID=4",
+         -1,
+         {1.5, 2.5, 3.5, 4.5}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.update);
+        EmbeddedAccount account;
+        account.Execute("CREATE TABLE E(FID INT, FK INT, FV DECIMAL(28,10))");
+        account.Execute("CREATE TABLE H(FK INT, FR DECIMAL(28,10), FS INT)");
+        account.Execute("INSERT INTO E VALUES(1,1,'1.5'),(2,2,'2.5'),(3,3,'3.5'),(4,1,'4.5')");
+        account.Execute("INSERT INTO H VALUES(1,'2',1),(2,'3',0)");
+        int64_t changed = -1;  // refused
+        std::vector<double> values;
+        const TransactionOutcome outcome =
+            account.engine().RunTransaction([&](TransactionScope& scope) {
+                if (c.changed < 0) {
+                    EXPECT_THROW(scope.Execute(c.update), HostError);
+                } else {
+                    changed = scope.Execute(c.update);
+                }
+                const RecordsetPtr rows = scope.Query("SELECT FV FROM E ORDER BY FID");
+                for (const Recordset::Row& row : rows->Rows())
+                    values.push_back(row[0].NumberAsDouble());
+                return TransactionEnd::RollBack;
+            });
+        EXPECT_FALSE(outcome.error.IsSet()) << outcome.error.description;
+        EXPECT_EQ(changed, c.changed);
+        EXPECT_EQ(values, c.values);
+    }
 }
 
 }  // namespace

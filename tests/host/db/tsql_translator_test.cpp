@@ -46,7 +46,7 @@ TEST(TsqlTranslator, GuardedCreateTableGetsExactDecimalsAndCaseInsensitiveText) 
                     "NOCASE,FMoney DECIMAL_TEXT(19,4),FWhen TEXT NOT NULL)"));
 }
 
-TEST(TsqlTranslator, UpdateOfAnAliasWithJoinsBecomesUpdateFromWithConditionsInWhere) {
+TEST(TsqlTranslator, UpdateOfAnAliasWithJoinsTakesItsValuesFromACorrelatedSubquery) {
     const std::string sql =
         "UPDATE te SET te.FCess=16.0\r\n,te.FAmount=ROUND(FAuxQty*(100-te.FTaxRate)/(100+16.0),2),"
         "\r\nFPrice = Round(FAuxTaxPrice * t.FExchangeRate, ti.FPriceDecimal)\r\n"
@@ -54,12 +54,14 @@ TEST(TsqlTranslator, UpdateOfAnAliasWithJoinsBecomesUpdateFromWithConditionsInWh
         "INNER JOIN t_ICItemMaterial ti ON ti.FItemID = te.FItemID\r\n"
         "WHERE te.FCess=1+16.0 AND (te.FInterID= 501 AND te.FEntryID=2)";
     EXPECT_THAT(TranslateToText(sql),
-                ElementsAre("UPDATE POOrderEntry AS te SET FCess='16.0',"
-                            "FAmount=ROUND(FAuxQty*(100-te.FTaxRate)/(q9_add(100,'16.0',12,1)),2),"
-                            "FPrice = Round(FAuxTaxPrice * t.FExchangeRate, ti.FPriceDecimal) "
+                ElementsAre("UPDATE POOrderEntry AS te SET (FCess,FAmount,FPrice)=(SELECT "
+                            "'16.0', ROUND(FAuxQty*(100-te.FTaxRate)/(q9_add(100,'16.0',12,1)),2), "
+                            "Round(FAuxTaxPrice * t.FExchangeRate, ti.FPriceDecimal) "
                             "FROM POOrder AS t, t_ICItemMaterial AS ti "
-                            "WHERE (te.FInterID = t.FInterID) AND (ti.FItemID = te.FItemID) AND "
-                            "(te.FCess=q9_add(1,'16.0',12,1) AND (te.FInterID= 501 AND "
+                            "WHERE (te.FInterID = t.FInterID) AND (ti.FItemID = te.FItemID)) "
+                            "WHERE EXISTS(SELECT 1 FROM POOrder AS t, t_ICItemMaterial AS ti "
+                            "WHERE (te.FInterID = t.FInterID) AND (ti.FItemID = te.FItemID)) AND "
+                            "(te.FCess=q9_add(1,'16.0',12,1)) AND ((te.FInterID= 501 AND "
                             "te.FEntryID=2))"));
     EXPECT_THAT(TranslateToText("UPDATE t_rpContract SET FTotal= (SELECT SUM(a) FROM e WHERE "
                                 "FContractID=5) WHERE FContractID=5"),
