@@ -34,23 +34,19 @@ class SqliteEngine::ChangeWatcher final : public ChangeWatch {
             }
             Table table{filter.table, shape.names, {}, {}, {}, {}};
             for (signed char d : shape.declaredDecimal) table.decimal.push_back(d == 1);
+            const auto indexOf = [&](const std::string& column) {
+                const int index = NameIndex(*shape.names, column);
+                if (index < 0) {
+                    throw HostError(
+                        CatalogError(error_number::kItemNotFound, "没有键列%1", {column}));
+                }
+                return index;
+            };
             table.key.assign(table.decimal.size(), false);
-            for (const std::string& column : filter.keys) {
-                const int index = NameIndex(*shape.names, column);
-                if (index < 0) {
-                    throw HostError(
-                        CatalogError(error_number::kItemNotFound, "没有键列%1", {column}));
-                }
-                table.key[static_cast<size_t>(index)] = true;
-            }
-            for (const auto& [column, value] : filter.equal) {
-                const int index = NameIndex(*shape.names, column);
-                if (index < 0) {
-                    throw HostError(
-                        CatalogError(error_number::kItemNotFound, "没有键列%1", {column}));
-                }
-                table.equal.emplace_back(index, value);
-            }
+            for (const std::string& column : filter.keys)
+                table.key[static_cast<size_t>(indexOf(column))] = true;
+            for (const auto& [column, value] : filter.equal)
+                table.equal.emplace_back(indexOf(column), value);
             tables_.push_back(std::move(table));
         }
         engine_.watching_ = true;
@@ -132,15 +128,18 @@ class SqliteEngine::ChangeWatcher final : public ChangeWatch {
         return true;
     }
 
+    static sqlite3_value* Column(sqlite3* db, ReadValue read, size_t column) {
+        sqlite3_value* value = nullptr;
+        if (read(db, static_cast<int>(column), &value) != SQLITE_OK || !value)
+            throw HostError(sqlite::LastError(db));
+        return value;
+    }
+
     static Recordset::Row ReadRow(sqlite3* db, ReadValue read, const Table& table) {
         Recordset::Row row;
         row.reserve(table.decimal.size());
-        for (size_t c = 0; c < table.decimal.size(); ++c) {
-            sqlite3_value* value = nullptr;
-            if (read(db, static_cast<int>(c), &value) != SQLITE_OK || !value)
-                throw HostError(sqlite::LastError(db));
-            row.push_back(StoredValue(value, table.decimal[c]));
-        }
+        for (size_t c = 0; c < table.decimal.size(); ++c)
+            row.push_back(StoredValue(Column(db, read, c), table.decimal[c]));
         return row;
     }
 
@@ -179,11 +178,8 @@ class SqliteEngine::ChangeWatcher final : public ChangeWatch {
             row.after.assign(columns, Value());
         }
         for (size_t c = 0; c < columns; ++c) {
-            sqlite3_value* was = nullptr;
-            sqlite3_value* is = nullptr;
-            if (sqlite3_preupdate_old(db, static_cast<int>(c), &was) != SQLITE_OK || !was ||
-                sqlite3_preupdate_new(db, static_cast<int>(c), &is) != SQLITE_OK || !is)
-                throw HostError(sqlite::LastError(db));
+            sqlite3_value* was = Column(db, sqlite3_preupdate_old, c);
+            sqlite3_value* is = Column(db, sqlite3_preupdate_new, c);
             const bool same = SameStored(was, is);
             if (!row.read[c]) {
                 if (same && !table.key[c]) continue;
@@ -202,10 +198,7 @@ class SqliteEngine::ChangeWatcher final : public ChangeWatch {
     static void ReadRest(sqlite3* db, const Table& table, Changed& row) {
         for (size_t c = 0; c < row.read.size(); ++c) {
             if (row.read[c]) continue;
-            sqlite3_value* was = nullptr;
-            if (sqlite3_preupdate_old(db, static_cast<int>(c), &was) != SQLITE_OK || !was)
-                throw HostError(sqlite::LastError(db));
-            row.before[c] = StoredValue(was, table.decimal[c]);
+            row.before[c] = StoredValue(Column(db, sqlite3_preupdate_old, c), table.decimal[c]);
         }
         row.read.clear();
     }

@@ -356,38 +356,49 @@ class StatementTranslator {
         return terms;
     }
 
+    // The names a range reads: the qualifier of each qualified column, and each unqualified
+    // name that does not call a function.
+    struct NamesRead {
+        std::vector<const Token*> qualifiers;
+        std::vector<const Token*> unqualified;
+    };
+    NamesRead NamesIn(Range range) const {
+        NamesRead names;
+        for (size_t k = range.begin; k < range.end; ++k) {
+            const Token& token = tokens_[k];
+            if (!IsName(token)) continue;
+            if (k + 1 < range.end && IsSymbol(tokens_[k + 1], ".")) {
+                names.qualifiers.push_back(&token);
+                k += 2;  // the column
+            } else if (k + 1 >= range.end || !IsSymbol(tokens_[k + 1], "(")) {
+                names.unqualified.push_back(&token);
+            }
+        }
+        return names;
+    }
+
     // Whether a condition reads nothing but columns of the updated table (known by its
     // definition, or by the name it goes by) and no subquery.
     bool OfUpdatedOnly(Range term, const Token& name, const TableDef* table) const {
         static const std::set<std::string, std::less<>> kWords = {
             "AND", "OR", "NOT", "IS", "NULL", "IN", "CASE", "WHEN", "THEN", "ELSE", "END"};
-        for (size_t k = term.begin; k < term.end; ++k) {
-            const Token& token = tokens_[k];
-            if (!IsName(token)) continue;
-            if (k + 1 < term.end && IsSymbol(tokens_[k + 1], ".")) {
-                if (!SameName(token, name)) return false;
-                k += 2;  // the column
-                continue;
-            }
-            if (k + 1 < term.end && IsSymbol(tokens_[k + 1], "(")) continue;  // a function
-            if (token.type == TokenType::Word && kWords.contains(Upper(token.text))) continue;
-            if (!table || !table->Find(token.text)) return false;
+        const NamesRead names = NamesIn(term);
+        for (const Token* qualifier : names.qualifiers) {
+            if (!SameName(*qualifier, name)) return false;
+        }
+        for (const Token* token : names.unqualified) {
+            if (token->type == TokenType::Word && kWords.contains(Upper(token->text))) continue;
+            if (!table || !table->Find(token->text)) return false;
         }
         return true;
     }
 
     void RefuseAmbiguous(Range range, const std::vector<const TableDef*>& tables) const {
-        for (size_t k = range.begin; k < range.end; ++k) {
-            const Token& token = tokens_[k];
-            if (!IsName(token)) continue;
-            if (k + 1 < range.end && IsSymbol(tokens_[k + 1], ".")) {
-                k += 2;
-                continue;
-            }
+        for (const Token* token : NamesIn(range).unqualified) {
             int holding = 0;
             for (const TableDef* table : tables)
-                holding += table && table->Find(token.text) ? 1 : 0;
-            if (holding > 1) Refuse("the ambiguous column name " + Describe(token));
+                holding += table && table->Find(token->text) ? 1 : 0;
+            if (holding > 1) Refuse("the ambiguous column name " + Describe(*token));
         }
     }
 
@@ -795,13 +806,13 @@ struct KeyWriter {
     std::string_view text;
     size_t copied = 0;
     Shape shape;
-    std::vector<std::pair<size_t, size_t>>* marks = nullptr;  // literal start, key length before
+    std::vector<RecentShapes::Mark>* marks = nullptr;
     void Add(TokenType, std::string_view, bool, int literal, std::string_view source) {
         if (literal < 0) return;
         std::string& key = shape.key;
         const size_t start = static_cast<size_t>(source.data() - text.data());
         key.append(text.substr(copied, start - copied));
-        if (marks) marks->emplace_back(start, key.size());
+        if (marks) marks->push_back({start, key.size()});
         copied = start + source.size();
         // Literals of other types translate otherwise: "16.0" is DECIMAL(3,1), "16" INT.
         char mark[16];
@@ -863,32 +874,27 @@ std::shared_ptr<const Shape> RecentShapes::Of(std::string_view tsql) {
             [](size_t limit, const Mark& mark) { return mark.start + kLookAhead > limit; });
         resume = static_cast<size_t>(past - like->marks.begin());
     }
-    std::vector<std::pair<size_t, size_t>> found;
+    Entry entry;
     KeyWriter writer;
     writer.text = tsql;
-    writer.marks = &found;
+    writer.marks = &entry.marks;
     writer.shape.key.reserve(tsql.size() + 16);
     const size_t expected = like ? like->marks.size() + 4 : tsql.size() / 16;
     writer.shape.literals.reserve(expected);
-    found.reserve(expected);
+    entry.marks.reserve(expected);
     size_t from = 0;
     if (resume > 0) {
         const Mark& at = like->marks[resume - 1];
+        const auto kept = static_cast<std::ptrdiff_t>(resume - 1);
         writer.shape.key.assign(like->shape->key, 0, at.keyLength);
-        writer.shape.literals.assign(
-            like->shape->literals.begin(),
-            like->shape->literals.begin() + static_cast<std::ptrdiff_t>(resume - 1));
+        writer.shape.literals.assign(like->shape->literals.begin(),
+                                     like->shape->literals.begin() + kept);
+        entry.marks.assign(like->marks.begin(), like->marks.begin() + kept);
         writer.copied = from = at.start;
     }
     ScanTokens(tsql, &writer.shape.literals, writer, from);
-    Entry entry;
     entry.text.assign(tsql);
     entry.shape = std::make_shared<const Shape>(writer.Finish());
-    entry.marks.reserve(expected);
-    if (resume > 0)
-        entry.marks.assign(like->marks.begin(),
-                           like->marks.begin() + static_cast<std::ptrdiff_t>(resume - 1));
-    for (const auto& [start, keyLength] : found) entry.marks.push_back({start, keyLength});
     std::shared_ptr<const Shape> shape = entry.shape;
     // A text like a recent one takes its place: one entry for each statement of a line.
     if (resume > 0) {

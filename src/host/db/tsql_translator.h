@@ -57,12 +57,13 @@ class RecentShapes {
     // Equal to ShapeOf(tsql).
     std::shared_ptr<const Shape> Of(std::string_view tsql);
 
-  private:
     // Where a literal starts in the text, and the length of the key before its mark.
     struct Mark {
         size_t start = 0;
         size_t keyLength = 0;
     };
+
+  private:
     struct Entry {
         std::string text;
         std::shared_ptr<const Shape> shape;
