@@ -119,19 +119,50 @@ std::string RunLinesQuery(int32_t runId) {
            " WHERE FRunID=" + std::to_string(runId);
 }
 
+const std::vector<std::string>& JournalColumns() {
+    static const std::vector<std::string> columns{"FRunID",  "FLine",  "FSeq",  "FKind",
+                                                  "FBillNo", "FTable", "FKeys", "FColumn",
+                                                  "FBefore", "FAfter"};
+    return columns;
+}
+
+std::vector<Value> JournalValues(int32_t runId, JournalRow row) {
+    std::vector<Value> values;
+    values.reserve(10);
+    values.emplace_back(runId);
+    values.emplace_back(row.line);
+    values.emplace_back(row.seq);
+    for (std::string* text :
+         {&row.kind, &row.billNo, &row.table, &row.keys, &row.column, &row.before, &row.after}) {
+        values.emplace_back(std::move(*text));
+    }
+    return values;
+}
+
 std::string JournalInsertSql(int32_t runId, const std::vector<JournalRow>& rows) {
+    std::vector<std::vector<Value>> values;
+    for (const JournalRow& row : rows) values.push_back(JournalValues(runId, row));
+    return JournalInsertSql(values);
+}
+
+std::string JournalInsertSql(const std::vector<std::vector<Value>>& rows) {
     if (rows.empty()) return "";
-    std::string sql = std::string("INSERT INTO ") + kJournalTable +
-                      "(FRunID,FLine,FSeq,FKind,FBillNo,FTable,FKeys,FColumn,FBefore,FAfter) "
-                      "VALUES ";
-    bool first = true;
-    for (const JournalRow& row : rows) {
-        if (!first) sql += ",";
-        first = false;
-        sql += "(" + std::to_string(runId) + "," + std::to_string(row.line) + "," +
-               std::to_string(row.seq) + "," + Text(row.kind) + "," + Text(row.billNo) + "," +
-               Text(row.table) + "," + Text(row.keys) + "," + Text(row.column) + "," +
-               Text(row.before) + "," + Text(row.after) + ")";
+    std::string sql = std::string("INSERT INTO ") + kJournalTable + "(";
+    for (const std::string& column : JournalColumns()) {
+        sql += (column == JournalColumns().front() ? "" : ",") + column;
+    }
+    sql += ") VALUES ";
+    bool firstRow = true;
+    for (const std::vector<Value>& row : rows) {
+        sql += firstRow ? "(" : ",(";
+        firstRow = false;
+        bool firstValue = true;
+        for (const Value& value : row) {
+            if (!firstValue) sql += ",";
+            firstValue = false;
+            sql += SqlLiteral(value);
+        }
+        sql += ")";
     }
     return sql;
 }

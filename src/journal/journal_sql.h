@@ -8,6 +8,8 @@
 #include <string>
 #include <vector>
 
+#include "host/value.h"
+
 namespace q9 {
 
 inline constexpr const char* kRunTable = "Q9TaxRateRun";
@@ -72,8 +74,14 @@ struct JournalRow {
     std::string after;
 };
 
+// The journal's columns, in the order of JournalValues.
+const std::vector<std::string>& JournalColumns();
+std::vector<Value> JournalValues(int32_t runId, JournalRow row);
+
 // One INSERT for the rows of one line; empty when there are none.
 std::string JournalInsertSql(int32_t runId, const std::vector<JournalRow>& rows);
+// The same for rows of JournalValues.
+std::string JournalInsertSql(const std::vector<std::vector<Value>>& rows);
 // The run's journal rows not yet undone, newest line first.
 std::string JournalRowsQuery(int32_t runId);
 // Marks values of a line of the run as undone.

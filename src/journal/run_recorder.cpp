@@ -1,5 +1,6 @@
 #include "journal/run_recorder.h"
 
+#include <algorithm>
 #include <optional>
 
 #include "journal/undo.h"
@@ -34,17 +35,21 @@ bool RunRecorder::Journal(TransactionScope& scope, int32_t line, const std::stri
         const Value last = scope.Query(LastRunIdQuery())->Rows().at(0).at(0);
         after.id = last.IsNull() ? 1 : static_cast<int32_t>(last.NumberAsDouble()) + 1;
     }
-    std::vector<JournalRow> rows;
-    auto flush = [&] {
-        if (!rows.empty()) scope.Execute(JournalInsertSql(after.id, rows));
-        rows.clear();
-    };
+    std::vector<std::vector<Value>> rows;
+    rows.reserve(values.size());
     int32_t seq = 0;
     for (const ChangedValue& v : values) {
-        rows.push_back({line, ++seq, kind, billNo, v.table, v.keys, v.column, v.before, v.after});
-        if (rows.size() == kRowsPerInsert) flush();
+        rows.push_back(JournalValues(
+            after.id, {line, ++seq, kind, billNo, v.table, v.keys, v.column, v.before, v.after}));
     }
-    flush();
+    if (!rows.empty() &&
+        scope.InsertRows(kJournalTable, JournalColumns(), rows) == RowsInsert::NotSupported) {
+        for (size_t at = 0; at < rows.size(); at += kRowsPerInsert) {
+            const size_t end = std::min(rows.size(), at + kRowsPerInsert);
+            scope.Execute(JournalInsertSql({rows.begin() + static_cast<ptrdiff_t>(at),
+                                            rows.begin() + static_cast<ptrdiff_t>(end)}));
+        }
+    }
     if (!first && rowWrite == RunRowWrite::WhenDue && !RowDue(after)) return false;
     scope.Execute(first ? RunInsertSql(after) : RunUpdateSql(after));
     return true;

@@ -72,9 +72,31 @@ TEST(JournalSql, RunsAndJournalRowsRoundTrip) {
                                          "FItemClassID=4;FSQLColumnName=N'FTaxRate'",
                                          "FDefaultValue", SqlLiteral(Value("17")), "NULL"}};
     EXPECT_EQ(JournalInsertSql(7, {}), "");
+    EXPECT_EQ(JournalInsertSql(7, line2),
+              "INSERT INTO Q9TaxRateJournal(FRunID,FLine,FSeq,FKind,FBillNo,FTable,FKeys,FColumn,"
+              "FBefore,FAfter) VALUES (7,2,1,N'基础资料',N'',N't_ItemPropDesc',"
+              "N'FItemClassID=4;FSQLColumnName=N''FTaxRate''',N'FDefaultValue',N'N''17''',"
+              "N'NULL')");
     account.Execute(JournalInsertSql(7, line1));
     account.Execute(JournalInsertSql(7, line2));
-    account.Execute(JournalInsertSql(8, line2));  // another run's
+    // Another run's, with its values bound: stored as the text stores them.
+    ASSERT_TRUE(account.engine()
+                    .RunTransaction([&](TransactionScope& scope) {
+                        EXPECT_EQ(scope.InsertRows(kJournalTable, JournalColumns(),
+                                                   {JournalValues(8, line2[0])}),
+                                  RowsInsert::Inserted);
+                        return TransactionEnd::Commit;
+                    })
+                    .committed());
+    const std::string everyColumn = "SELECT * FROM " + std::string(kJournalTable);
+    RecordsetPtr asText = account.Query(everyColumn + " WHERE FRunID=7 AND FLine=2");
+    RecordsetPtr asBound = account.Query(everyColumn + " WHERE FRunID=8");
+    ASSERT_TRUE(asText && asBound);
+    ASSERT_EQ(asBound->Rows().size(), 1u);
+    ASSERT_EQ(asText->Rows().size(), 1u);
+    for (size_t c = 1; c < asText->FieldCount(); ++c) {  // all but the run
+        EXPECT_EQ(asBound->Rows()[0][c], asText->Rows()[0][c]) << c;
+    }
 
     RecordsetPtr rows = account.Query(JournalRowsQuery(7));
     ASSERT_TRUE(rows);

@@ -60,6 +60,7 @@ class ChangeWatch {
 };
 
 class TransactionScope;
+enum class RowsInsert { Inserted, NotSupported };
 using TransactionWork = std::function<TransactionEnd(TransactionScope&)>;
 
 // The reads and statements of one unit of work, all inside its transaction. Every failure
@@ -79,6 +80,17 @@ class TransactionScope {
     // Commit keeps it as part of the enclosing transaction. A failure inside `work` undoes what
     // it did and is thrown on.
     virtual TransactionEnd RunNested(const TransactionWork& work) = 0;
+    // Inserts `rows` into `table`, each row a value per column of `columns`, with the values
+    // bound rather than written into SQL text. NotSupported, having done nothing, where the
+    // engine cannot store them exactly as an INSERT of their literals would: the caller then
+    // writes that INSERT. Throws HostError as Execute does.
+    virtual RowsInsert InsertRows(const std::string& table, const std::vector<std::string>& columns,
+                                  const std::vector<std::vector<Value>>& rows) {
+        (void)table;
+        (void)columns;
+        (void)rows;
+        return RowsInsert::NotSupported;
+    }
     // The rows the next statements change, told by the engine as it changes them; null where it
     // cannot tell them, and they must be read before and after.
     virtual std::unique_ptr<ChangeWatch> WatchChanges(const std::vector<RowFilter>& filters) {

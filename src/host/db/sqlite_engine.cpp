@@ -1,5 +1,6 @@
 #include "host/db/sqlite_engine.h"
 
+#include <algorithm>
 #include <charconv>
 
 #include "host/db/engine_factory.h"
@@ -62,6 +63,36 @@ void BindLiteral(sqlite3* db, sqlite3_stmt* statement, int index, const tsql::Li
     if (rc != SQLITE_OK) throw HostError(sqlite::LastError(db));
 }
 
+constexpr size_t kRowsPerBoundInsert = 16;
+
+std::string QuotedName(const std::string& name) {
+    std::string quoted = "\"";
+    for (char c : name) quoted += c == '"' ? std::string("\"\"") : std::string(1, c);
+    return quoted + "\"";
+}
+
+// Where the literal's INSERT would store exactly the value bound: the translation converts
+// values only for decimal columns, and a literal of an integer or a text is bound as that.
+bool BindsAsItsLiteral(const Value& value, const tsql::SqlType& column) {
+    if (!column.Is(tsql::SqlType::Kind::Integer) && !column.Is(tsql::SqlType::Kind::Text)) {
+        return false;
+    }
+    return value.IsNull() || value.kind() == Value::Kind::Integer || value.IsText();
+}
+
+void BindValue(sqlite3* db, sqlite3_stmt* statement, int index, const Value& value) {
+    int rc = SQLITE_OK;
+    if (value.IsNull()) {
+        rc = sqlite3_bind_null(statement, index);
+    } else if (value.IsText()) {
+        rc = sqlite3_bind_text(statement, index, value.AsText().data(),
+                               static_cast<int>(value.AsText().size()), SQLITE_STATIC);
+    } else {
+        rc = sqlite3_bind_int64(statement, index, value.AsInteger());
+    }
+    if (rc != SQLITE_OK) throw HostError(sqlite::LastError(db));
+}
+
 }  // namespace
 
 class SqliteEngine::Scope final : public SavepointScope {
@@ -80,6 +111,11 @@ class SqliteEngine::Scope final : public SavepointScope {
         int64_t last = 0;
         engine_.RunBatch(sql, nullptr, &changed, &last);
         return last;
+    }
+
+    RowsInsert InsertRows(const std::string& table, const std::vector<std::string>& columns,
+                          const std::vector<std::vector<Value>>& rows) override {
+        return engine_.InsertRows(table, columns, rows);
     }
 
     std::unique_ptr<ChangeWatch> WatchChanges(const std::vector<RowFilter>& filters) override {
@@ -247,6 +283,44 @@ void SqliteEngine::RunBatch(const std::string& sql, RecordsetPtr* rows, int64_t*
         // A new table: later texts are typed by its columns.
         if (statement.keyword == "CREATE") translations_.SetCatalog(sqlite::ReadCatalog(db_.get()));
     }
+}
+
+RowsInsert SqliteEngine::InsertRows(const std::string& table,
+                                    const std::vector<std::string>& columns,
+                                    const std::vector<std::vector<Value>>& rows) {
+    const tsql::TableDef* def = translations_.catalog().Find(table);
+    if (!def || columns.empty()) return RowsInsert::NotSupported;
+    std::vector<const tsql::SqlType*> types;
+    std::string sql = "INSERT INTO " + QuotedName(def->name) + "(";
+    std::string marks;
+    for (const std::string& name : columns) {
+        const tsql::ColumnDef* column = def->Find(name);
+        if (!column) return RowsInsert::NotSupported;
+        types.push_back(&column->type);
+        sql += (marks.empty() ? "" : ",") + QuotedName(column->name);
+        marks += marks.empty() ? "?" : ",?";
+    }
+    for (const std::vector<Value>& row : rows) {
+        if (row.size() != columns.size()) return RowsInsert::NotSupported;
+        for (size_t c = 0; c < row.size(); ++c) {
+            if (!BindsAsItsLiteral(row[c], *types[c])) return RowsInsert::NotSupported;
+        }
+    }
+    // A few rows to a statement: one program start for all of them, and few texts to prepare.
+    sql += ") VALUES ";
+    for (size_t at = 0; at < rows.size(); at += kRowsPerBoundInsert) {
+        const size_t count = std::min(kRowsPerBoundInsert, rows.size() - at);
+        std::string text = sql;
+        for (size_t r = 0; r < count; ++r) text += (r ? ",(" : "(") + marks + ")";
+        sqlite3_stmt* const statement = PreparedFor(text).statement.get();
+        ResetOnExit reset(statement);
+        int index = 0;
+        for (size_t r = at; r < at + count; ++r) {
+            for (const Value& value : rows[r]) BindValue(db_.get(), statement, ++index, value);
+        }
+        if (sqlite3_step(statement) != SQLITE_DONE) throw HostError(sqlite::LastError(db_.get()));
+    }
+    return RowsInsert::Inserted;
 }
 
 RecordsetPtr SqliteEngine::Query(const std::string& sql, Error* error) {

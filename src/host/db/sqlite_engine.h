@@ -42,6 +42,8 @@ class SqliteEngine final : public DatabaseEngine {
     void RunBatch(const std::string& sql, RecordsetPtr* rows, int64_t* changed = nullptr,
                   int64_t* lastChanged = nullptr);
     void RollBackIfOpen();
+    RowsInsert InsertRows(const std::string& table, const std::vector<std::string>& columns,
+                          const std::vector<std::vector<Value>>& rows);
     // A prepared statement and what its results look like, found out on its first result.
     struct Prepared {
         sqlite::StatementPtr statement;

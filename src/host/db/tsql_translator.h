@@ -97,6 +97,7 @@ class TranslationCache {
     std::shared_ptr<const TranslatedBatch> Get(std::string_view tsql, const Shape& shape);
     // The account's tables changed: translations made before are dropped.
     void SetCatalog(Catalog catalog);
+    const Catalog& catalog() const { return catalog_; }
     size_t hits() const { return hits_; }
     size_t misses() const { return misses_; }
 

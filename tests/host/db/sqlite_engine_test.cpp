@@ -327,5 +327,93 @@ TEST(SqliteEngine, UpdatesWithJoinsChangeTheRowsWithPartnersByThePartnersValues)
     }
 }
 
+// Bound rows must be stored as the INSERT of their literals would store them, or be refused
+// untouched so that the caller writes that INSERT.
+TEST(SqliteEngine, BoundRowsAreStoredAsTheirLiteralsWouldBe) {
+    EmbeddedAccount account;
+    for (const char* table : {"q9_bound", "q9_literal"}) {
+        account.Execute(std::string("CREATE TABLE ") + table +
+                        "(FId INT NOT NULL PRIMARY KEY,FNote NVARCHAR(40),FCount INT,"
+                        "FAmount DECIMAL(28,10))");
+    }
+    const struct {
+        const char* column;
+        Value value;
+        const char* literal;  // empty: refused
+    } cases[] = {
+        {"FNote", Value("含'引号"), "N'含''引号'"},
+        {"FNote", Value(), "NULL"},
+        {"FNote", Value(int64_t{42}), "42"},
+        {"FCount", Value(int64_t{-7}), "-7"},
+        {"FCount", Value("7"), "N'7'"},
+        {"FCount", Value("seven"), "N'seven'"},
+        {"FAmount", Value(int64_t{1}), ""},  // converted to the column's decimal on the way
+        {"FNote", Value(1.5), ""},
+        {"FNope", Value(int64_t{1}), ""},
+    };
+    int id = 0;
+    for (const auto& c : cases) {
+        SCOPED_TRACE(std::string(c.column) + " " + c.literal);
+        const int64_t key = ++id;
+        RowsInsert inserted = RowsInsert::Inserted;
+        const TransactionOutcome outcome =
+            account.engine().RunTransaction([&](TransactionScope& scope) {
+                inserted = scope.InsertRows("q9_bound", {"FId", c.column}, {{key, c.value}});
+                return TransactionEnd::Commit;
+            });
+        ASSERT_TRUE(outcome.committed()) << outcome.error.description;
+        const std::string where = " WHERE FId=" + std::to_string(key);
+        if (std::string(c.literal).empty()) {
+            EXPECT_EQ(inserted, RowsInsert::NotSupported);
+            EXPECT_EQ(account.Count("SELECT FId FROM q9_bound" + where), 0);
+            continue;
+        }
+        EXPECT_EQ(inserted, RowsInsert::Inserted);
+        account.Execute(std::string("INSERT INTO q9_literal(FId,") + c.column + ") VALUES (" +
+                        std::to_string(key) + "," + c.literal + ")");
+        const std::string select = std::string("SELECT ") + c.column + " FROM ";
+        EXPECT_EQ(account.Scalar(select + "q9_bound" + where),
+                  account.Scalar(select + "q9_literal" + where));
+    }
+    EXPECT_EQ(account.engine()
+                  .RunTransaction([](TransactionScope& scope) {
+                      return scope.InsertRows("q9_nope", {"FId"}, {{int64_t{1}}}) ==
+                                     RowsInsert::NotSupported
+                                 ? TransactionEnd::Commit
+                                 : TransactionEnd::RollBack;
+                  })
+                  .end,
+              TransactionEnd::Commit);
+}
+
+TEST(SqliteEngine, BoundRowsGoInOrderAndAFailingRowUndoesTheUnit) {
+    EmbeddedAccount account;
+    account.Execute("CREATE TABLE q9_bound(FId INT NOT NULL PRIMARY KEY,FNote NVARCHAR(40))");
+    std::vector<std::vector<Value>> rows;
+    for (int64_t id = 1; id <= 40; ++id) rows.push_back({id, "n" + std::to_string(id)});
+    const TransactionOutcome done = account.engine().RunTransaction([&](TransactionScope& scope) {
+        EXPECT_EQ(scope.InsertRows("q9_bound", {"FId", "FNote"}, rows), RowsInsert::Inserted);
+        return TransactionEnd::Commit;
+    });
+    ASSERT_TRUE(done.committed()) << done.error.description;
+    RecordsetPtr stored = account.Query("SELECT FId,FNote FROM q9_bound ORDER BY FId");
+    ASSERT_TRUE(stored);
+    ASSERT_EQ(stored->Rows().size(), rows.size());
+    for (size_t r = 0; r < rows.size(); ++r) {
+        EXPECT_EQ(stored->Rows()[r][0].NumberAsDouble(), rows[r][0].NumberAsDouble());
+        EXPECT_EQ(stored->Rows()[r][1], rows[r][1]);
+    }
+    // The 20th row repeats a key: the rows before it, in its statement and in earlier ones, go
+    // with the unit.
+    std::vector<std::vector<Value>> clash;
+    for (int64_t id = 101; id <= 130; ++id) clash.push_back({id == 120 ? int64_t{5} : id, Value()});
+    const TransactionOutcome failed = account.engine().RunTransaction([&](TransactionScope& scope) {
+        scope.InsertRows("q9_bound", {"FId", "FNote"}, clash);
+        return TransactionEnd::Commit;
+    });
+    EXPECT_TRUE(failed.error.IsSet());
+    EXPECT_EQ(account.Count("SELECT FId FROM q9_bound"), 40);
+}
+
 }  // namespace
 }  // namespace q9
