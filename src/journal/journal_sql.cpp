@@ -148,9 +148,8 @@ std::string JournalInsertSql(int32_t runId, const std::vector<JournalRow>& rows)
 std::string JournalInsertSql(const std::vector<std::vector<Value>>& rows) {
     if (rows.empty()) return "";
     std::string sql = std::string("INSERT INTO ") + kJournalTable + "(";
-    for (const std::string& column : JournalColumns()) {
-        sql += (column == JournalColumns().front() ? "" : ",") + column;
-    }
+    const std::vector<std::string>& columns = JournalColumns();
+    for (size_t c = 0; c < columns.size(); ++c) sql += (c ? "," : "") + columns[c];
     sql += ") VALUES ";
     bool firstRow = true;
     for (const std::vector<Value>& row : rows) {

@@ -307,9 +307,13 @@ RowsInsert SqliteEngine::InsertRows(const std::string& table,
         }
     }
     // A few rows to a statement: one program start for all of them, and few texts to prepare.
+    const auto parameters =
+        static_cast<size_t>(sqlite3_limit(db_.get(), SQLITE_LIMIT_VARIABLE_NUMBER, -1));
+    const size_t perStatement =
+        std::max<size_t>(1, std::min(kRowsPerBoundInsert, parameters / columns.size()));
     sql += ") VALUES ";
-    for (size_t at = 0; at < rows.size(); at += kRowsPerBoundInsert) {
-        const size_t count = std::min(kRowsPerBoundInsert, rows.size() - at);
+    for (size_t at = 0; at < rows.size(); at += perStatement) {
+        const size_t count = std::min(perStatement, rows.size() - at);
         std::string text = sql;
         for (size_t r = 0; r < count; ++r) text += (r ? ",(" : "(") + marks + ")";
         sqlite3_stmt* const statement = PreparedFor(text).statement.get();
