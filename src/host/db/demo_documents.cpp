@@ -6,6 +6,7 @@
 #include "host/db/decimal_round.h"
 #include "host/db/exact_decimal.h"
 #include "host/db/sqlite_handles.h"
+#include "host/db/sqlite_value.h"
 #include "host/value.h"
 
 namespace q9::demo {
@@ -44,26 +45,15 @@ class Inserter {
         sqlite3_reset(s);
         int index = 1;
         for (const Value& value : values) {
-            switch (value.kind()) {
-                case Value::Kind::Integer:
-                    sqlite3_bind_int64(s, index, value.AsInteger());
-                    break;
-                case Value::Kind::Floating: {
-                    // Amounts go in as the decimals they are rounded to, as the host stores them.
-                    const std::optional<decimal::Decimal> exact =
-                        decimal::FromDouble(value.AsFloating());
-                    const std::string text = exact ? decimal::ToText(*exact) : "0";
-                    sqlite3_bind_text(s, index, text.c_str(), static_cast<int>(text.size()),
-                                      SQLITE_TRANSIENT);
-                    break;
-                }
-                case Value::Kind::Text:
-                    sqlite3_bind_text(s, index, value.AsText().c_str(),
-                                      static_cast<int>(value.AsText().size()), SQLITE_TRANSIENT);
-                    break;
-                default:
-                    sqlite3_bind_null(s, index);
-                    break;
+            if (value.kind() == Value::Kind::Floating) {
+                // Amounts go in as the decimals they are rounded to, as the host stores them.
+                const std::optional<decimal::Decimal> exact =
+                    decimal::FromDouble(value.AsFloating());
+                const std::string text = exact ? decimal::ToText(*exact) : "0";
+                sqlite3_bind_text(s, index, text.c_str(), static_cast<int>(text.size()),
+                                  SQLITE_TRANSIENT);
+            } else {
+                BindStoredValue(db_, s, index, value);
             }
             ++index;
         }

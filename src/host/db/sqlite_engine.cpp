@@ -6,6 +6,7 @@
 #include "host/db/engine_factory.h"
 #include "host/db/sqlite_catalog.h"
 #include "host/db/sqlite_value.h"
+#include "host/db/tsql_tokens.h"
 
 namespace q9 {
 
@@ -65,12 +66,6 @@ void BindLiteral(sqlite3* db, sqlite3_stmt* statement, int index, const tsql::Li
 
 constexpr size_t kRowsPerBoundInsert = 16;
 
-std::string QuotedName(const std::string& name) {
-    std::string quoted = "\"";
-    for (char c : name) quoted += c == '"' ? std::string("\"\"") : std::string(1, c);
-    return quoted + "\"";
-}
-
 // Where the literal's INSERT would store exactly the value bound: the translation converts
 // values only for decimal columns, and a literal of an integer or a text is bound as that.
 bool BindsAsItsLiteral(const Value& value, const tsql::SqlType& column) {
@@ -78,19 +73,6 @@ bool BindsAsItsLiteral(const Value& value, const tsql::SqlType& column) {
         return false;
     }
     return value.IsNull() || value.kind() == Value::Kind::Integer || value.IsText();
-}
-
-void BindValue(sqlite3* db, sqlite3_stmt* statement, int index, const Value& value) {
-    int rc = SQLITE_OK;
-    if (value.IsNull()) {
-        rc = sqlite3_bind_null(statement, index);
-    } else if (value.IsText()) {
-        rc = sqlite3_bind_text(statement, index, value.AsText().data(),
-                               static_cast<int>(value.AsText().size()), SQLITE_STATIC);
-    } else {
-        rc = sqlite3_bind_int64(statement, index, value.AsInteger());
-    }
-    if (rc != SQLITE_OK) throw HostError(sqlite::LastError(db));
 }
 
 }  // namespace
@@ -291,13 +273,13 @@ RowsInsert SqliteEngine::InsertRows(const std::string& table,
     const tsql::TableDef* def = translations_.catalog().Find(table);
     if (!def || columns.empty()) return RowsInsert::NotSupported;
     std::vector<const tsql::SqlType*> types;
-    std::string sql = "INSERT INTO " + QuotedName(def->name) + "(";
+    std::string sql = "INSERT INTO " + tsql::QuotedName(def->name) + "(";
     std::string marks;
     for (const std::string& name : columns) {
         const tsql::ColumnDef* column = def->Find(name);
         if (!column) return RowsInsert::NotSupported;
         types.push_back(&column->type);
-        sql += (marks.empty() ? "" : ",") + QuotedName(column->name);
+        sql += (marks.empty() ? "" : ",") + tsql::QuotedName(column->name);
         marks += marks.empty() ? "?" : ",?";
     }
     for (const std::vector<Value>& row : rows) {
@@ -320,7 +302,8 @@ RowsInsert SqliteEngine::InsertRows(const std::string& table,
         ResetOnExit reset(statement);
         int index = 0;
         for (size_t r = at; r < at + count; ++r) {
-            for (const Value& value : rows[r]) BindValue(db_.get(), statement, ++index, value);
+            for (const Value& value : rows[r])
+                BindStoredValue(db_.get(), statement, ++index, value);
         }
         if (sqlite3_step(statement) != SQLITE_DONE) throw HostError(sqlite::LastError(db_.get()));
     }

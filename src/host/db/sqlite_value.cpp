@@ -6,6 +6,8 @@
 #include <string_view>
 
 #include "host/db/exact_decimal.h"
+#include "host/db/sqlite_handles.h"
+#include "host/error.h"
 
 namespace q9 {
 
@@ -126,6 +128,28 @@ Value StoredValue(sqlite3_stmt* statement, int column, bool decimal) {
 
 Value StoredValue(sqlite3_value* value, bool decimal) {
     return CellValue(ValueCell{value}, decimal);
+}
+
+void BindStoredValue(sqlite3* db, sqlite3_stmt* statement, int index, const Value& value) {
+    int rc = SQLITE_OK;
+    switch (value.kind()) {
+        case Value::Kind::Null:
+            rc = sqlite3_bind_null(statement, index);
+            break;
+        case Value::Kind::Integer:
+            rc = sqlite3_bind_int64(statement, index, value.AsInteger());
+            break;
+        case Value::Kind::Floating:
+            rc = sqlite3_bind_double(statement, index, value.AsFloating());
+            break;
+        case Value::Kind::Text:
+            rc = sqlite3_bind_text(statement, index, value.AsText().data(),
+                                   static_cast<int>(value.AsText().size()), SQLITE_STATIC);
+            break;
+        case Value::Kind::Object:
+            throw HostError(error_number::kTypeMismatch, "对象不能写入SQL");
+    }
+    if (rc != SQLITE_OK) throw HostError(sqlite::LastError(db));
 }
 
 }  // namespace q9

@@ -14,4 +14,9 @@ namespace q9 {
 Value StoredValue(sqlite3_stmt* statement, int column, bool decimal);
 Value StoredValue(sqlite3_value* value, bool decimal);
 
+// Binds a value to a statement's parameter `index`: null, integer, floating or text, the text not
+// copied (it must outlive the statement's run). Throws HostError for any other value and where
+// SQLite refuses.
+void BindStoredValue(sqlite3* db, sqlite3_stmt* statement, int index, const Value& value);
+
 }  // namespace q9
