@@ -16,6 +16,7 @@
 #include <vector>
 
 #include "bench_support.h"
+#include "commit_floor.h"
 #include "convert/contract_sql.h"
 #include "convert/order_sql.h"
 #include "convert/row_loop.h"
@@ -60,6 +61,17 @@ const char* KindCode(q9::DocumentKind kind) {
             return "receivable";
     }
     return "?";
+}
+
+const char* BackupTable(q9::DocumentKind kind) {
+    switch (kind) {
+        case q9::DocumentKind::PurchaseOrder:
+            return "POOrderEntryTaxRate";
+        case q9::DocumentKind::SalesOrder:
+            return "SEOrderEntryTaxRate";
+        default:
+            return "t_rpContractEntryRate";
+    }
 }
 
 // Candidate rows in the shape the workbook reader gives: title row, then F1…F14.
@@ -136,10 +148,18 @@ int main(int argc, char** argv) {
     for (int size : sizes) {
         const fs::path loopDb = folder / ("loop-" + std::to_string(size) + ".db");
         const fs::path setDb = folder / ("set-" + std::to_string(size) + ".db");
+        const fs::path floorDb = folder / ("floor-" + std::to_string(size) + ".db");
         q9::DemoAccountOptions options;
         options.generatedEntries = size;
         q9::CreateDemoAccount(loopDb.string(), options);
         fs::copy_file(loopDb, setDb);
+        if (!dryRun) {
+            fs::copy_file(loopDb, floorDb);
+            std::shared_ptr<q9::DatabaseEngine> floorEngine =
+                q9::OpenSqliteEngine(floorDb.string());
+            floorEngine->Execute(q9::BackupTablesBatch());
+            floorEngine->ExecuteAtomic({q9::JournalTablesBatch()});
+        }
 
         std::shared_ptr<q9::DatabaseEngine> engine = q9::OpenSqliteEngine(loopDb.string());
         std::shared_ptr<q9::DatabaseEngine> setEngine = q9::OpenSqliteEngine(setDb.string());
@@ -198,9 +218,33 @@ int main(int argc, char** argv) {
             q9::RunWithoutWriting(core.context, convertAll);
         } else {
             convertAll(core.context);
+            q9::bench::CommitFloor floor(loopDb, floorDb);
+            for (q9::DocumentKind kind : q9::kAllDocumentKinds) {
+                int lines = 0;
+                const double seconds = floor.Replay(q9::KindText(kind), BackupTable(kind), lines);
+                std::printf("%-8d %-10s floor %.3f s for %d lines (%.1f us a line)\n", size,
+                            q9::KindText(kind).c_str(), seconds, lines,
+                            lines ? seconds * 1e6 / lines : 0.0);
+                const std::string figure =
+                    figures + std::to_string(size) + "." + KindCode(kind) + ".";
+                q9::bench::ReportSeconds(figure + "floor_s", seconds);
+                q9::bench::ReportCount(figure + "floor_lines", lines);
+            }
+            // A floor that wrote other rows than the run would bound nothing.
+            for (const char* table :
+                 {"POOrderEntry", "SEOrderEntry", "t_RPContractEntry", "t_RPContract",
+                  "t_RPContractScheme", "POOrderEntryTaxRate", "SEOrderEntryTaxRate",
+                  "t_rpContractEntryRate", q9::kJournalTable}) {
+                if (const long long differ = floor.RowsDiffering(table); differ != 0) {
+                    std::fprintf(stderr, "floor: %lld rows of %s differ from the run's\n", differ,
+                                 table);
+                    return 1;
+                }
+            }
         }
         fs::remove(loopDb);
         fs::remove(setDb);
+        fs::remove(floorDb);
     }
     for (auto small = loopSeconds.begin(), large = std::next(small);
          small != loopSeconds.end() && large != loopSeconds.end(); ++small, ++large) {
