@@ -6,6 +6,8 @@
 
 #include "bench_support.h"
 #include "journal/journal_sql.h"
+#include "journal/sql_literal.h"
+#include "journal/undo.h"
 
 namespace q9::bench {
 
@@ -32,19 +34,13 @@ void Step(sqlite3* db, sqlite3_stmt* statement) {
     sqlite3_reset(statement);
 }
 
-// A journal literal bound as the value it writes: NULL, N'text' or a number's digits.
+// A journal literal bound as the value it writes.
 void BindLiteral(sqlite3_stmt* statement, int at, const std::string& literal) {
     if (literal == "NULL") {
         sqlite3_bind_null(statement, at);
         return;
     }
-    std::string text = literal;
-    if (text.size() >= 3 && text.compare(0, 2, "N'") == 0) {
-        text = text.substr(2, text.size() - 3);
-        for (size_t quote = text.find("''"); quote != std::string::npos;
-             quote = text.find("''", quote + 1))
-            text.erase(quote, 1);
-    }
+    const std::string text = LiteralDisplay(literal);
     sqlite3_bind_text(statement, at, text.c_str(), static_cast<int>(text.size()), SQLITE_TRANSIENT);
 }
 
@@ -88,25 +84,32 @@ CommitFloor::CommitFloor(const std::filesystem::path& converted,
       from_(sqlite::OpenConnection(converted.string(), false)),
       to_(sqlite::OpenConnection(untouched.string(), false)) {}
 
-long long CommitFloor::RowsDiffering(const std::string& table) {
-    if (!attached_) {
-        const sqlite::StatementPtr attach =
-            sqlite::Prepare(to_.get(), "ATTACH DATABASE ? AS converted");
-        const std::string path = converted_.string();
-        sqlite3_bind_text(attach.get(), 1, path.c_str(), -1, SQLITE_TRANSIENT);
-        Step(to_.get(), attach.get());
-        attached_ = true;
+std::optional<CommitFloor::Difference> CommitFloor::FirstDifference() {
+    const sqlite::StatementPtr attach =
+        sqlite::Prepare(to_.get(), "ATTACH DATABASE ? AS converted");
+    const std::string path = converted_.string();
+    sqlite3_bind_text(attach.get(), 1, path.c_str(), -1, SQLITE_TRANSIENT);
+    Step(to_.get(), attach.get());
+    const sqlite::StatementPtr tables = sqlite::Prepare(
+        to_.get(), std::string("SELECT name FROM main.sqlite_master WHERE type='table' AND "
+                               "name<>'") +
+                       kRunTable + "' ORDER BY name");
+    std::optional<Difference> found;
+    while (!found && sqlite3_step(tables.get()) == SQLITE_ROW) {
+        const std::string table = Text(tables.get(), 0);
+        const std::string one = "SELECT * FROM main." + table,
+                          other = "SELECT * FROM converted." + table;
+        const sqlite::StatementPtr count = sqlite::Prepare(
+            to_.get(), "SELECT (SELECT COUNT(*) FROM (" + one + " EXCEPT " + other +
+                           "))+(SELECT COUNT(*) FROM (" + other + " EXCEPT " + one + "))");
+        if (sqlite3_step(count.get()) != SQLITE_ROW) {
+            std::fprintf(stderr, "floor: %s\n", sqlite3_errmsg(to_.get()));
+            std::exit(1);
+        }
+        if (const long long rows = sqlite3_column_int64(count.get(), 0); rows != 0)
+            found = Difference{table, rows};
     }
-    const std::string one = "SELECT * FROM main." + table,
-                      other = "SELECT * FROM converted." + table;
-    const sqlite::StatementPtr count = sqlite::Prepare(
-        to_.get(), "SELECT (SELECT COUNT(*) FROM (" + one + " EXCEPT " + other +
-                       "))+(SELECT COUNT(*) FROM (" + other + " EXCEPT " + one + "))");
-    if (sqlite3_step(count.get()) != SQLITE_ROW) {
-        std::fprintf(stderr, "floor: %s\n", sqlite3_errmsg(to_.get()));
-        std::exit(1);
-    }
-    return sqlite3_column_int64(count.get(), 0);
+    return found;
 }
 
 sqlite3_stmt* CommitFloor::Statement(const std::string& sql) {
@@ -115,21 +118,25 @@ sqlite3_stmt* CommitFloor::Statement(const std::string& sql) {
     return statement.get();
 }
 
-double CommitFloor::Replay(const std::string& kindText, const std::string& backupTable,
-                           int& lines) {
+sqlite3_stmt* CommitFloor::NextBackup(const std::string& backupTable) {
+    sqlite::StatementPtr& cursor = backupCursors_[backupTable];
+    if (!cursor)
+        cursor = sqlite::Prepare(from_.get(), "SELECT * FROM " + backupTable + " ORDER BY rowid");
+    if (sqlite3_step(cursor.get()) != SQLITE_ROW) {
+        std::fprintf(stderr, "floor: fewer backup rows in %s than lines\n", backupTable.c_str());
+        std::exit(1);
+    }
+    return cursor.get();
+}
+
+double CommitFloor::Replay(const std::string& kindText, int& lines) {
     lines = 0;
     const sqlite::StatementPtr journal = sqlite::Prepare(
         from_.get(), std::string("SELECT FLine,FTable,FKeys,FColumn,FAfter,* FROM ") +
                          kJournalTable + " WHERE FKind=? ORDER BY FRunID,FLine,FSeq");
     sqlite3_bind_text(journal.get(), 1, kindText.c_str(), -1, SQLITE_TRANSIENT);
-    const sqlite::StatementPtr backups = sqlite::Prepare(
-        from_.get(), "SELECT rowid,* FROM " + backupTable + " WHERE rowid>? ORDER BY rowid");
-    sqlite3_bind_int64(backups.get(), 1, backupRowsTaken_[backupTable]);
-    const int backupColumns = sqlite3_column_count(backups.get()) - 1;
     sqlite3_stmt* begin = Statement("BEGIN IMMEDIATE");
     sqlite3_stmt* commit = Statement("COMMIT");
-    sqlite3_stmt* backupInsert = Statement("INSERT INTO " + backupTable + " VALUES(" +
-                                           Placeholders(static_cast<size_t>(backupColumns)) + ")");
     sqlite3_stmt* journalInsert = nullptr;
 
     double seconds = 0;
@@ -141,10 +148,9 @@ double CommitFloor::Replay(const std::string& kindText, const std::string& backu
         std::vector<RowUpdate> updates;
         while (more && sqlite3_column_int(journal.get(), 0) == line) {
             const std::string table = Text(journal.get(), 1);
-            const std::string keys = Text(journal.get(), 2);
-            if (updates.empty() || updates.back().table != table ||
-                updates.back().keys != KeyPairs(keys))
-                updates.push_back({table, KeyPairs(keys), {}});
+            auto keys = KeyPairs(Text(journal.get(), 2));
+            if (updates.empty() || updates.back().table != table || updates.back().keys != keys)
+                updates.push_back({table, std::move(keys), {}});
             updates.back().values.emplace_back(Text(journal.get(), 3), Text(journal.get(), 4));
             journalRows.push_back(CurrentRow(journal.get(), 5));
             more = sqlite3_step(journal.get()) == SQLITE_ROW;
@@ -153,13 +159,18 @@ double CommitFloor::Replay(const std::string& kindText, const std::string& backu
             journalInsert = Statement(std::string("INSERT INTO ") + kJournalTable + " VALUES(" +
                                       Placeholders(journalRows.front().size()) + ")");
         }
-        if (sqlite3_step(backups.get()) != SQLITE_ROW) {
-            std::fprintf(stderr, "floor: line %d of %s has no backup row\n", line,
-                         kindText.c_str());
+        // The entry row's backup, made by the same transaction.
+        const char* backupTable = nullptr;
+        for (const RowUpdate& update : updates) {
+            if (!backupTable) backupTable = BackupTableOf(update.table);
+        }
+        if (!backupTable) {
+            std::fprintf(stderr, "floor: line %d of %s changes no entry\n", line, kindText.c_str());
             std::exit(1);
         }
-        backupRowsTaken_[backupTable] = sqlite3_column_int64(backups.get(), 0);
-        const OwnedRow backup = CurrentRow(backups.get(), 1);
+        const OwnedRow backup = CurrentRow(NextBackup(backupTable), 0);
+        sqlite3_stmt* backupInsert = Statement(std::string("INSERT INTO ") + backupTable +
+                                               " VALUES(" + Placeholders(backup.size()) + ")");
         std::vector<sqlite3_stmt*> updateStatements;
         for (const RowUpdate& update : updates) {
             std::string sql = "UPDATE " + update.table + " SET ";
@@ -172,8 +183,8 @@ double CommitFloor::Replay(const std::string& kindText, const std::string& backu
 
         const auto start = Clock::now();
         Step(to_.get(), begin);
-        for (int c = 0; c < backupColumns; ++c)
-            sqlite3_bind_value(backupInsert, c + 1, backup[static_cast<size_t>(c)].get());
+        for (size_t c = 0; c < backup.size(); ++c)
+            sqlite3_bind_value(backupInsert, static_cast<int>(c) + 1, backup[c].get());
         Step(to_.get(), backupInsert);
         for (size_t u = 0; u < updates.size(); ++u) {
             int at = 0;

@@ -7,6 +7,7 @@
 
 #include <filesystem>
 #include <map>
+#include <optional>
 #include <string>
 
 #include "host/db/sqlite_handles.h"
@@ -20,22 +21,26 @@ class CommitFloor {
     CommitFloor(const std::filesystem::path& converted, const std::filesystem::path& untouched);
 
     // Seconds to replay the lines the run journaled for one document kind (`kindText` as the
-    // journal names it), whose backup rows are in `backupTable`; kinds sharing a backup table
-    // are replayed in the order the run wrote them. Sets `lines` to the lines replayed.
-    double Replay(const std::string& kindText, const std::string& backupTable, int& lines);
+    // journal names it). Sets `lines` to the lines replayed.
+    double Replay(const std::string& kindText, int& lines);
 
-    // Rows of `table` in one account and not in the other, both ways.
-    long long RowsDiffering(const std::string& table);
+    struct Difference {
+        std::string table;
+        long long rows = 0;  // in one account and not in the other, both ways
+    };
+    // The first table, the run's own row aside, whose rows differ between the two accounts.
+    std::optional<Difference> FirstDifference();
 
   private:
     sqlite3_stmt* Statement(const std::string& sql);
+    // The next backup row of `backupTable`, in the order the run wrote them.
+    sqlite3_stmt* NextBackup(const std::string& backupTable);
 
     std::filesystem::path converted_;
-    bool attached_ = false;
     sqlite::ConnectionPtr from_;
     sqlite::ConnectionPtr to_;
     std::map<std::string, sqlite::StatementPtr> statements_;
-    std::map<std::string, long long> backupRowsTaken_;
+    std::map<std::string, sqlite::StatementPtr> backupCursors_;
 };
 
 }  // namespace q9::bench

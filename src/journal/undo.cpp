@@ -10,6 +10,13 @@
 
 namespace q9 {
 
+const char* BackupTableOf(const std::string& table) {
+    if (EqualsIgnoringCase(table, "POOrderEntry")) return "POOrderEntryTaxRate";
+    if (EqualsIgnoringCase(table, "SEOrderEntry")) return "SEOrderEntryTaxRate";
+    if (EqualsIgnoringCase(table, "t_RPContractEntry")) return "t_rpContractEntryRate";
+    return nullptr;
+}
+
 namespace {
 
 std::string TextOf(const Recordset& rows, const char* field) {
@@ -127,13 +134,6 @@ void PutBack(TransactionScope& scope, const RowChange& row) {
     }
     scope.Execute("UPDATE " + row.table + " SET " + assignments + " WHERE " +
                   KeyCondition(row.table, row.keys));
-}
-
-const char* BackupTableOf(const std::string& table) {
-    if (EqualsIgnoringCase(table, "POOrderEntry")) return "POOrderEntryTaxRate";
-    if (EqualsIgnoringCase(table, "SEOrderEntry")) return "SEOrderEntryTaxRate";
-    if (EqualsIgnoringCase(table, "t_RPContractEntry")) return "t_rpContractEntryRate";
-    return nullptr;
 }
 
 // The backup row the line's conversion made: same keys, and every column it holds either the

@@ -14,6 +14,9 @@
 
 namespace q9 {
 
+// The backup table of an entry table a conversion writes; null for any other table.
+const char* BackupTableOf(const std::string& table);
+
 // A run whose last write is older than this while it says it is running was cut off.
 inline constexpr int kRunningTimeoutSeconds = 120;
 
