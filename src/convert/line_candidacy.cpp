@@ -16,7 +16,7 @@ LineCandidacy::LineCandidacy(CoreContext& context, DocumentKind kind, std::strin
     loaded_.assign(chunks_.size(), false);
 }
 
-LineCandidacy::Line LineCandidacy::Of(const EntryKey& key) {
+LineCandidacy::Line LineCandidacy::Of(const EntryKey& key, Gateway& gateway) {
     auto chunk = chunkOf_.find(key);
     if (chunk == chunkOf_.end()) {
         // Not foreseen by the caller: asked alone.
@@ -24,14 +24,14 @@ LineCandidacy::Line LineCandidacy::Of(const EntryKey& key) {
         loaded_.push_back(false);
         chunk = chunkOf_.emplace(key, chunks_.size() - 1).first;
     }
-    if (!loaded_[chunk->second]) Load(chunk->second);
+    if (!loaded_[chunk->second]) Load(chunk->second, gateway);
     auto line = lines_.find(key);
     return line == lines_.end() ? Line{} : line->second;
 }
 
-void LineCandidacy::Load(size_t chunk) {
+void LineCandidacy::Load(size_t chunk, Gateway& gateway) {
     Error error;
-    RecordsetPtr rows = context_.gateway.TryOpenRecordset(
+    RecordsetPtr rows = gateway.TryOpenRecordset(
         CandidacyQuery(kind_, chunks_[chunk], cutoffDate_, context_.state.discountIncludeTaxOn),
         &error);
     if (!rows) throw HostError(error);

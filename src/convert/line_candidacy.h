@@ -36,11 +36,12 @@ class LineCandidacy {
     LineCandidacy(CoreContext& context, DocumentKind kind, std::string cutoffDate,
                   const std::vector<EntryKey>& keys);
 
-    // Throws HostError when the database cannot answer.
-    Line Of(const EntryKey& key);
+    // Asks `gateway` where the line's query is still to be asked. Throws HostError when the
+    // database cannot answer.
+    Line Of(const EntryKey& key, Gateway& gateway);
 
   private:
-    void Load(size_t chunk);
+    void Load(size_t chunk, Gateway& gateway);
 
     // Asked once or twice for every line of a workbook.
     struct KeyHash {

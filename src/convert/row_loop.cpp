@@ -1,6 +1,9 @@
 #include "convert/row_loop.h"
 
+#include <algorithm>
+#include <chrono>
 #include <cmath>
+#include <memory>
 #include <optional>
 #include <vector>
 
@@ -8,6 +11,7 @@
 #include "convert/line_candidacy.h"
 #include "convert/order_sql.h"
 #include "convert/workbook_reader.h"
+#include "host/db/scoped_engine.h"
 #include "host/path_list.h"
 #include "journal/run_recorder.h"
 
@@ -115,6 +119,11 @@ std::vector<EntryKey> KeysToConvert(const Recordset& rows, CoreContext& context)
     return keys;
 }
 
+// Lines share a commit until one of these is reached: a kill then takes back at most this much
+// work, which the next run redoes, and nobody waits longer for the account.
+constexpr int kLinesPerGroup = 64;
+constexpr std::chrono::milliseconds kGroupTime{50};
+
 class RowLoop {
   public:
     RowLoop(CoreContext& context, ResultDisplay& display, const ConversionKind& kind,
@@ -123,7 +132,8 @@ class RowLoop {
           display_(display),
           kind_(kind),
           kindText_(KindText(kind.kind)),
-          outcome_(outcome) {}
+          outcome_(outcome),
+          gateway_(&context.gateway) {}
 
     void Run(Recordset& rows) {
         // Asked of the database a thousand lines at a time, as the loop reaches them.
@@ -132,26 +142,127 @@ class RowLoop {
             state.cutoffDate.empty() ? state.rateProfile.CutoffDate() : state.cutoffDate;
         candidacy_.emplace(context_, kind_.kind, cutoff, KeysToConvert(rows, context_));
         if (rows.RecordCount() > 0) rows.MoveNext();
-        const int count = rows.RecordCount() > 0 ? rows.RecordCount() - 1 : 0;
-        int index = 0;
+        count_ = rows.RecordCount() > 0 ? rows.RecordCount() - 1 : 0;
+        const bool grouped = context_.gateway.LineCommitting() == LineCommits::InShortGroups;
         while (!rows.Eof()) {
-            ++index;
-            row_ = index + 1;  // the title row is sheet row 1
-            context_.pump.ProcessEvents();
-            context_.pump.ReportProgress(kindText_, index, count);
-            if (!IsClearedRow(rows)) {
-                try {
-                    HandleRow(rows);
-                } catch (...) {
-                    StopAt(rows, CurrentExceptionError());
-                    break;
-                }
-            }
-            rows.MoveNext();
+            if (!(grouped ? RunGroup(rows) : RunRow(rows))) break;
         }
     }
 
   private:
+    // The current row in a transaction of its own; false when the loop stops there.
+    bool RunRow(Recordset& rows) {
+        if (const std::optional<Error> stop = StepRow(rows)) {
+            StopAt(rows, *stop);
+            return false;
+        }
+        return true;
+    }
+
+    // Handles the current row and moves past it; or what stops the loop at it, the row still
+    // current.
+    std::optional<Error> StepRow(Recordset& rows) {
+        ++index_;
+        row_ = index_ + 1;  // the title row is sheet row 1
+        context_.pump.ProcessEvents();
+        context_.pump.ReportProgress(kindText_, index_, count_);
+        if (!IsClearedRow(rows)) {
+            try {
+                HandleRow(rows);
+            } catch (...) {
+                return CurrentExceptionError();
+            }
+        }
+        rows.MoveNext();
+        return std::nullopt;
+    }
+
+    // Rows from the current one on, each line in a savepoint of one transaction, until the
+    // group is full; false when the loop stops. What the loop tells of them (counts, grid rows,
+    // changes) is kept once the transaction has committed, and what stops the loop is shown
+    // only then, so that nobody waits on the account for an answer. When the commit fails
+    // nothing of the group stayed, and its rows are taken again one transaction each.
+    bool RunGroup(Recordset& rows) {
+        const GroupStart start{Tally(), index_, rows.AbsolutePosition()};
+        if (context_.recorder) context_.recorder->BeginGroup();
+        holdListing_ = true;
+        std::optional<Error> stop;
+        int lines = 0;
+        const TransactionOutcome group =
+            context_.gateway.RunTransaction([&](TransactionScope& scope) {
+                Gateway inside(std::make_shared<ScopedEngine>(scope));
+                gateway_ = &inside;
+                const auto began = std::chrono::steady_clock::now();
+                while (!rows.Eof() && lines < kLinesPerGroup &&
+                       std::chrono::steady_clock::now() - began < kGroupTime) {
+                    ++lines;
+                    stop = StepRow(rows);
+                    if (stop) break;
+                }
+                gateway_ = &context_.gateway;
+                return TransactionEnd::Commit;
+            });
+        gateway_ = &context_.gateway;
+        holdListing_ = false;
+        std::vector<std::string> held = std::move(held_);
+        held_.clear();
+        if (group.committed()) {
+            if (context_.recorder) context_.recorder->KeepGroup();
+            try {
+                for (const std::string& text : held) display_.Add(text);
+            } catch (...) {
+                if (!stop) stop = CurrentExceptionError();
+            }
+            if (stop) StopAt(rows, *stop);
+            return !stop;
+        }
+        if (context_.recorder) context_.recorder->DropGroup();
+        Restore(start, rows);
+        if (group.error.IsUnavailable()) {
+            // Asked again, the account would make the first line wait as long once more.
+            ++index_;
+            row_ = index_ + 1;
+            context_.pump.ReportProgress(kindText_, index_, count_);
+            StopAt(rows, group.error);
+            return false;
+        }
+        // At least the first: a transaction that cannot even begin then fails that line alone.
+        for (int i = 0; i < std::max(lines, 1) && !rows.Eof(); ++i) {
+            if (!RunRow(rows)) return false;
+        }
+        return true;
+    }
+
+    // What the loop has told of a workbook so far.
+    struct Counts {
+        int rows, converted, unchanged, refused, listed, unmatched;
+        size_t failures;
+    };
+    struct GroupStart {
+        Counts counts;
+        int index;
+        int position;  // of the group's first row
+    };
+
+    Counts Tally() const {
+        return {outcome_.rows,   outcome_.converted, outcome_.unchanged,      outcome_.refused,
+                outcome_.listed, outcome_.unmatched, outcome_.failures.size()};
+    }
+
+    void Restore(const GroupStart& start, Recordset& rows) {
+        const Counts& c = start.counts;
+        outcome_.rows = c.rows;
+        outcome_.converted = c.converted;
+        outcome_.unchanged = c.unchanged;
+        outcome_.refused = c.refused;
+        outcome_.listed = c.listed;
+        outcome_.unmatched = c.unmatched;
+        outcome_.failures.resize(c.failures);
+        index_ = start.index;
+        rows.MoveFirst();
+        while (!rows.Eof() && rows.AbsolutePosition() < start.position) rows.MoveNext();
+    }
+
     void HandleRow(const Recordset& rows) {
         ++outcome_.rows;
         const WindowState& state = context_.state;
@@ -170,7 +281,7 @@ class RowLoop {
         column_.clear();
         // The export's conditions may no longer hold: invoiced, cancelled or re-dated since, or
         // the ids name a line of another kind or one that was never exported.
-        const LineCandidacy::Line found = candidacy_->Of({id, entryId});
+        const LineCandidacy::Line found = candidacy_->Of({id, entryId}, *gateway_);
         if (found.standing == LineCandidacy::Standing::NoLine) {
             ++outcome_.unmatched;
             return;
@@ -183,8 +294,8 @@ class RowLoop {
         }
 
         Error checkError;
-        RecordsetPtr conflicts = context_.gateway.TryOpenRecordset(
-            kind_.checkSql(id, entryId, *change, state), &checkError);
+        RecordsetPtr conflicts =
+            gateway_->TryOpenRecordset(kind_.checkSql(id, entryId, *change, state), &checkError);
         if (!conflicts) throw HostError(checkError);
         if (conflicts->RecordCount() > 0) {
             List(rows, context_.texts.LoadText(kind_.conflictReason));
@@ -210,19 +321,24 @@ class RowLoop {
     AtomicOutcome Write(const Recordset& rows, int32_t id, int32_t entryId,
                         const LineStatements& line) {
         if (context_.recorder) {
-            return context_.recorder->WriteLine(context_.gateway, kind_.kind,
+            return context_.recorder->WriteLine(*gateway_, kind_.kind,
                                                 TextOrEmpty(rows.Field("F1")), id, entryId, line);
         }
         std::vector<AtomicBatch> batches{{line.backupInsert, false}, {line.update, true}};
         if (!line.totals.empty()) batches.push_back({line.totals, false});
-        return context_.gateway.ExecuteAtomicGuarded(batches);
+        return gateway_->ExecuteAtomicGuarded(batches);
     }
 
     void List(const Recordset& rows, const std::string& reason) {
         if (context_.recorder) context_.recorder->CountRefused();
         const std::string first = OneCell(TextOrEmpty(rows.Field("F1"))) + " " +
                                   "分录:" + OneCell(TextOrEmpty(rows.Field("F14")));
-        display_.Add(context_.texts.FormatText("%1|%2|", {first, reason}));
+        std::string text = context_.texts.FormatText("%1|%2|", {first, reason});
+        if (holdListing_) {
+            held_.push_back(std::move(text));
+        } else {
+            display_.Add(text);
+        }
         ++outcome_.listed;
     }
 
@@ -257,6 +373,12 @@ class RowLoop {
     std::string kindText_;
     ConversionOutcome& outcome_;
     int row_ = 0;
+    int index_ = 0;  // of the row, counting from 1 after the title row
+    int count_ = 0;
+    // The account as the current line sees it: the loop's own transaction while a group is open.
+    Gateway* gateway_;
+    bool holdListing_ = false;
+    std::vector<std::string> held_;  // grid rows of the open group
     std::optional<LineCandidacy> candidacy_;
     std::string column_;  // of the cell being read, while one is
 };

@@ -1,7 +1,8 @@
 #pragma once
 
 // The row loop shared by the four document kinds: each workbook row is tested, and an accepted
-// line is backed up and rewritten in one transaction.
+// line is backed up and rewritten as one unit of work: a transaction of its own, or on an engine
+// whose commits cost more than the lines, a savepoint in a transaction of a few lines.
 
 #include <cstdint>
 #include <string>

@@ -39,6 +39,15 @@ TransactionOutcome AppConnection::RunTransaction(const TransactionWork& work,
     return engine_->RunTransaction(work, retry);
 }
 
+LineCommits Gateway::LineCommitting() const {
+    try {
+        const std::shared_ptr<DatabaseEngine> open = engine();
+        return open ? open->LineCommitting() : LineCommits::EachLine;
+    } catch (...) {
+        return LineCommits::EachLine;  // the call that needs the account will say why
+    }
+}
+
 AppConnection Gateway::CreateConnection() const {
     return AppConnection(engineOfSession_());
 }

@@ -52,6 +52,7 @@ class Gateway {
                                       TransactionRetry retry = TransactionRetry::Never);
 
     std::shared_ptr<DatabaseEngine> engine() const { return engineOfSession_(); }
+    LineCommits LineCommitting() const;
 
   private:
     AppConnection CreateConnection() const;

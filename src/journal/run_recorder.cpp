@@ -93,9 +93,37 @@ AtomicOutcome RunRecorder::WriteLine(Gateway& gateway, DocumentKind kind, const 
         run_ = after;
         if (rowWritten) rowWritten_ = after;
         ++nextLine_;
-        for (ChangedValue& v : values) changes_->Append({kindText, billNo, std::move(v)});
+        for (ChangedValue& v : values) {
+            ChangeRow row{kindText, billNo, std::move(v)};
+            if (group_) {
+                grouped_.push_back(std::move(row));
+            } else {
+                changes_->Append(std::move(row));
+            }
+        }
     }
     return result;
+}
+
+void RunRecorder::BeginGroup() {
+    group_ = GroupStart{run_, rowWritten_, nextLine_};
+    grouped_.clear();
+}
+
+void RunRecorder::KeepGroup() {
+    for (ChangeRow& row : grouped_) changes_->Append(std::move(row));
+    grouped_.clear();
+    group_.reset();
+}
+
+void RunRecorder::DropGroup() {
+    if (group_) {
+        run_ = group_->run;
+        rowWritten_ = group_->rowWritten;
+        nextLine_ = group_->nextLine;
+    }
+    grouped_.clear();
+    group_.reset();
 }
 
 Outcome RunRecorder::WriteMasterData(Gateway& gateway, const WindowState& state,

@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -51,6 +52,12 @@ class RunRecorder {
 
     void CountRefused() { ++run_.refused; }
 
+    // The lines written from here on share one transaction: what they changed is kept only once
+    // KeepGroup says it committed; DropGroup forgets them, as the account has.
+    void BeginGroup();
+    void KeepGroup();
+    void DropGroup();
+
     Outcome Finish(Gateway& gateway, RunState state);
 
     // Every value the run changed so far.
@@ -73,6 +80,14 @@ class RunRecorder {
     int32_t nextLine_ = 1;
     RunRecord rowWritten_;  // the run's row as the journal holds it
     std::shared_ptr<ChangeStore> changes_ = std::make_shared<ChangeStore>();
+
+    struct GroupStart {
+        RunRecord run;
+        RunRecord rowWritten;
+        int32_t nextLine = 0;
+    };
+    std::optional<GroupStart> group_;
+    std::vector<ChangeRow> grouped_;  // the changes of the open group
 };
 
 }  // namespace q9

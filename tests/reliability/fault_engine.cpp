@@ -36,6 +36,7 @@ class NumberedScope : public TransactionScope {
     }
     TransactionEnd RunNested(const TransactionWork& work) override {
         std::optional<Error> fault;
+        ++engine_.nestedUnits_;
         const TransactionEnd end = inner_.RunNested(Wrap(engine_, work, fault));
         if (fault) throw HostError(*fault);
         return end;
@@ -166,8 +167,28 @@ namespace q9::reliability {
 TransactionOutcome FaultEngine::RunTransaction(const TransactionWork& work,
                                                TransactionRetry retry) {
     std::optional<Error> fault;
-    TransactionOutcome outcome =
-        inner_->RunTransaction(NumberedScope::Wrap(*this, work, fault), retry);
+    const TransactionWork numbered = NumberedScope::Wrap(*this, work, fault);
+    bool lost = false;
+    TransactionOutcome outcome = inner_->RunTransaction(
+        [&](TransactionScope& inner) {
+            const int nestedBefore = nestedUnits_;
+            const TransactionEnd end = numbered(inner);
+            if (end != TransactionEnd::Commit || nestedUnits_ == nestedBefore) return end;
+            lost = ++groups_ == loseGroup_;
+            return lost ? TransactionEnd::RollBack : end;
+        },
+        retry);
+    if (lost) {
+        ++lostGroups_;
+        Error error{error_number::kDatabase, "disk I/O error (injected at the commit of group " +
+                                                 std::to_string(loseGroup_) + ")"};
+        error.kind = lostKind_;
+        // A commit the tool takes again is no failure to show.
+        if (lostKind_ == ErrorKind::Unavailable && injected_.empty()) {
+            injected_ = error.description;
+        }
+        return {error};
+    }
     if (fault) return {*fault};
     return outcome;
 }

@@ -27,6 +27,14 @@ class FaultEngine : public DatabaseEngine {
         failAt_ = 0;
     }
 
+    // The `k`-th transaction (counting from 1) that holds savepoints, as a group of lines does,
+    // is rolled back instead of committed and fails with `kind`; 0: none.
+    void LoseGroupCommit(int k, ErrorKind kind) {
+        loseGroup_ = k;
+        lostKind_ = kind;
+    }
+
+    LineCommits LineCommitting() const override { return inner_->LineCommitting(); }
     RecordsetPtr Query(const std::string& sql, Error* error) override;
     Outcome Execute(const std::string& sql) override;
     Outcome ExecuteAtomic(const std::vector<std::string>& batches) override;
@@ -39,6 +47,9 @@ class FaultEngine : public DatabaseEngine {
     // engine without real transactions would.
     void KeepPartialWork() { keepPartial_ = true; }
 
+    // Transactions that held savepoints so far, and how many of them were lost.
+    int groups() const { return groups_; }
+    int lostGroups() const { return lostGroups_; }
     // Statements numbered so far.
     int statements() const { return numbered_; }
     // Every batch text sent, in order, whether it ran or not.
@@ -65,6 +76,11 @@ class FaultEngine : public DatabaseEngine {
     int dropFrom_ = 0;
     int numbered_ = 0;
     bool keepPartial_ = false;
+    int loseGroup_ = 0;
+    ErrorKind lostKind_ = ErrorKind::Statement;
+    int nestedUnits_ = 0;
+    int groups_ = 0;
+    int lostGroups_ = 0;
     std::string injected_;
     std::vector<std::string> sent_;
 };

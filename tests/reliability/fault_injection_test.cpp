@@ -125,6 +125,34 @@ TEST_P(OneClickUnderFaults, TheChecksCatchWorkLeftBehindByAFailure) {
     }));
 }
 
+// Lines share commits on the embedded engine. A lost commit loses several lines at once: they
+// are taken again one transaction each, and the run ends as the clean one; with the connection
+// gone, the run stops at the first of them as it would at that line.
+TEST_P(OneClickUnderFaults, ACommitOfSeveralLinesLost) {
+    const auto progressless = [](std::vector<std::string> events) {
+        std::erase_if(events, [](const std::string& e) { return e.starts_with("progress "); });
+        return events;
+    };
+    ASSERT_GT(clean_->groups, 3);
+    for (int k = 1; k <= clean_->groups; ++k) {
+        SCOPED_TRACE("group " + std::to_string(k));
+        const RuleCase& rule = GetParam();
+        auto again =
+            RunOneClick({rule.inclusive, FaultMode::LoseGroupCommit, k, rule.discountIncludesTax});
+        ASSERT_EQ(again->lostGroups, 1);
+        EXPECT_EQ(progressless(again->events), progressless(clean_->events));
+        EXPECT_EQ(WithoutRunTimes(Snapshot(again->databasePath)), WithoutRunTimes(cleanSnapshot_));
+
+        auto gone = RunOneClick({rule.inclusive, FaultMode::LoseGroupCommitWithTheConnection, k,
+                                 rule.discountIncludesTax});
+        EXPECT_EQ(gone->summary.result, BatchResult::StoppedByDatabase);
+        for (const std::string& failure :
+             CheckInvariants(original_, cleanSnapshot_, *clean_, *gone, rule.inclusive)) {
+            ADD_FAILURE() << failure;
+        }
+    }
+}
+
 INSTANTIATE_TEST_SUITE_P(Rules, OneClickUnderFaults,
                          ::testing::Values(RuleCase{"TaxInclusive", true, 1},
                                            RuleCase{"TaxExclusive", false, 1},

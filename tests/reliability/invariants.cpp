@@ -74,25 +74,53 @@ struct KindTrace {
     std::string stopReason;
 };
 
+// The first cells of each kind's workbook rows, by kind text; row r at index r - 1.
+using FirstCells = std::map<std::string, std::vector<std::string>>;
+
+FirstCells FirstCellsOf(const OneClickRun& run) {
+    FirstCells firsts;
+    for (const auto& [kind, path] : run.workbooks) {
+        for (const WorkbookLine& line : WorkbookLines(path, kind)) {
+            firsts[KindText(kind)].push_back(line.first);
+        }
+    }
+    return firsts;
+}
+
+// A grid entry belongs to the last row reached whose first cell it starts with: the loop may
+// add the entries of several rows once their transaction has committed.
+int RowOfEntry(const FirstCells& firsts, const std::string& kind, int reached,
+               const std::string& entry) {
+    auto rows = firsts.find(kind);
+    if (rows == firsts.end()) return reached;
+    for (int r = std::min(reached, static_cast<int>(rows->second.size())); r >= 1; --r) {
+        if (entry.starts_with(rows->second[static_cast<size_t>(r - 1)] + "|")) return r;
+    }
+    return reached;
+}
+
 std::map<std::string, KindTrace> TraceOf(const testing::Events& events,
-                                         const std::string& rowFailed) {
+                                         const std::string& rowFailed, const FirstCells& firsts) {
     std::map<std::string, KindTrace> traces;
     std::string kind;
-    int row = 0;
+    int reached = 0;
     for (const std::string& event : events) {
         if (event.starts_with("progress ")) {
             const size_t space = event.rfind(' ');
             kind = event.substr(9, space - 9);
-            row = std::stoi(event.substr(space + 1));
+            reached = std::stoi(event.substr(space + 1));
             traces[kind].started = true;
         } else if (event.starts_with("Add ") && !kind.empty()) {
             const std::string text = event.substr(4);
+            const int row = RowOfEntry(firsts, kind, reached, text);
             traces[kind].entries[row].push_back(text);
             const size_t bar = text.find('|');
             const std::string reason = text.substr(bar + 1, text.size() - bar - 2);
-            if (reason.starts_with(rowFailed) && traces[kind].stoppedAt == 0) {
-                traces[kind].stoppedAt = row;
-                traces[kind].stopReason = reason.substr(rowFailed.size());
+            for (const std::string& lead : {rowFailed, std::string(kDatabaseUnavailableText)}) {
+                if (reason.starts_with(lead) && traces[kind].stoppedAt == 0) {
+                    traces[kind].stoppedAt = row;
+                    traces[kind].stopReason = reason.substr(lead.size());
+                }
             }
         }
     }
@@ -247,8 +275,8 @@ std::vector<std::string> CheckInvariants(const AccountSnapshot& original,
 
     // Every line of a workbook converted, listed, or behind a stop that was listed and shown.
     const std::string rowFailed = kRowFailedReason;
-    const auto traces = TraceOf(run.events, rowFailed);
-    const auto cleanTraces = TraceOf(cleanRun.events, rowFailed);
+    const auto traces = TraceOf(run.events, rowFailed, FirstCellsOf(run));
+    const auto cleanTraces = TraceOf(cleanRun.events, rowFailed, FirstCellsOf(cleanRun));
     for (DocumentKind kind : kAllDocumentKinds) {
         const std::string kindText = KindText(kind);
         if (!run.workbooks.contains(kind)) {
@@ -266,8 +294,11 @@ std::vector<std::string> CheckInvariants(const AccountSnapshot& original,
         const KindTrace cleanTrace = cleanTraces.at(kindText);
         // The run stopped before it reached the kind, and said why.
         const bool runStoppedBefore =
-            run.summary.stop && !run.summary.Of(kind) &&
-            HasEvent(run.events, "notice ", run.summary.stop->error.description);
+            !run.summary.Of(kind) &&
+            ((run.summary.stop &&
+              HasEvent(run.events, "notice ", run.summary.stop->error.description)) ||
+             (run.summary.result == BatchResult::StoppedByDatabase &&
+              HasEvent(run.events, "notice ", kDatabaseUnavailableText)));
         const std::vector<WorkbookLine> lines = WorkbookLines(run.workbooks.at(kind), kind);
         for (size_t i = 0; i < lines.size(); ++i) {
             const int row = static_cast<int>(i) + 1;

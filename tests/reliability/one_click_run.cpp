@@ -130,6 +130,12 @@ std::unique_ptr<OneClickRun> RunOneClick(const OneClickPlan& plan) {
         engine->FailStatement(plan.statement);
         engine->KeepPartialWork();
     }
+    if (plan.mode == FaultMode::LoseGroupCommit) {
+        engine->LoseGroupCommit(plan.statement, ErrorKind::Statement);
+    }
+    if (plan.mode == FaultMode::LoseGroupCommitWithTheConnection) {
+        engine->LoseGroupCommit(plan.statement, ErrorKind::Unavailable);
+    }
     tool.SetEngine(engine);
 
     WindowState state;
@@ -168,6 +174,8 @@ std::unique_ptr<OneClickRun> RunOneClick(const OneClickPlan& plan) {
         run->fixed = run->summary.completed();
     }
     run->statements = engine->statements();
+    run->groups = engine->groups();
+    run->lostGroups = engine->lostGroups();
     run->injected = engine->injected();
     run->sent = engine->sent();
     SharedPropertyStore::Instance().Clear();

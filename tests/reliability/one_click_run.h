@@ -34,7 +34,14 @@ struct TableRows {
 using AccountSnapshot = std::map<std::string, TableRows>;
 AccountSnapshot Snapshot(const std::string& databasePath);
 
-enum class FaultMode { None, FailOne, DropConnection, FailOneKeepingPartialWork };
+enum class FaultMode {
+    None,
+    FailOne,
+    DropConnection,
+    FailOneKeepingPartialWork,
+    LoseGroupCommit,                   // `statement` counts groups of lines instead
+    LoseGroupCommitWithTheConnection,  // the same, and the connection is reported gone
+};
 
 // Another connection holding the account's write lock while the adjustment runs, as a host
 // user in the middle of saving a bill does.
@@ -62,7 +69,9 @@ struct OneClickRun {
     BatchOutcome summary;
     AccountSnapshot beforeAdjustment;  // the account as the exports left it
     int statements = 0;                // statements numbered by the engine
-    std::string injected;              // the first injected failure's message
+    int groups = 0;                    // transactions that held savepoints
+    int lostGroups = 0;
+    std::string injected;  // the first injected failure's message
     std::vector<std::string> sent;
 };
 

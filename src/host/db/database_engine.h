@@ -26,6 +26,16 @@ struct AtomicOutcome {
     bool committed() const { return !error.IsSet() && !unchanged; }
 };
 
+// How the lines of a run may share transactions.
+enum class LineCommits {
+    // Each line's unit of work is a transaction of its own.
+    EachLine,
+    // A few lines' units of work, each a savepoint of its own, in one transaction: each line is
+    // still all or nothing, and a kill leaves what a kill a moment earlier would have left.
+    // For engines whose commit costs more than a line's work.
+    InShortGroups,
+};
+
 // How a unit of work asks its transaction to end.
 enum class TransactionEnd { Commit, RollBack };
 
@@ -113,6 +123,8 @@ class DatabaseEngine {
 
     // The file that holds the account, for engines that keep it in a local file; else empty.
     virtual std::string DatabaseFile() const { return {}; }
+
+    virtual LineCommits LineCommitting() const { return LineCommits::EachLine; }
 
     // Rows of a query, or nullptr with `error` filled.
     virtual RecordsetPtr Query(const std::string& sql, Error* error) = 0;

@@ -105,7 +105,15 @@ class SqliteEngine::Scope final : public SavepointScope {
     }
 
   protected:
-    void SendControl(const std::string& sql) override { engine_.RunControl(sql); }
+    void SendControl(const std::string& sql) override {
+        // A failure that made the database end the whole transaction leaves none for a savepoint
+        // to join: one set now would open a transaction of its own, and its unit would commit
+        // alone while the caller takes it for part of the enclosing one.
+        if (sqlite3_get_autocommit(engine_.db_.get())) {
+            throw HostError(error_number::kDatabase, "数据库已回滚整个事务");
+        }
+        engine_.RunControl(sql);
+    }
 
   private:
     SqliteEngine& engine_;
