@@ -60,7 +60,7 @@ std::string RunQuery(int32_t runId);
 // The number of lines a run has journaled (its lines are numbered from 1 as they commit).
 std::string RunLinesQuery(int32_t runId);
 
-// One changed value. `line` groups the values written in one transaction (0: master data);
+// One changed value. `line` groups the values written in one unit of work (0: master data);
 // `before` and `after` are SQL literals (journal/sql_literal.h).
 struct JournalRow {
     int32_t line = 0;

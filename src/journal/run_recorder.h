@@ -41,7 +41,7 @@ class RunRecorder {
     // leaves no row.
     RunRecorder(RunRecord run, JournalMode mode, std::function<std::string()> clock);
 
-    // The line's backup row, rewrite and totals in one transaction, rolled back as unchanged
+    // The line's backup row, rewrite and totals in one unit of work, rolled back as unchanged
     // when the rewrite changes no row; the values it changed are kept and journaled. Throws
     // HostError, writing nothing, once the list of changes could not keep a row.
     AtomicOutcome WriteLine(Gateway& gateway, DocumentKind kind, const std::string& billNo,
