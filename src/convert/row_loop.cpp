@@ -162,10 +162,7 @@ class RowLoop {
     // Handles the current row and moves past it; or what stops the loop at it, the row still
     // current.
     std::optional<Error> StepRow(Recordset& rows) {
-        ++index_;
-        row_ = index_ + 1;  // the title row is sheet row 1
-        context_.pump.ProcessEvents();
-        context_.pump.ReportProgress(kindText_, index_, count_);
+        ReachRow();
         if (!IsClearedRow(rows)) {
             try {
                 HandleRow(rows);
@@ -175,6 +172,14 @@ class RowLoop {
         }
         rows.MoveNext();
         return std::nullopt;
+    }
+
+    // The next row is the current one: counted, and told to the window.
+    void ReachRow() {
+        ++index_;
+        row_ = index_ + 1;  // the title row is sheet row 1
+        context_.pump.ProcessEvents();
+        context_.pump.ReportProgress(kindText_, index_, count_);
     }
 
     // Rows from the current one on, each line in a savepoint of one transaction, until the
@@ -199,7 +204,6 @@ class RowLoop {
                     stop = StepRow(rows);
                     if (stop) break;
                 }
-                gateway_ = &context_.gateway;
                 return TransactionEnd::Commit;
             });
         gateway_ = &context_.gateway;
@@ -220,9 +224,7 @@ class RowLoop {
         Restore(start, rows);
         if (group.error.IsUnavailable()) {
             // Asked again, the account would make the first line wait as long once more.
-            ++index_;
-            row_ = index_ + 1;
-            context_.pump.ReportProgress(kindText_, index_, count_);
+            ReachRow();
             StopAt(rows, group.error);
             return false;
         }
